@@ -1,0 +1,11 @@
+# Shared part of the mingw-w64 toolchains; DP_TRIPLE is set by the including file.
+# The posix thread model: GoogleTest needs std::condition_variable, which the win32 model lacks.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${DP_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${DP_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${DP_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${DP_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

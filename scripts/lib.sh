@@ -1,0 +1,68 @@
+# Shared by scripts/test and scripts/run.
+
+# Windows tests run from the product's 32-bit build where this machine can execute 32-bit code,
+# else from the 64-bit build of the same sources under wine64.
+dp_windows_preset() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo win32; else echo win64; fi
+}
+
+dp_build() {
+  local p=$1
+  if [ ! -f "build/$p/build.ninja" ]; then
+    cmake --preset "$p" >"build/$p.configure.log" 2>&1 || { cat "build/$p.configure.log"; return 1; }
+  fi
+  cmake --build --preset "$p" 2>&1 | grep -v -E '^\[[0-9]+/[0-9]+\] ' ; return "${PIPESTATUS[0]}"
+}
+
+dp_wine_env() {
+  local p=$1
+  export WINEPREFIX="$root/build/$p/wineprefix"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ "$p" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    DP_WINE=/usr/lib/wine/wine64
+  else
+    export WINEARCH=win32
+    DP_WINE=wine
+  fi
+}
+
+# One prefix under the build folder, booted once; one persistent wineserver serves the whole run.
+dp_prepare_prefix() {
+  local p=$1
+  dp_wine_env "$p"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$DP_WINE" wineboot -i >/dev/null 2>&1 || return 1
+    wineserver -w
+  fi
+  wineserver -p 2>/dev/null || true
+  DP_WINESERVER_STARTED=1
+}
+
+# Xvfb for the GUI tests: a display of our own, so that tests never touch the user's desktop.
+dp_start_display() {
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    DP_XVFB_PID=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    export DISPLAY=":$n"
+    return 0
+  done
+  echo "no free X display number" >&2
+  return 1
+}
+
+dp_stop_all() {
+  if [ -n "${DP_WINESERVER_STARTED:-}" ]; then
+    wineserver -k 2>/dev/null || true
+  fi
+  if [ -n "${DP_XVFB_PID:-}" ]; then
+    kill "$DP_XVFB_PID" 2>/dev/null || true
+    wait "$DP_XVFB_PID" 2>/dev/null || true
+  fi
+}
