@@ -37,6 +37,9 @@ dp_prepare_prefix() {
   fi
   wineserver -p 2>/dev/null || true
   DP_WINESERVER_STARTED=1
+  # Start the prefix's own services now, with nothing attached: a test program that started them
+  # would hand them its output pipe, and CTest would wait for them to end.
+  "$DP_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || return 1
 }
 
 # Xvfb for the GUI tests: a display of our own, so that tests never touch the user's desktop.
