@@ -17,7 +17,7 @@ dp_build() {
 dp_wine_env() {
   local p=$1
   export WINEPREFIX="$root/build/$p/wineprefix"
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ "$p" = win64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
     DP_WINE=/usr/lib/wine/wine64
