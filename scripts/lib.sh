@@ -8,9 +8,8 @@ dp_windows_preset() {
 
 dp_build() {
   local p=$1
-  if [ ! -f "build/$p/build.ninja" ]; then
-    cmake --preset "$p" >"build/$p.configure.log" 2>&1 || { cat "build/$p.configure.log"; return 1; }
-  fi
+  # Configure every time: folders that gained a CMakeLists.txt join the build only then.
+  cmake --preset "$p" >"build/$p.configure.log" 2>&1 || { cat "build/$p.configure.log"; return 1; }
   cmake --build --preset "$p" 2>&1 | grep -v -E '^\[[0-9]+/[0-9]+\] ' ; return "${PIPESTATUS[0]}"
 }
 
