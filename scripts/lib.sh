@@ -36,6 +36,13 @@ dp_prepare_prefix() {
   fi
   wineserver -p 2>/dev/null || true
   DP_WINESERVER_STARTED=1
+  local stamp="$WINEPREFIX/.driftpane-prefix-1"
+  if [ ! -f "$stamp" ]; then
+    # Xvfb has no window manager: Wine must not wait for one on every hide and destroy,
+    # and draws the frames itself.
+    "$DP_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || return 1
+    touch "$stamp"
+  fi
   # Start the prefix's own services now, with nothing attached: a test program that started them
   # would hand them its output pipe, and CTest would wait for them to end.
   "$DP_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || return 1
