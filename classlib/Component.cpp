@@ -62,6 +62,8 @@ void UnRegisterClass(const TClassInfo& cls) {
     reg.erase(std::remove(reg.begin(), reg.end(), &cls), reg.end());
 }
 
+std::vector<const TClassInfo*> RegisteredClasses() { return Registry(); }
+
 const TClassInfo* GetClass(const std::string& name) {
     auto it = FindRegistered(name);
     return it == Registry().end() ? nullptr : *it;

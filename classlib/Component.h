@@ -153,6 +153,8 @@ void UnRegisterClass(const TClassInfo& cls);
 // By name, case-insensitive. GetClass answers nullptr, FindClass raises EClassNotFound.
 const TClassInfo* GetClass(const std::string& name);
 const TClassInfo* FindClass(const std::string& name);
+// Every registered class, in order of registration.
+std::vector<const TClassInfo*> RegisteredClasses();
 
 // ---------------------------------------------------------------------------
 // The root of every class with run-time class information.

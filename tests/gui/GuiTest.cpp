@@ -1,9 +1,11 @@
 // Controls, forms and the application object on real windows under Wine.
+#include <set>
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
 #include <atomic>
+#include <set>
 #include <cstdio>
 #include <thread>
 
@@ -264,12 +266,12 @@ TEST_F(Gui, EveryControlClassTakesPropertiesByName) {
     TForm* form = NewForm<TForm>(Application);
     form->SetBounds(10, 10, 400, 300);
     form->Show();
-    int tested = 0;
-    for (const TClassInfo* cls : StandardControlClasses()) {
-        if (!cls->InheritsFrom(&TControl::StaticClassInfo()) || cls->InheritsFrom(&TCustomForm::StaticClassInfo()))
+    std::set<const TClassInfo*> tested;
+    for (const TClassInfo* cls : RegisteredClasses()) {
+        if (!cls->InheritsFrom(&TControl::StaticClassInfo()) || cls->InheritsFrom(&TCustomForm::StaticClassInfo()) ||
+            !cls->Factory)
             continue;
         SCOPED_TRACE(cls->Name);
-        ASSERT_EQ(GetClass(cls->Name), cls) << "not registered";
         TComponent* comp = cls->Create(form);
         auto* c = As<TControl>(comp);
         c->SetParent(form);
@@ -299,9 +301,14 @@ TEST_F(Gui, EveryControlClassTakesPropertiesByName) {
         SetOrdProp(c, "Tag", 5555);
         EXPECT_EQ(GetOrdProp(c, "Tag"), 5555);
         EXPECT_EQ(c->Tag(), 5555);
-        ++tested;
+        tested.insert(cls);
     }
-    EXPECT_EQ(tested, 16);
+    // The walk reached the classes that the library links in for stored definitions.
+    for (const TClassInfo* cls : StandardControlClasses()) {
+        if (cls->InheritsFrom(&TControl::StaticClassInfo()) && !cls->InheritsFrom(&TCustomForm::StaticClassInfo())) {
+            EXPECT_TRUE(tested.count(cls)) << cls->Name;
+        }
+    }
     Pump();
     form->Free();
 }
