@@ -18,7 +18,26 @@ std::function<std::string()>& TitleProc() {
     static std::function<std::string()> proc;
     return proc;
 }
+std::function<void(bool)>& ModalProc() {
+    static std::function<void(bool)> proc;
+    return proc;
+}
+
+// Brackets one modal dialog or box for the application's bookkeeping.
+class TModalScope {
+public:
+    TModalScope() {
+        if (ModalProc()) ModalProc()(true);
+    }
+    ~TModalScope() {
+        if (ModalProc()) ModalProc()(false);
+    }
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+};
 }  // namespace
+
+void SetModalNotifyProc(std::function<void(bool started)> proc) { ModalProc() = std::move(proc); }
 
 void SetDialogOwnerProc(std::function<HWND()> proc) { OwnerProc() = std::move(proc); }
 
@@ -49,6 +68,7 @@ std::string MessageBoxTitle() {
 
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, HWND owner) {
     const std::string title = caption.empty() ? MessageBoxTitle() : caption;
+    TModalScope modal;
     return MessageBoxA(owner ? owner : DialogOwnerWindow(), text.c_str(), title.c_str(), flags);
 }
 
@@ -252,7 +272,11 @@ bool TOpenDialog::DoExecute(BOOL(WINAPI* func)(LPOPENFILENAMEA)) {
         PrepareTemplate(ofn);
 
         m_pending = nullptr;
-        const BOOL ok = func(&ofn);
+        BOOL ok;
+        {
+            TModalScope modal;
+            ok = func(&ofn);
+        }
         m_handle = nullptr;
         RaiseKeptException();
         OnClose(this);
@@ -478,7 +502,11 @@ bool TColorDialog::Execute() {
     cc.lpfnHook = &TColorDialog::HookProc;
     cc.lCustData = reinterpret_cast<LPARAM>(this);
     m_pending = nullptr;
-    const BOOL ok = ChooseColorA(&cc);
+    BOOL ok;
+    {
+        TModalScope modal;
+        ok = ChooseColorA(&cc);
+    }
     m_handle = nullptr;
     RaiseKeptException();
     OnClose(this);

@@ -29,6 +29,9 @@ HWND DialogOwnerWindow();
 // rest in lower case; the application object may supply its title instead.
 void SetMessageBoxTitleProc(std::function<std::string()> proc);
 std::string MessageBoxTitle();
+// Called with true before and false after every dialog or box the library shows, so
+// that the application can tell a return from a modal window from a real activation.
+void SetModalNotifyProc(std::function<void(bool started)> proc);
 // The default rule applied to a path ("C:\x\DriftPane.EXE" gives "Driftpane").
 std::string DefaultTitleFromPath(const std::string& path);
 

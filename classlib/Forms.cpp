@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/Buttons.h"
+#include "classlib/Dialogs.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/FormReader.h"
 #include "classlib/WinSys.h"
@@ -620,10 +621,28 @@ DP_PUBLISHED(TApplication){};
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner), m_icon(std::make_unique<TIcon>()) {
     SetExceptionReporter([this] { HandleException(this); });
+    // The library's dialogs and boxes carry this title, belong to our windows and count as modal.
+    SetMessageBoxTitleProc([this] { return Title(); });
+    SetDialogOwnerProc([this] {
+        HWND active = GetActiveWindow();
+        return active && FindControl(active) ? active : Handle();
+    });
+    SetModalNotifyProc([this](bool started) {
+        if (started) {
+            ModalStarted();
+        } else {
+            ModalFinished();
+        }
+    });
 }
 
 TApplication::~TApplication() {
-    if (Application == this) SetExceptionReporter(nullptr);
+    if (Application == this) {
+        SetExceptionReporter(nullptr);
+        SetMessageBoxTitleProc(nullptr);
+        SetDialogOwnerProc(nullptr);
+        SetModalNotifyProc(nullptr);
+    }
     for (int i = ComponentCount() - 1; i >= 0; --i)
         if (auto* f = DynamicAs<TCustomForm>(Components(i))) f->BeforeDestruction();
     DestroyComponents();
@@ -661,11 +680,7 @@ void TApplication::AppWndProc(TMessage& m) {
 
 std::string TApplication::ExeName() const { return GetModuleFileNameStr(nullptr); }
 
-std::string TApplication::DefaultTitle(const std::string& exeName) {
-    std::string name = ChangeFileExt(ExtractFileName(exeName), "");
-    if (name.empty()) return name;
-    return name.substr(0, 1) + LowerCase(name.substr(1));
-}
+std::string TApplication::DefaultTitle(const std::string& exeName) { return DefaultTitleFromPath(exeName); }
 
 std::string TApplication::Title() const { return m_titleSet ? m_title : DefaultTitle(ExeName()); }
 
