@@ -241,8 +241,16 @@ void TCustomForm::SetMenuHandle(HMENU menu) {
 
 void TCustomForm::SetIcon(TIcon* icon) {
     if (icon && icon != m_icon.get()) m_icon->Assign(icon);
-    if (m_handle && !m_icon->Empty())
-        SendMessageA(m_handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon->Handle()));
+    ApplyIcon();
+}
+
+// A form without an icon of its own shows the application's.
+void TCustomForm::ApplyIcon() {
+    if (!m_handle) return;
+    TIcon* icon = !m_icon->Empty() ? m_icon.get() : Application ? Application->Icon() : nullptr;
+    if (!icon || icon->Empty()) return;
+    SendMessageA(m_handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon->Handle()));
+    SendMessageA(m_handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon->Handle()));
 }
 
 void TCustomForm::SetClientWidth(int32_t v) {
@@ -328,7 +336,7 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 void TCustomForm::CreateWnd() {
     TCustomControl::CreateWnd();
     if (m_menuHandle && m_formStyle != fsMDIChild) ::SetMenu(m_handle, m_menuHandle);
-    if (!m_icon->Empty()) SendMessageA(m_handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon->Handle()));
+    ApplyIcon();
     if (m_formStyle == fsMDIForm) {
         CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
         RECT r;
@@ -658,6 +666,10 @@ void DoneApplication() {
 
 void TApplication::Initialize() {
     InitComApartment();
+    // The program's own icon, as the resource compiler stores it for the shell.
+    if (m_icon->Empty()) {
+        if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON")) m_icon->SetHandle(CopyIcon(icon));
+    }
     Handle();
 }
 

@@ -157,6 +157,7 @@ protected:
     virtual void Activate();
     virtual void Deactivate();
     void SetWindowToMonitor();
+    void ApplyIcon();
 
     TFormBorderStyle m_borderStyle = bsSizeable;
     TBorderIcons m_borderIcons = {biSystemMenu, biMinimize, biMaximize};

@@ -254,6 +254,24 @@ TEST_F(Gui, MalformedDefinitionNamesFormLineAndProperty) {
     f->Free();
 }
 
+TEST_F(Gui, FormsWithoutIconShowTheApplicationIcon) {
+    Application->Icon()->SetHandle(CopyIcon(LoadIconA(nullptr, IDI_APPLICATION)));
+    TForm* plain = NewForm<TForm>(Application);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(plain->Handle(), WM_GETICON, ICON_BIG, 0)),
+              Application->Icon()->Handle());
+
+    TForm* own = NewForm<TForm>(Application);
+    TIcon mine;
+    mine.SetHandle(CopyIcon(LoadIconA(nullptr, IDI_WARNING)));
+    own->SetIcon(&mine);
+    const HICON shown = reinterpret_cast<HICON>(SendMessageA(own->Handle(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(shown, own->Icon()->Handle());
+    EXPECT_NE(shown, Application->Icon()->Handle());
+    own->Free();
+    plain->Free();
+    Application->Icon()->SetHandle(nullptr);
+}
+
 TEST_F(Gui, MissingDefinitionIsReported) {
     TForm* f = new TForm(Application);
     EXPECT_THROW(f->ReadDefinition("TNOSUCHFORM"), EResNotFound);
