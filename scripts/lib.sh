@@ -1,4 +1,5 @@
 # Shared by scripts/test and scripts/run.
+. "$root/standins/register.sh"
 
 # Windows tests run from the product's 32-bit build where this machine can execute 32-bit code,
 # else from the 64-bit build of the same sources under wine64.
@@ -46,6 +47,8 @@ dp_prepare_prefix() {
   # Start the prefix's own services now, with nothing attached: a test program that started them
   # would hand them its output pipe, and CTest would wait for them to end.
   "$DP_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || return 1
+  # Our Active Desktop and Flash control, from this build, on every run so the paths follow it.
+  dp_register_standins "$p" </dev/null >/dev/null || return 1
 }
 
 # Xvfb for the GUI tests: a display of our own, so that tests never touch the user's desktop.
