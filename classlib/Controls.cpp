@@ -700,6 +700,10 @@ HWND TWinControl::Handle() {
 
 void TWinControl::CreateHandle() {
     if (m_handle) return;
+    // The parent's window first: making it makes this one too, as one of its children,
+    // and a second window must never replace that one.
+    if (m_parent) m_parent->HandleNeeded();
+    if (m_handle) return;
     CreateWnd();
     if (!m_handle) return;
     CreateHandleState();
