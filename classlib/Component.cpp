@@ -1,5 +1,7 @@
 #include "classlib/Component.h"
 
+#include "classlib/FormReader.h"
+
 #include <algorithm>
 
 #include "classlib/TypInfo.h"
@@ -145,6 +147,12 @@ TComponent::~TComponent() {
     }
     DestroyComponents();
     if (m_owner) m_owner->RemoveComponent(this);
+}
+
+void TComponent::DefineProperties(TFiler& filer) {
+    TPersistent::DefineProperties(filer);
+    filer.DefineProperty("Left", [this](TReader& r) { m_designLeft = r.ReadInteger(); }, nullptr, false);
+    filer.DefineProperty("Top", [this](TReader& r) { m_designTop = r.ReadInteger(); }, nullptr, false);
 }
 
 void TComponent::SetName(const std::string& name) {

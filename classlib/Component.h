@@ -308,8 +308,13 @@ public:
     virtual TComponent* GetChildParent() { return this; }
 
     std::string GetNamePath() const override { return m_name; }
+    // Where a form designer placed a non-visual component ("Left", "Top" in stored
+    // definitions); kept, never used. Controls publish Left and Top themselves.
+    int32_t DesignLeft() const { return m_designLeft; }
+    int32_t DesignTop() const { return m_designTop; }
 
 protected:
+    void DefineProperties(TFiler& filer) override;
     // Called once the whole stored definition has been read; clears csLoading.
     virtual void Loaded();
     // Broadcast to every owned component (last first); opRemove also drops
@@ -326,6 +331,8 @@ private:
     TComponent* m_owner = nullptr;
     std::string m_name;
     int32_t m_tag = 0;
+    int32_t m_designLeft = 0;
+    int32_t m_designTop = 0;
     TComponentState m_state;
     std::vector<TComponent*> m_components;
     std::vector<TComponent*> m_freeNotifies;

@@ -239,6 +239,14 @@ void TCustomForm::SetMenuHandle(HMENU menu) {
     if (m_handle && m_formStyle != fsMDIChild) ::SetMenu(m_handle, menu);
 }
 
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TCustomControl::Notification(component, operation);
+    if (operation == opRemove && component == m_menu) {
+        m_menu = nullptr;
+        SetMenuHandle(nullptr);
+    }
+}
+
 void TCustomForm::SetIcon(TIcon* icon) {
     if (icon && icon != m_icon.get()) m_icon->Assign(icon);
     ApplyIcon();
@@ -358,6 +366,8 @@ void TCustomForm::CreateWnd() {
 }
 
 void TCustomForm::DestroyWnd() {
+    // Windows destroys the menu a window shows; the menu outlives this window.
+    if (m_menuHandle) ::SetMenu(m_handle, nullptr);
     RECT c;
     GetClientRect(m_handle, &c);
     m_clientWidth = c.right;
@@ -712,6 +722,16 @@ void TApplication::Terminate() {
     PostQuitMessage(0);
 }
 
+// Menu shortcuts of the form that holds the keyboard come before the control sees the key.
+bool TApplication::IsShortCutMsg(MSG& msg) {
+    if (!g_menuHook || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+    TWinControl* control = FindVCLWindow(msg.hwnd);
+    TCustomForm* form = control ? GetParentForm(control) : nullptr;
+    if (!form) return false;
+    TMessage m{CN_BASE + msg.message, msg.wParam, msg.lParam, 0};
+    return g_menuHook(form, m);
+}
+
 bool TApplication::IsKeyMsg(MSG& msg) {
     if (msg.message != WM_KEYDOWN) return false;
     if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
@@ -731,6 +751,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         m_terminated = true;
         return true;
     }
+    if (IsShortCutMsg(msg)) return true;
     if (IsKeyMsg(msg)) return true;
     if (m_mainForm && m_mainForm->m_clientHandle && TranslateMDISysAccel(m_mainForm->m_clientHandle, &msg))
         return true;

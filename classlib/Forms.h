@@ -148,6 +148,7 @@ protected:
     void DestroyWnd() override;
     void Paint() override;
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void VisibleChanged() override;
     virtual void DoShow();
     virtual void DoHide();
@@ -269,6 +270,7 @@ protected:
 private:
     bool ProcessMessage(MSG& msg);
     bool IsKeyMsg(MSG& msg);
+    bool IsShortCutMsg(MSG& msg);
     void AppWndProc(TMessage& m);
 
     HWND m_handle = nullptr;
