@@ -10,7 +10,8 @@ enable_testing()
 #   SOURCES src...        test sources
 #   LIBS lib...           libraries to link
 #   [WIN32_ONLY]          only in the Windows build (needs Windows headers)
-#   [FOCUS]               needs keyboard focus or the foreground window: never in parallel with another FOCUS test
+#   [FOCUS]               needs the screen: keyboard focus, the foreground window, what the screen shows,
+#                         or a Wine virtual desktop (which resizes the screen): never beside another FOCUS test
 #   [LOCKS name...]       shared state of the prefix it changes (e.g. wallpaper): never in parallel with a holder
 #   [TIMEOUT seconds])
 # One test program is one CTest test: a Wine start costs seconds, so cases are not split out.

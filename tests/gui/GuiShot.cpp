@@ -71,8 +71,10 @@ bool CaptureWindow(HWND wnd, int& width, int& height, std::vector<uint32_t>& pix
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    // No window manager draws frames here: the screen holds exactly what the windows painted.
-    BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    // The window's own pixels, even where another window (a Wine virtual desktop) covers it.
+    HDC source = GetWindowDC(wnd);
+    BitBlt(mem, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    ReleaseDC(wnd, source);
     GdiFlush();
     pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
     for (auto& p : pixels) p &= 0xFFFFFF;
