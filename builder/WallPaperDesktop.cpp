@@ -1,0 +1,279 @@
+// The wallpaper model's desktop half: publishing the page with its copies,
+// and putting it on the desktop through the Active Desktop object.
+//
+// The preview remembers only the copies it actually wrote (an empty path means
+// "used in place"), so ending it never deletes a file the user chose, whatever
+// the fields say by then.
+#include "builder/WallPaperDesktop.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <wininet.h>  // shlobj.h declares IActiveDesktop only after wininet.h
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "builder/WallPaperClass.h"
+#include "classlib/SysUtils.h"
+#include "classlib/WinSys.h"
+#include "common/uCustomModule.h"
+
+namespace {
+
+const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+
+// AD_APPLY_ALL with AD_APPLY_FORCE.
+constexpr DWORD kApplyAllForced = 15;
+
+std::string SystemErrorText(HRESULT code) {
+  char* buf = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&buf), 0, nullptr);
+  std::string text = n && buf ? std::string(buf, n) : std::string();
+  if (buf) LocalFree(buf);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
+  return text;
+}
+
+// One Active Desktop object for one operation, released on every way out.
+class TActiveDesktop {
+public:
+  TActiveDesktop() {
+    void* p = nullptr;
+    const HRESULT hr =
+        CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kIidActiveDesktop, &p);
+    if (FAILED(hr) || !p) {
+      const std::string text = SystemErrorText(hr);
+      throw EOleError(Format("The Active Desktop is not available: %s (0x%.8X)",
+                             text.empty() ? "unknown error" : text.c_str(), static_cast<unsigned>(hr)));
+    }
+    m_desk = static_cast<IActiveDesktop*>(p);
+  }
+  ~TActiveDesktop() { m_desk->Release(); }
+  TActiveDesktop(const TActiveDesktop&) = delete;
+  TActiveDesktop& operator=(const TActiveDesktop&) = delete;
+  IActiveDesktop* operator->() const { return m_desk; }
+
+private:
+  IActiveDesktop* m_desk = nullptr;
+};
+
+// The path in the exchange buffer; CheckWallpaperPath has made sure it fits.
+std::vector<wchar_t> WallpaperBuffer(const std::string& path) {
+  CheckWallpaperPath(path);
+  std::vector<wchar_t> buf(WallpaperPathBuffer, L'\0');
+  const std::wstring wide = StringToWideString(path);
+  wide.copy(buf.data(), wide.size());
+  return buf;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::wstring buf(n, L'\0');
+  const DWORD m = GetFullPathNameW(path.c_str(), n, buf.data(), nullptr);
+  if (m == 0 || m >= n) return path;
+  buf.resize(m);
+  return buf;
+}
+
+// The long form of a full path. For a file that is not there, the folders
+// above it that are there are expanded and the rest is kept.
+std::wstring LongPath(const std::wstring& path) {
+  const DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
+  if (n != 0) {
+    std::wstring buf(n, L'\0');
+    const DWORD m = GetLongPathNameW(path.c_str(), buf.data(), n);
+    if (m != 0 && m < n) {
+      buf.resize(m);
+      return buf;
+    }
+  }
+  const size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos || cut == 0 || cut + 1 >= path.size()) return path;
+  const std::wstring dir = path.substr(0, cut);
+  if (dir.size() == 2 && dir[1] == L':') return path;  // "C:" itself
+  return LongPath(dir) + path.substr(cut);
+}
+
+std::wstring ComparablePath(const std::string& path) {
+  std::wstring p = LongPath(FullPath(StringToWideString(path)));
+  while (p.size() > 3 && (p.back() == L'\\' || p.back() == L'/')) p.pop_back();
+  if (!p.empty()) CharUpperBuffW(p.data(), static_cast<DWORD>(p.size()));
+  return p;
+}
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const std::wstring wide = StringToWideString(path);
+  HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
+// Deletes a file the preview wrote, unless it is (by now) one of the
+// project's own sources.
+void DeletePreviewFile(const TDriftpaneClass& m, const std::string& path) {
+  if (path.empty() || SameFileName(path, m.FlashFile) || SameFileName(path, m.BackgroundPic)) return;
+  DeleteFile(path);  // a file already gone is fine
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Paths
+
+bool SameFileName(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  if (ComparablePath(a) == ComparablePath(b)) return true;
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  return FileIdentity(a, ia) && FileIdentity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+bool WallpaperPathFits(const std::string& path) {
+  return StringToWideString(path).size() < static_cast<size_t>(WallpaperPathBuffer);
+}
+
+void CheckWallpaperPath(const std::string& path) {
+  if (!WallpaperPathFits(path))
+    throw Exception(Format("The path %s is too long for the desktop wallpaper (at most %d characters).",
+                           path.c_str(), WallpaperPathBuffer - 1));
+}
+
+std::string ActiveWallpaperPage(const std::string& windowsDir) {
+  if (Trim(windowsDir).empty())
+    throw Exception("The Windows folder could not be found, so the wallpaper cannot be written.");
+  return IncludeTrailingPathDelimiter(windowsDir) + "Web\\Wallpaper\\Driftpane.htm";
+}
+
+std::string PreviewWallpaperPage() { return ExtractFilePath(GetModuleFileNameStr()) + "tmpPreview.htm"; }
+
+// ---------------------------------------------------------------------------
+// Publishing and the desktop
+
+bool TDriftpaneClass::PublishPage(const std::string& pagePath, bool remember) {
+  // The page must not take the place of what it shows.
+  if (SameFileName(pagePath, FlashFile) || SameFileName(pagePath, BackgroundPic))
+    throw EFCreateError(Format(SFCreateError, pagePath.c_str()));
+  const std::string dir = ExtractFilePath(pagePath);
+
+  if (remember) {
+    PreviewFlashCopy.clear();
+    PreviewPictureCopy.clear();
+  }
+
+  // A movie already in the folder is used in place, and then unmuted.
+  const std::string movie = dir + ExtractFileName(FlashFile);
+  if (!SameFileName(movie, FlashFile)) {
+    bool made = true;
+    if (MuteFlashSound)
+      made = !CopySwfMuted(FlashFile, movie);  // no movie at all: nothing written
+    else
+      CopyFileStream(FlashFile, movie);
+    if (remember && made) PreviewFlashCopy = movie;
+  }
+
+  if (FileExists(BackgroundPic)) {
+    const std::string picture = dir + ExtractFileName(BackgroundPic);
+    if (!SameFileName(picture, BackgroundPic)) {
+      CopyFileStream(BackgroundPic, picture);
+      if (remember) PreviewPictureCopy = picture;
+    }
+  }
+
+  if (remember) PreviewPage = pagePath;
+  WriteHtmlPage(pagePath);
+  return true;
+}
+
+void TDriftpaneClass::ApplyWallpaper(const std::string& pagePath) {
+  std::vector<wchar_t> path = WallpaperBuffer(pagePath);
+  TActiveDesktop desk;
+  desk->SetWallpaper(path.data(), 0);
+  WALLPAPEROPT options{};
+  options.dwSize = sizeof(WALLPAPEROPT);
+  options.dwStyle = WallPaperPosition;  // passed as it is, not as the platform's style names
+  desk->SetWallpaperOptions(&options, 0);
+  desk->ApplyChanges(kApplyAllForced);
+}
+
+void TDriftpaneClass::SaveCurrentWallpaper() {
+  if (!SavedWallpaper.empty()) return;
+  TActiveDesktop desk;
+  std::vector<wchar_t> buf(WallpaperPathBuffer, L'\0');
+  const HRESULT hr = desk->GetWallpaper(buf.data(), WallpaperPathBuffer, 0);
+  // Without the old wallpaper a preview could never be undone.
+  if (FAILED(hr))
+    throw EOleError(Format("The current wallpaper cannot be read (0x%.8X), so it could not be put back after a preview.",
+                           static_cast<unsigned>(hr)));
+  buf.back() = L'\0';
+  const std::string current = WideCharToString(buf.data());
+  // Our own preview page is never the wallpaper to go back to.
+  if (!PreviewPage.empty() && SameFileName(current, PreviewPage)) return;
+  WALLPAPEROPT options{};
+  options.dwSize = sizeof(WALLPAPEROPT);
+  desk->GetWallpaperOptions(&options, 0);
+  SavedWallpaper = current;
+  SavedWallpaperOptions.dwSize = options.dwSize;
+  SavedWallpaperOptions.dwStyle = options.dwStyle;
+}
+
+void TDriftpaneClass::RestoreWallpaper() {
+  // Only a preview that wrote its page has anything to undo.
+  if (PreviewPage.empty()) return;
+  std::vector<wchar_t> path = WallpaperBuffer(SavedWallpaper);
+  {
+    TActiveDesktop desk;
+    desk->SetWallpaper(path.data(), 0);
+    WALLPAPEROPT options{};
+    options.dwSize = SavedWallpaperOptions.dwSize;
+    options.dwStyle = SavedWallpaperOptions.dwStyle;
+    desk->SetWallpaperOptions(&options, 0);
+    desk->ApplyChanges(kApplyAllForced);
+  }
+  DeletePreviewFile(*this, PreviewPage);
+  DeletePreviewFile(*this, PreviewFlashCopy);
+  DeletePreviewFile(*this, PreviewPictureCopy);
+  // The preview is over: a second restore must not delete files written since.
+  PreviewPage.clear();
+  PreviewFlashCopy.clear();
+  PreviewPictureCopy.clear();
+}
+
+void TDriftpaneClass::Preview() {
+  const std::string page = PreviewWallpaperPage();
+  CheckWallpaperPath(page);
+  SaveCurrentWallpaper();
+  const std::string oldPage = PreviewPage, oldMovie = PreviewFlashCopy, oldPicture = PreviewPictureCopy;
+  try {
+    PublishPage(page, true);
+    ApplyWallpaper(page);
+  } catch (...) {
+    // The desktop still shows what it showed: take back what this attempt
+    // wrote, except files an earlier, still running preview shows.
+    auto mine = [&](const std::string& path) {
+      return !path.empty() && !SameFileName(path, oldPage) && !SameFileName(path, oldMovie) &&
+             !SameFileName(path, oldPicture);
+    };
+    if (mine(PreviewFlashCopy)) DeletePreviewFile(*this, PreviewFlashCopy);
+    if (mine(PreviewPictureCopy)) DeletePreviewFile(*this, PreviewPictureCopy);
+    if (PreviewPage == page && mine(page)) DeletePreviewFile(*this, page);
+    PreviewPage = oldPage;
+    PreviewFlashCopy = oldMovie;
+    PreviewPictureCopy = oldPicture;
+    throw;
+  }
+}
+
+void TDriftpaneClass::Activate() {
+  const std::string page = ActiveWallpaperPage(GetWindowsDir());
+  CheckWallpaperPath(page);
+  PublishPage(page, false);
+  ApplyWallpaper(page);
+}

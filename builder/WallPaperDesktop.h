@@ -1,0 +1,28 @@
+// Helpers of the wallpaper model's desktop half (Windows): how paths are
+// compared before a file is copied or deleted, and which page paths fit the
+// Active Desktop's exchange buffer.
+#pragma once
+
+#include <string>
+
+// True when both paths name the same file as the file system sees it: both are
+// expanded to full long paths and compared without regard to letter case;
+// files that both exist are also compared by volume and file index, so hard
+// links and other aliases count as the same file. An empty path names nothing.
+bool SameFileName(const std::string& a, const std::string& b);
+
+// The Active Desktop exchanges paths in a buffer of 260 wide characters.
+constexpr int WallpaperPathBuffer = 260;
+
+// True when the path fits that buffer with its terminating zero.
+bool WallpaperPathFits(const std::string& path);
+// Raises an error naming the path when it does not fit: a cut path would name
+// another file.
+void CheckWallpaperPath(const std::string& path);
+
+// The page that Activate writes under the given Windows folder. An empty
+// folder raises an error instead of giving a path under the drive's root.
+std::string ActiveWallpaperPage(const std::string& windowsDir);
+
+// The page that Preview writes beside the running program.
+std::string PreviewWallpaperPage();

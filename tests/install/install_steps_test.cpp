@@ -1,0 +1,587 @@
+// The install and uninstall steps of TExpressPack under Wine: packages made
+// with the records' own writer appended to a copy of a small program, installed
+// into a temp folder with blanks in its name, then removed again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+#include <shlobj.h>
+#include <ddeml.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "classlib/Classes.h"
+#include "classlib/Dialogs.h"
+#include "classlib/Registry.h"
+#include "classlib/SysUtils.h"
+#include "classlib/WinSys.h"
+#include "common/uCustomModule.h"
+#include "setup/DataExpress.h"
+#include "setup/DataExpressCore.h"
+#include "tests/install/PackageMaker.h"
+
+namespace {
+
+const std::string kBin = std::string(DP_TEST_BIN_DIR) + "/bin/";
+constexpr const char* kUninstallKey = "\\software\\microsoft\\windows\\currentversion\\uninstall\\";
+constexpr const char* kTestKey = "Software\\DriftpaneInstallTest";
+
+const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+
+std::string ReadAll(const std::string& name) {
+  TFileStream s(name, fmOpenRead | fmShareDenyNone);
+  return s.ReadString(s.Size());
+}
+
+void WriteAll(const std::string& name, const std::string& bytes) {
+  TFileStream s(name, fmCreate);
+  s.WriteString(bytes);
+}
+
+std::string Stub() { return ReadAll(kBin + "install_stub.exe"); }
+
+std::string TempRoot() {
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buf, buf);
+  return StripOneTrailingBackslash(std::string(buf, n)) + "\\dp install " + IntToStr(GetCurrentProcessId());
+}
+
+// Removes a test folder with everything below it.
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  return reg.KeyExists(key);
+}
+
+// The value's text, or "<none>" when it or its key is missing.
+std::string ReadValue(HKEY root, const std::string& key, const std::string& name) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false) || !reg.ValueExists(name)) return "<none>";
+  return reg.ReadString(name);
+}
+
+void WriteValue(HKEY root, const std::string& key, const std::string& name, const std::string& text) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  ASSERT_TRUE(reg.OpenKey(key, true));
+  reg.WriteString(name, text);
+}
+
+// Waits for the shell's asynchronous work (Program Manager macros, the batch).
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    if (done()) return true;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(100);
+  }
+  return done();
+}
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf))) return std::string();
+  return buf;
+}
+
+// Where Program Manager keeps a group: the user's or the common Start-menu programs.
+std::string FindGroupFolder(const std::string& group) {
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    const std::string dir = ShellFolder(csidl) + "\\" + group;
+    if (DirectoryExists(dir)) return dir;
+  }
+  return std::string();
+}
+
+// Wine's Program Manager opens a folder window for each new group; close it.
+void CloseGroupWindow(const std::string& group) {
+  HWND w = nullptr;
+  if (WaitFor([&] { return (w = FindWindowA(nullptr, group.c_str())) != nullptr; }, 10)) PostMessageA(w, WM_CLOSE, 0, 0);
+}
+
+bool HaveDisplay() { return GetEnvironmentVariableA("DISPLAY", nullptr, 0) > 0; }
+
+HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+// Asks DDEML directly, so that no fallback start of Program Manager takes part.
+bool ProgmanAnswers() {
+  DWORD inst = 0;
+  if (DdeInitializeA(&inst, NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+  HSZ name = DdeCreateStringHandleA(inst, "ProgMan", CP_WINANSI);
+  HCONV conv = DdeConnect(inst, name, name, nullptr);
+  if (conv) DdeDisconnect(conv);
+  DdeFreeStringHandle(inst, name);
+  DdeUninitialize(inst);
+  return conv != nullptr;
+}
+
+// Whether the shell's Program Manager server answers. Without it the install
+// and uninstall runs would start Program Manager itself, which stays running.
+bool g_progman = false;
+#define NEED_PROGMAN() \
+  if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (the Wine desktop needs a display)"
+
+// The Active Desktop stand-in, registered in this prefix when it has been built.
+bool g_activeDesktop = false;
+
+bool ActiveDesktopWorks() {
+  InitComApartment();
+  IActiveDesktop* ad = nullptr;
+  if (FAILED(CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
+                              reinterpret_cast<void**>(&ad))) ||
+      !ad)
+    return false;
+  ad->Release();
+  return FileExists(kBin + "dpactivedesktop.dll");
+}
+
+std::string CurrentWallpaper() {
+  IActiveDesktop* ad = nullptr;
+  if (FAILED(CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
+                              reinterpret_cast<void**>(&ad))))
+    return "<no object>";
+  wchar_t buf[MAX_PATH] = {};
+  ad->GetWallpaper(buf, MAX_PATH, 0);
+  ad->Release();
+  return WideCharToString(buf);
+}
+
+class Environment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    InitComApartment();
+    // Starts Wine's desktop process, which serves Program Manager's DDE.
+    GetDesktopWindow();
+    // The desktop process registers the server shortly after it starts.
+    g_progman = HaveDisplay() && WaitFor(ProgmanAnswers, 30);
+    const std::string reg = kBin + "standin_register.exe";
+    if (FileExists(reg) && FileExists(kBin + "dpactivedesktop.dll")) {
+      DWORD code = 1;
+      StartProcess("\"" + reg + "\"", SW_HIDE, &code);
+    }
+    g_activeDesktop = ActiveDesktopWorks();
+  }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
+
+struct StepLog {
+  std::vector<std::pair<int, std::string>> steps;
+  TSetupEvent Event() {
+    return [this](TObject*, int n, const std::string& text) { steps.emplace_back(n, text); };
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> out;
+    for (const auto& s : steps) out.push_back(s.second);
+    return out;
+  }
+  bool Numbered() const {
+    for (size_t i = 0; i < steps.size(); ++i)
+      if (steps[i].first != static_cast<int>(i + 1)) return false;
+    return true;
+  }
+};
+
+class InstallSteps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = TempRoot();
+    RemoveTree(root_);
+    ASSERT_TRUE(ForceDirectories(root_));
+    dir_ = root_ + "\\Drift Pane Test";
+    stub_ = Stub();
+    ASSERT_GT(stub_.size(), 0u);
+    name_ = "Drift Test " + IntToStr(GetCurrentProcessId());
+  }
+  void TearDown() override {
+    RemoveTree(root_);
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    reg.DeleteKey(kTestKey);
+    TRegistry lm;
+    lm.SetRootKey(HKEY_LOCAL_MACHINE);
+    lm.DeleteKey(kUninstallKey + name_);
+    const std::string group = FindGroupFolder(name_);
+    if (!group.empty()) RemoveTree(group);
+  }
+
+  std::string WritePackage(const TestPackage& p) {
+    const std::string path = root_ + "\\setup.exe";
+    WriteAll(path, BuildPackage(stub_, p));
+    return path;
+  }
+
+  // What setup does before the wizard and after it: load, check, install.
+  // False when the package is refused.
+  bool RunSetup(const std::string& package) {
+    TExpressPack pack;
+    try {
+      if (!pack.LoadFromFile(package)) return false;
+    } catch (const EReadError&) {
+      return false;
+    }
+    if (!pack.CheckPackage().empty()) return false;
+    pack.SetInstallDir(dir_);
+    pack.Install();
+    return true;
+  }
+
+  TestPackage FullPackage() {
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{name_ + ".html", "InstallDir", "", "<html><body>wallpaper</body></html>"},
+               {"movie.swf", "InstallDir", "", std::string("FWS\x06\x20\0\0\0", 8) + std::string(5000, '\x5a')},
+               {"picture.jpg", "InstallDir", "media", std::string("\xff\xd8\xff\xe0", 4) + std::string(70000, '\x01')},
+               {"empty.txt", "InstallDir", "", ""},
+               {"Uninstall.exe", "InstallDir", "", stub_}};
+    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "media")};
+    p.Links.push_back(MakeLink(lkCreateGroup, "InstallDir", "", "", name_));
+    if (g_activeDesktop) p.Links.push_back(MakeLink(lkWallpaper, "InstallDir", "", name_ + ".html", ""));
+    p.Links.push_back(MakeLink(lkAddItem, "InstallDir", "", "Uninstall.exe", "Uninstall"));
+    p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}\\a;{InstallDir}\\b"),
+              MakeReg(0x80000001u, kTestKey, "Other", "plain")};
+    return p;
+  }
+
+  std::string root_, dir_, stub_, name_;
+};
+
+TEST_F(InstallSteps, MalformedPackagesAreRefusedWithNothingWritten) {
+  struct Case {
+    const char* what;
+    void (*spoil)(std::string& bytes, TestPackage& p);
+  } cases[] = {
+      {"oversized count",
+       [](std::string& b, TestPackage&) { PutU32(b, b.size() - PackHeadSize + 528, 0x7FFFFFFFu); }},
+      {"offsets past the end",
+       [](std::string& b, TestPackage&) { PutU32(b, b.size() - PackHeadSize + 548, static_cast<uint32_t>(b.size())); }},
+      {"parent folder in a file name", nullptr},
+      {"unknown root", nullptr},
+  };
+  for (const Case& c : cases) {
+    TestPackage p = FullPackage();
+    if (std::string(c.what) == "parent folder in a file name") p.Files[1].Name = "..\\escaped.swf";
+    if (std::string(c.what) == "unknown root") p.Files[2].Root = "ProgramDir";
+    std::string bytes = BuildPackage(stub_, p);
+    if (c.spoil) c.spoil(bytes, p);
+    const std::string package = root_ + "\\setup.exe";
+    WriteAll(package, bytes);
+    EXPECT_FALSE(RunSetup(package)) << c.what;
+    EXPECT_FALSE(DirectoryExists(dir_)) << c.what;
+    EXPECT_FALSE(FileExists(root_ + "\\escaped.swf")) << c.what;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_)) << c.what;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey)) << c.what;
+  }
+}
+
+TEST_F(InstallSteps, LoadsTheHeadAndCountsSteps) {
+  const TestPackage p = FullPackage();
+  const std::string package = WritePackage(p);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  EXPECT_EQ(pack.GetProgramName(), name_);
+  EXPECT_EQ(pack.GetAuthor(), "An Author");
+  EXPECT_EQ(pack.GetEmail(), "a@b.c");
+  EXPECT_EQ(pack.GetWebSite(), "http://example.org");
+  EXPECT_EQ(pack.GetStepCount(), static_cast<int>(5 + 2 + p.Links.size() + 2));
+  EXPECT_EQ(pack.CheckPackage(), "");
+  EXPECT_EQ(pack.GetPackageFileName(), package);
+
+  // A file that carries no package: false, nothing loaded.
+  TExpressPack none;
+  WriteAll(root_ + "\\plain.exe", stub_ + std::string(600, '\0'));
+  EXPECT_FALSE(none.LoadFromFile(root_ + "\\plain.exe"));
+  EXPECT_EQ(none.GetStepCount(), 0);
+  EXPECT_THROW(none.LoadFromFile(root_ + "\\missing.exe"), EFOpenError);
+}
+
+TEST_F(InstallSteps, FoldersResolveFromTheirRoots) {
+  TExpressPack pack;
+  EXPECT_TRUE(pack.SetInstallDir("C:\\"));
+  EXPECT_EQ(pack.GetInstallDir(), "C:");
+  EXPECT_EQ(pack.GetFilePath("InstallDir", "", "file.txt"), "C:\\file.txt");
+  pack.SetInstallDir("C:\\A B\\\\");
+  EXPECT_EQ(pack.GetFolder("InstallDir", ""), "C:\\A B\\");
+  pack.SetInstallDir(dir_);
+  EXPECT_EQ(pack.GetFolder("InstallDir", "x\\y"), dir_ + "\\x\\y");
+  const std::string win = GetWindowsDir();
+  ASSERT_FALSE(win.empty());
+  EXPECT_NE(win.back(), '\\');
+  EXPECT_TRUE(DirExists(win));
+  EXPECT_EQ(pack.GetFolder("WindowsDir", ""), win);
+  EXPECT_EQ(pack.GetFilePath("System32Dir", "drivers", "x.sys"), GetSystemDir() + "\\drivers\\x.sys");
+  EXPECT_THROW(pack.GetFolder("Windowsdir", ""), Exception);
+  EXPECT_THROW(pack.GetFolder("", ""), Exception);
+  TExpressPack unset;
+  EXPECT_THROW(unset.GetFolder("InstallDir", ""), Exception);
+  EXPECT_EQ(pack.ExpandInstallDir("{InstallDir}|{InstallDir}"), dir_ + "|{InstallDir}");
+  const int code = GetWinVersion();
+  EXPECT_GE(code, 6);
+  EXPECT_LE(code, 8);
+}
+
+TEST_F(InstallSteps, InstallsEverythingAndUninstallRemovesIt) {
+  NEED_PROGMAN();
+  const TestPackage p = FullPackage();
+  const std::string package = WritePackage(p);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  ASSERT_EQ(pack.CheckPackage(), "");
+  pack.SetInstallDir(dir_ + "\\");
+  StepLog log;
+  pack.SetOnStep(log.Event());
+  pack.Install();
+
+  // Steps: folders, files, then one per link.
+  std::vector<std::string> want = {"Create directory " + dir_, "Create directory " + dir_ + "\\media"};
+  for (const TestFile& f : p.Files)
+    want.push_back("Copy file " + JoinSubFolder(dir_, f.Sub) + "\\" + f.Name);
+  for (size_t i = 0; i < p.Links.size(); ++i) want.push_back("Create group");
+  EXPECT_EQ(log.Texts(), want);
+  EXPECT_TRUE(log.Numbered());
+
+  // Files byte for byte.
+  for (const TestFile& f : p.Files)
+    EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
+
+  // Uninstall entry and registry records.
+  const std::string entry = kUninstallKey + name_;
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
+  const std::string shortForm = ExtractShortPathName(dir_ + "\\Uninstall.exe");
+  ASSERT_FALSE(shortForm.empty());
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "UninstallString"), shortForm);
+  EXPECT_EQ(shortForm.find(' '), std::string::npos);
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), dir_ + "\\a;{InstallDir}\\b");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Other"), "plain");
+
+  // The Start-menu group with its item.
+  {
+    EXPECT_TRUE(WaitFor([&] { return !FindGroupFolder(name_).empty() &&
+                                     FileExists(FindGroupFolder(name_) + "\\Uninstall.lnk"); }, 30))
+        << "group folder " << ShellFolder(CSIDL_PROGRAMS) << "\\" << name_;
+    CloseGroupWindow(name_);
+    if (g_activeDesktop) { EXPECT_EQ(CurrentWallpaper(), dir_ + "\\" + name_ + ".html"); }
+  }
+
+  // The installation record.
+  const std::string record = ReadAll(dir_ + "\\uninstall001.dat");
+  EXPECT_EQ(record, ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+
+  // Uninstall from the record, as the uninstaller beside it would.
+  TExpressPack un;
+  ASSERT_TRUE(un.LoadFromFile(dir_ + "\\uninstall001.dat"));
+  EXPECT_EQ(un.GetProgramName(), name_);
+  un.SetInstallDir(dir_ + "\\");
+  StepLog ulog;
+  un.SetOnStep(ulog.Event());
+  un.Uninstall();
+  std::vector<std::string> uwant;
+  for (size_t i = 0; i < p.Links.size(); ++i) uwant.push_back("delete group");
+  for (const TestFile& f : p.Files)
+    if (f.Name != "Uninstall.exe") uwant.push_back("delete file " + JoinSubFolder(dir_, f.Sub) + "\\" + f.Name);
+  uwant.push_back("delete directory " + dir_);
+  uwant.push_back("delete directory " + dir_ + "\\media");
+  EXPECT_EQ(ulog.Texts(), uwant);
+  EXPECT_TRUE(ulog.Numbered());
+
+  for (const TestFile& f : p.Files)
+    if (f.Name != "Uninstall.exe") { EXPECT_FALSE(FileExists(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name)) << f.Name; }
+  EXPECT_TRUE(FileExists(dir_ + "\\Uninstall.exe"));
+  EXPECT_FALSE(FileExists(dir_ + "\\uninstall001.dat"));
+  EXPECT_FALSE(DirectoryExists(dir_ + "\\media"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), "<none>");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Other"), "<none>");
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTestKey)) << "keys stay, only the values go";
+  {
+    EXPECT_TRUE(WaitFor([&] { return FindGroupFolder(name_).empty(); }, 30));
+    if (g_activeDesktop) { EXPECT_EQ(CurrentWallpaper(), ""); }
+  }
+
+  // The batch removes the uninstaller and then the folder.
+  ASSERT_TRUE(StartSelfRemoval(dir_ + "\\Uninstall.exe", dir_ + "\\"));
+  EXPECT_TRUE(WaitFor([&] { return !DirectoryExists(dir_); }, 60));
+  EXPECT_FALSE(FileExists(dir_ + "\\Uninstall.exe"));
+}
+
+TEST_F(InstallSteps, RecordIsWrittenWhenALaterStepFails) {
+  NEED_PROGMAN();
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Files = {{"first.txt", "InstallDir", "", "first"}, {"second.txt", "InstallDir", "not made", "second"}};
+  p.Dirs = {MakeDir("InstallDir", "")};
+  const std::string package = WritePackage(p);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  ASSERT_EQ(pack.CheckPackage(), "");
+  pack.SetInstallDir(dir_);
+  EXPECT_THROW(pack.Install(), EFCreateError);
+  EXPECT_EQ(ReadAll(dir_ + "\\first.txt"), "first");
+  // The steps after the failure did not run, but what got installed can be removed.
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+  ASSERT_TRUE(FileExists(dir_ + "\\uninstall001.dat"));
+  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+  TExpressPack un;
+  ASSERT_TRUE(un.LoadFromFile(dir_ + "\\uninstall001.dat"));
+  un.SetInstallDir(dir_);
+  un.Uninstall();
+  EXPECT_FALSE(DirectoryExists(dir_));
+}
+
+TEST_F(InstallSteps, RegistryRecordsUseTheirOwnKeysOnly) {
+  // A value in a key that opens goes; a record whose key is missing touches
+  // nothing, not even the same value name in the key opened before.
+  WriteValue(HKEY_CURRENT_USER, kTestKey + std::string("\\A"), "W", "w");
+  WriteValue(HKEY_CURRENT_USER, kTestKey + std::string("\\A"), "V", "v");
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Regs = {MakeReg(0x80000001u, kTestKey + std::string("\\A"), "W", "x"),
+            MakeReg(0x80000001u, kTestKey + std::string("\\Missing"), "V", "x"),
+            MakeReg(0x80000002u, "Software\\DriftpaneInstallTest", "LM", "{InstallDir}")};
+  const std::string package = WritePackage(p);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  pack.SetInstallDir(dir_);
+  pack.WriteRegistry();
+  // The 32-bit root key value reaches the predefined key on either width.
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, "Software\\DriftpaneInstallTest", "LM"), dir_);
+  {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.DeleteKey(kTestKey + std::string("\\Missing")));
+  }
+  pack.DeleteRegistry();
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey + std::string("\\A"), "W"), "<none>");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey + std::string("\\A"), "V"), "v");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, "Software\\DriftpaneInstallTest", "LM"), "<none>");
+  TRegistry lm;
+  lm.SetRootKey(HKEY_LOCAL_MACHINE);
+  lm.DeleteKey("Software\\DriftpaneInstallTest");
+}
+
+TEST_F(InstallSteps, TamperedRecordsAreSkippedByTheUninstaller) {
+  ASSERT_TRUE(ForceDirectories(dir_));
+  WriteAll(root_ + "\\outside.txt", "keep");
+  WriteAll(dir_ + "\\inside.txt", "go");
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Files = {{"..\\outside.txt", "InstallDir", "", ""}, {"outside.txt", "InstallDir", "..", ""},
+             {"inside.txt", "Elsewhere", "", ""}, {"inside.txt", "InstallDir", "", ""}};
+  p.Dirs = {MakeDir("InstallDir", "..")};
+  TStringStream s;
+  TPackIndex index;
+  {
+    TStringStream pkg(BuildPackage(stub_, p));
+    ASSERT_TRUE(LoadPackIndex(pkg, index));
+  }
+  WriteUninstallData(s, index);
+  WriteAll(dir_ + "\\uninstall001.dat", s.DataString());
+  TExpressPack un;
+  ASSERT_TRUE(un.LoadFromFile(dir_ + "\\uninstall001.dat"));
+  un.SetInstallDir(dir_);
+  StepLog log;
+  un.SetOnStep(log.Event());
+  un.DeleteFiles();
+  un.DeleteDirectories();
+  EXPECT_EQ(log.Texts(), std::vector<std::string>{"delete file " + dir_ + "\\inside.txt"});
+  EXPECT_EQ(ReadAll(root_ + "\\outside.txt"), "keep");
+  EXPECT_FALSE(FileExists(dir_ + "\\inside.txt"));
+  EXPECT_TRUE(DirectoryExists(root_));
+}
+
+TEST_F(InstallSteps, ScreenSaverTakesTheShortPathAndKeepsTheSettingForAMissingFile) {
+  const std::string key = "Control Panel\\desktop";
+  const std::string before = ReadValue(HKEY_CURRENT_USER, key, "SCRNSAVE.EXE");
+  ASSERT_TRUE(ForceDirectories(dir_));
+  const std::string saver = dir_ + "\\long saver name.scr";
+  WriteAll(saver, stub_);
+  TExpressPack pack;
+  pack.SetScreenSaver(saver);
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, key, "SCRNSAVE.EXE"), ExtractShortPathName(saver));
+  pack.SetScreenSaver(dir_ + "\\not there.scr");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, key, "SCRNSAVE.EXE"), ExtractShortPathName(saver));
+  TRegistry reg;
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  ASSERT_TRUE(reg.OpenKey(key, false));
+  if (before == "<none>")
+    reg.DeleteValue("SCRNSAVE.EXE");
+  else
+    reg.WriteString("SCRNSAVE.EXE", before);
+}
+
+TEST_F(InstallSteps, LongUninstallPathIsQuotedWhenItHasNoShortForm) {
+  NEED_PROGMAN();
+  // Without the uninstaller in the package there is no file, so no short form.
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Dirs = {MakeDir("InstallDir", "")};
+  const std::string package = WritePackage(p);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  pack.SetInstallDir(dir_);
+  pack.Install();
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "UninstallString"),
+            "\"" + dir_ + "\\Uninstall.exe\"");
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
+}
+
+// Answers the next message box captioned with the program's title and returns its text.
+std::string AnswerBox(int button) {
+  const std::string title = MessageBoxTitle();
+  HWND box = nullptr;
+  WaitFor([&] { return (box = FindWindowA("#32770", title.c_str())) != nullptr; }, 20);
+  if (!box) return "<no box>";
+  char text[1024] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  return text;
+}
+
+TEST_F(InstallSteps, AskYesNoIsTrueOnlyForYes) {
+  if (!HaveDisplay()) GTEST_SKIP() << "message boxes need a display";
+  struct Case {
+    int button;
+    bool result;
+  } cases[] = {{IDYES, true}, {IDNO, false}};
+  for (const Case& c : cases) {
+    std::string shown;
+    std::thread answer([&] { shown = AnswerBox(c.button); });
+    const bool got = AskYesNo(nullptr, "Exit Setup?\r\nReally?");
+    answer.join();
+    EXPECT_EQ(got, c.result);
+    EXPECT_NE(shown.find("Exit Setup?"), std::string::npos) << shown;
+  }
+}
+
+TEST_F(InstallSteps, WallpaperGoesThroughActiveDesktop) {
+  if (!g_activeDesktop) GTEST_SKIP() << "the Active Desktop stand-in is not built or registered";
+  TExpressPack pack;
+  pack.SetWallpaper("C:\\some folder\\page.html");
+  EXPECT_EQ(CurrentWallpaper(), "C:\\some folder\\page.html");
+  pack.SetWallpaper("");
+  EXPECT_EQ(CurrentWallpaper(), "");
+}
+
+}  // namespace
