@@ -1,0 +1,9 @@
+# The common controls over comctl32, the tab set and the check-list box.
+add_library(dp_comctrls STATIC
+  ComCtrls.cpp
+  ComCtrls2.cpp
+  Tabs.cpp
+  CheckLst.cpp
+)
+target_include_directories(dp_comctrls PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(dp_comctrls PUBLIC dp_gui comctl32)
