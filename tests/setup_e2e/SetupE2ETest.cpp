@@ -1,0 +1,557 @@
+// setup.exe and uninstall.exe as a user meets them: a package made with the
+// records' own writer is appended to a copy of setup.exe, driven through the
+// wizard from another process, checked on disk, in the registry, in the Start
+// menu and on the Active Desktop, then removed again by its uninstaller
+// started from the Start-menu item.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+#include <shlobj.h>
+#include <ddeml.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "classlib/Classes.h"
+#include "classlib/Registry.h"
+#include "classlib/SysUtils.h"
+#include "classlib/WinSys.h"
+#include "setup/DataExpressCore.h"
+#include "tests/driver/TestDriver.h"
+#include "tests/install/PackageMaker.h"
+
+namespace {
+
+constexpr const char* kUninstallKey = "\\software\\microsoft\\windows\\currentversion\\uninstall\\";
+constexpr const char* kTestKey = "Software\\DriftpaneSetupE2E";
+constexpr const char* kTitle = "setup";  // the application's title: the program file's name
+
+const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+
+std::string ReadAll(const std::string& name) {
+  TFileStream s(name, fmOpenRead | fmShareDenyNone);
+  return s.ReadString(s.Size());
+}
+
+void WriteAll(const std::string& name, const std::string& bytes) {
+  TFileStream s(name, fmCreate);
+  s.WriteString(bytes);
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  return reg.KeyExists(key);
+}
+
+std::string ReadValue(HKEY root, const std::string& key, const std::string& name) {
+  TRegistry reg;
+  reg.SetRootKey(root);
+  if (!reg.OpenKey(key, false) || !reg.ValueExists(name)) return "<none>";
+  return reg.ReadString(name);
+}
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf))) return std::string();
+  return buf;
+}
+
+// Where Program Manager keeps a group: the user's or the common programs folder.
+std::string FindGroupFolder(const std::string& group) {
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    const std::string dir = ShellFolder(csidl) + "\\" + group;
+    if (DirectoryExists(dir)) return dir;
+  }
+  return std::string();
+}
+
+// The program a shortcut starts.
+std::string LinkTarget(const std::string& lnk) {
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return std::string();
+  std::string target;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+      char path[MAX_PATH] = {};
+      if (SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0))) target = path;
+    }
+    file->Release();
+  }
+  link->Release();
+  return target;
+}
+
+HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+bool ProgmanAnswers() {
+  DWORD inst = 0;
+  if (DdeInitializeA(&inst, NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+  HSZ name = DdeCreateStringHandleA(inst, "ProgMan", CP_WINANSI);
+  HCONV conv = DdeConnect(inst, name, name, nullptr);
+  if (conv) DdeDisconnect(conv);
+  DdeFreeStringHandle(inst, name);
+  DdeUninitialize(inst);
+  return conv != nullptr;
+}
+
+std::string CurrentWallpaper() {
+  IActiveDesktop* ad = nullptr;
+  if (FAILED(CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
+                              reinterpret_cast<void**>(&ad))) ||
+      !ad)
+    return "<no object>";
+  wchar_t buf[MAX_PATH] = {};
+  ad->GetWallpaper(buf, MAX_PATH, 0);
+  ad->Release();
+  char out[MAX_PATH * 2] = {};
+  WideCharToMultiByte(CP_ACP, 0, buf, -1, out, sizeof out, nullptr, nullptr);
+  return out;
+}
+
+bool g_progman = false;
+bool g_activeDesktop = false;
+
+class Environment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    // Wine's desktop process serves Program Manager's DDE.
+    GetDesktopWindow();
+    g_progman = dptest::PollUntil(ProgmanAnswers, 30000);
+    const std::string reg = dptest::BinDir() + "standin_register.exe";
+    if (dptest::FileExists(reg)) {
+      dptest::TestProcess p;
+      if (p.Start(reg)) p.WaitExit(60000);
+    }
+    g_activeDesktop = CurrentWallpaper() != "<no object>";
+    std::printf("Program Manager answers: %s; Active Desktop stand-in: %s\n", g_progman ? "yes" : "no",
+                g_activeDesktop ? "yes" : "no");
+  }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
+
+// The wizard's pages are stacked panels, all visible: the one shown is the
+// first child of the form in z-order. A control "on the page" is one of its.
+HWND OnPage(HWND top, const std::string& text) {
+  HWND page = GetWindow(top, GW_CHILD);
+  return page ? dptest::FindChild(page, "", text) : nullptr;
+}
+
+bool Visible(HWND top, const std::string& text) { return OnPage(top, text) != nullptr; }
+
+// The control of the page shown, failing the test when it is not there.
+HWND Need(HWND top, const std::string& text) {
+  HWND w = OnPage(top, text);
+  if (!w) ADD_FAILURE() << "no \"" << text << "\" on the page shown:\n" << dptest::Describe(top);
+  return w;
+}
+
+class SetupE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char buf[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof buf, buf);
+    root_ = StripOneTrailingBackslash(std::string(buf, n)) + "\\dp setup e2e " + IntToStr(GetCurrentProcessId());
+    RemoveTree(root_);
+    ASSERT_TRUE(ForceDirectories(root_ + "\\package"));
+    dir_ = root_ + "\\Drift Pane E2E";
+    name_ = "Drift E2E " + IntToStr(GetCurrentProcessId());
+    setupExe_ = dptest::BinDir() + "setup.exe";
+    stub_ = ReadAll(setupExe_);
+    ASSERT_GT(stub_.size(), 0u);
+  }
+  void TearDown() override {
+    RemoveTree(root_);
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    reg.DeleteKey(kTestKey);
+    TRegistry lm;
+    lm.SetRootKey(HKEY_LOCAL_MACHINE);
+    lm.DeleteKey(kUninstallKey + name_);
+    const std::string group = FindGroupFolder(name_);
+    if (!group.empty()) RemoveTree(group);
+  }
+
+  TestPackage FullPackage() {
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{name_ + ".html", "InstallDir", "", "<html><body><embed src=\"movie.swf\"></body></html>"},
+               {"movie.swf", "InstallDir", "", std::string("FWS\x06\x20\0\0\0", 8) + std::string(3000, '\x5a')},
+               {"picture.jpg", "InstallDir", "", std::string("\xff\xd8\xff\xe0", 4) + std::string(9000, '\x01')},
+               {"notes.txt", "InstallDir", "media", "in a subfolder"},
+               {"Uninstall.exe", "InstallDir", "", ReadAll(dptest::BinDir() + "uninstall.exe")}};
+    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "media")};
+    p.Links.push_back(MakeLink(lkCreateGroup, "InstallDir", "", "", name_));
+    if (g_activeDesktop) p.Links.push_back(MakeLink(lkWallpaper, "InstallDir", "", name_ + ".html", ""));
+    p.Links.push_back(MakeLink(lkAddItem, "InstallDir", "", "Uninstall.exe", "Uninstall"));
+    p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}\\a;{InstallDir}\\b")};
+    return p;
+  }
+
+  std::string WritePackage(const TestPackage& p) {
+    const std::string path = root_ + "\\package\\setup.exe";
+    WriteAll(path, BuildPackage(stub_, p));
+    return path;
+  }
+
+  // Starts the package and waits for the wizard on page 1.
+  HWND StartWizard(dptest::TestProcess& proc, const std::string& package) {
+    if (!proc.Start(package)) return nullptr;
+    HWND top = dptest::WaitForWindow("Setup  - " + name_, "TfrmWelcome");
+    if (top) dptest::WaitUntil([&] { return Visible(top, "&Next >"); }, dptest::kWaitMs, "page 1");
+    return top;
+  }
+
+  std::string root_, dir_, name_, setupExe_, stub_;
+};
+
+TEST_F(SetupE2E, WithoutAPackageSetupEndsSilently) {
+  dptest::TestProcess p;
+  ASSERT_TRUE(p.Start(setupExe_));
+  EXPECT_EQ(p.WaitExit(), 0);
+  EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", p.Pid()), nullptr);
+}
+
+TEST_F(SetupE2E, CancelAsksAndNoKeepsTheWizard) {
+  const std::string package = WritePackage(FullPackage());
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+
+  // Page 1: Cancel, No: the wizard stays where it was.
+  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+  std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
+  EXPECT_NE(text.find("the program will not be install."), std::string::npos) << text;
+  EXPECT_NE(text.find("at the another time"), std::string::npos) << text;
+  EXPECT_TRUE(proc.Running());
+  EXPECT_TRUE(Visible(top, "&Next >"));
+
+  // Page 2, then page 3: Cancel and No stay there too.
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+  dptest::AnswerMessageBox(kTitle, IDNO);
+  EXPECT_TRUE(Visible(top, "B&rowse..."));
+
+  // The window's close button asks the same; Yes ends setup with nothing installed.
+  ASSERT_TRUE(dptest::RequestClose(top));
+  text = dptest::AnswerMessageBox(kTitle, IDYES);
+  EXPECT_NE(text.find("Exit Setup?"), std::string::npos) << text;
+  EXPECT_EQ(proc.WaitExit(), 0);
+  EXPECT_FALSE(DirectoryExists("C:\\Program Files\\" + name_));
+  EXPECT_FALSE(DirectoryExists(dir_));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey));
+}
+
+TEST_F(SetupE2E, DestinationMustBeAFullPath) {
+  const std::string package = WritePackage(FullPackage());
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+  HWND edit = dptest::NeedChild(top, "TEdit");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
+  for (const char* bad : {"", "   ", "relative\\folder", "C:folder", "\\rooted", "\\\\server"}) {
+    ASSERT_TRUE(dptest::SetEditText(edit, bad));
+    ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+    const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+    EXPECT_NE(text.find("full path"), std::string::npos) << "'" << bad << "': " << text;
+    EXPECT_TRUE(Visible(top, "B&rowse...")) << bad;
+    EXPECT_FALSE(Visible(top, "&Install")) << bad;
+  }
+  EXPECT_FALSE(DirectoryExists(dir_));
+
+  // Browsing and cancelling the folder dialog keeps the path box as it was.
+  ASSERT_TRUE(dptest::SetEditText(edit, dir_));
+  ASSERT_TRUE(dptest::Click(Need(top, "B&rowse...")));
+  const DWORD pid = proc.Pid();
+  HWND browse = dptest::WaitForWindow(
+      [&](HWND w) { return dptest::ClassOf(w) == "#32770" && dptest::ProcessOf(w) == pid; }, "the folder dialog");
+  ASSERT_NE(browse, nullptr);
+  ASSERT_TRUE(dptest::Click(dptest::NeedChildById(browse, IDCANCEL)));
+  ASSERT_TRUE(dptest::WaitWindowGone(browse));
+  EXPECT_EQ(dptest::Text(edit), dir_);
+
+  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+  dptest::AnswerMessageBox(kTitle, IDYES);
+  EXPECT_EQ(proc.WaitExit(), 0);
+}
+
+TEST_F(SetupE2E, FailedInstallStaysOnTheProgressPageAndCanBeRemoved) {
+  // The second file's subfolder is never created: copying it fails.
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Files = {{"first.txt", "InstallDir", "", "first"}, {"second.txt", "InstallDir", "not made", "second"}};
+  p.Dirs = {MakeDir("InstallDir", "")};
+  const std::string package = WritePackage(p);
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+  // The application's error box; the wizard stays on page 4.
+  HWND box = dptest::WaitForWindow(kTitle, "#32770");
+  ASSERT_NE(box, nullptr);
+  dptest::Screenshot(top, "page4_installing");
+  dptest::AnswerMessageBox(kTitle, IDOK);
+  EXPECT_TRUE(Visible(top, "&Cancel"));
+  EXPECT_FALSE(Visible(top, "&Finish"));
+  EXPECT_EQ(ReadAll(dir_ + "\\first.txt"), "first");
+  // What got installed can be removed: the record is there all the same.
+  ASSERT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+  dptest::AnswerMessageBox(kTitle, IDYES);
+  EXPECT_EQ(proc.WaitExit(), 0);
+}
+
+TEST_F(SetupE2E, InstallsThroughTheWizardAndUninstallRemovesEverything) {
+  if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
+  const TestPackage p = FullPackage();
+  const std::string package = WritePackage(p);
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+  dptest::Screenshot(top, "page1_welcome");
+
+  // Page 2 proposes the programs folder; Back and Next again reset a typed path.
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+  HWND edit = dptest::NeedChild(top, "TEdit");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
+  ASSERT_TRUE(dptest::SetEditText(edit, dir_));
+  ASSERT_TRUE(dptest::Click(Need(top, "< &Back")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Next >") && !Visible(top, "B&rowse..."); },
+                                dptest::kWaitMs, "page 1 again"));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2 again"));
+  EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
+
+  // A trailing backslash shows in the summary; the install folder drops it.
+  ASSERT_TRUE(dptest::SetEditText(edit, dir_ + "\\"));
+  dptest::Screenshot(top, "page2_destination");
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  HWND memo = dptest::NeedChild(top, "TMemo");
+  ASSERT_NE(memo, nullptr);
+  EXPECT_EQ(dptest::Text(memo), "Destination location:\r\n     " + dir_ + "\\\r\n \r\nStart Menu folder:\r\n     " + name_ +
+                                    "\r\n");
+  ASSERT_TRUE(dptest::Click(Need(top, "< &Back")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2 from 3"));
+  EXPECT_EQ(dptest::Text(edit), dir_ + "\\");
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3 again"));
+  dptest::Screenshot(top, "page3_ready");
+
+  ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
+  dptest::Screenshot(top, "page5_finished");
+  ASSERT_TRUE(dptest::Click(Need(top, "&Finish")));
+  EXPECT_EQ(proc.WaitExit(), 0);
+
+  // Files byte for byte.
+  for (const TestFile& f : p.Files)
+    EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
+  // The uninstall entry and the registry record, only the first "{InstallDir}" replaced.
+  const std::string entry = kUninstallKey + name_;
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
+  const std::string shortForm = ExtractShortPathName(dir_ + "\\Uninstall.exe");
+  ASSERT_FALSE(shortForm.empty());
+  EXPECT_EQ(shortForm.find(' '), std::string::npos);
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "UninstallString"), shortForm);
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), dir_ + "\\a;{InstallDir}\\b");
+  // The Start-menu group with its item.
+  std::string lnk;
+  EXPECT_TRUE(dptest::WaitUntil(
+      [&] {
+        const std::string g = FindGroupFolder(name_);
+        return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
+      },
+      30000, "the group's Uninstall item"));
+  if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+  if (g_activeDesktop) {
+    EXPECT_EQ(CurrentWallpaper(), dir_ + "\\" + name_ + ".html");
+  }
+  // The installation record.
+  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+
+  // The uninstaller from the Start-menu item; Cancel on its question deletes nothing.
+  std::string uninstaller = LinkTarget(lnk);
+  EXPECT_TRUE(SameText(ExtractShortPathName(uninstaller), shortForm)) << uninstaller;
+  if (uninstaller.empty()) uninstaller = dir_ + "\\Uninstall.exe";
+  {
+    dptest::TestProcess un;
+    ASSERT_TRUE(un.Start(uninstaller));
+    EXPECT_EQ(dptest::AnswerMessageBox("Uninstall", IDCANCEL),
+              "Are you sure you want to completely remove " + name_ + " and all its components?");
+    un.WaitExit();
+    EXPECT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+    EXPECT_TRUE(dptest::FileExists(dir_ + "\\Uninstall.exe"));
+  }
+  dptest::TestProcess un;
+  ASSERT_TRUE(un.Start(uninstaller));
+  dptest::AnswerMessageBox("Uninstall", IDOK);
+  HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
+  ASSERT_NE(bar, nullptr);
+  dptest::Screenshot(bar, "uninstall_window");
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(bar, "&Finish") && IsWindowEnabled(dptest::FindChild(bar, "", "&Finish")); },
+                                60000, "the uninstaller's Finish"));
+  dptest::Screenshot(bar, "uninstall_finished");
+  ASSERT_TRUE(dptest::Click(dptest::NeedChild(bar, "", "&Finish")));
+  EXPECT_EQ(un.WaitExit(), 0);
+
+  // Everything is gone, the folder with blanks in its name included.
+  EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
+  for (const TestFile& f : p.Files)
+    EXPECT_FALSE(dptest::FileExists(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name)) << f.Name;
+  EXPECT_FALSE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), "<none>");
+  EXPECT_TRUE(dptest::WaitUntil([&] { return FindGroupFolder(name_).empty(); }, 30000, "the group to go"));
+  if (g_activeDesktop) {
+    EXPECT_EQ(CurrentWallpaper(), "");
+  }
+}
+
+TEST_F(SetupE2E, CancelDuringTheInstallEndsWithoutTheLastPage) {
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Files = {{"a.txt", "InstallDir", "", "a"}, {"b.txt", "InstallDir", "", "b"}};
+  p.Dirs = {MakeDir("InstallDir", "")};
+  const std::string package = WritePackage(p);
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  // Both clicks wait in the queue: the Cancel of page 4 arrives while the
+  // install runs, which lets messages through after every step.
+  HWND cancel4 = nullptr;
+  // Page 4's Cancel: the one on the only page without a Next, Install or Finish button.
+  for (HWND page : dptest::Children(top)) {
+    HWND c = dptest::FindChild(page, "", "&Cancel");
+    if (c && !dptest::FindChild(page, "", "&Install") && !dptest::FindChild(page, "", "&Next >")) cancel4 = c;
+  }
+  ASSERT_NE(cancel4, nullptr) << dptest::Describe(top);
+  PostMessageA(Need(top, "&Install"), BM_CLICK, 0, 0);
+  PostMessageA(cancel4, BM_CLICK, 0, 0);
+  // The install completes, then the wizard closes without asking and without page 5.
+  EXPECT_EQ(proc.WaitExit(), 0);
+  EXPECT_EQ(ReadAll(dir_ + "\\a.txt"), "a");
+  EXPECT_EQ(ReadAll(dir_ + "\\b.txt"), "b");
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
+  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+}
+
+TEST_F(SetupE2E, APackageWithoutStepsStillFinishes) {
+  TestPackage p;
+  p.ProgramName = name_;
+  const std::string package = WritePackage(p);
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+  // No folder record creates it: an existing folder takes the record.
+  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), root_));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
+  // Closing the finished wizard asks nothing.
+  ASSERT_TRUE(dptest::RequestClose(top));
+  EXPECT_EQ(proc.WaitExit(), 0);
+  EXPECT_EQ(ReadAll(root_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+}
+
+TEST_F(SetupE2E, PackagesThatLeaveTheirFoldersAreRefused) {
+  struct Case {
+    const char* what;
+    void (*spoil)(TestPackage& p);
+  } cases[] = {
+      {"..\\escaped.txt", [](TestPackage& p) { p.Files[1].Name = "..\\escaped.txt"; }},
+      {"ProgramDir", [](TestPackage& p) { p.Files[2].Root = "ProgramDir"; }},
+      {"..", [](TestPackage& p) { p.Dirs[1] = MakeDir("InstallDir", "..\\.."); }},
+  };
+  for (const Case& c : cases) {
+    TestPackage p = FullPackage();
+    c.spoil(p);
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    ASSERT_TRUE(proc.Start(package));
+    const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+    EXPECT_FALSE(text.empty()) << c.what;
+    EXPECT_EQ(proc.WaitExit(), 0) << c.what;
+    EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", proc.Pid()), nullptr) << c.what;
+    EXPECT_FALSE(DirectoryExists(dir_)) << c.what;
+    EXPECT_FALSE(dptest::FileExists(root_ + "\\escaped.txt")) << c.what;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_)) << c.what;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey)) << c.what;
+    std::printf("refused (%s): %s\n", c.what, text.c_str());
+  }
+}
+
+TEST_F(SetupE2E, SetupAsksForElevationInItsManifest) {
+  HMODULE m = LoadLibraryExA(setupExe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(m, nullptr);
+  HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(r, nullptr);
+  const char* data = static_cast<const char*>(LockResource(LoadResource(m, r)));
+  const std::string manifest(data, SizeofResource(m, r));
+  FreeLibrary(m);
+  for (const char* part : {"name=\"Setup.exe\"", "version=\"1.0.0.0\"", "type=\"win32\"",
+                           "level=\"requireAdministrator\"", "uiAccess=\"false\""})
+    EXPECT_NE(manifest.find(part), std::string::npos) << part << " in\n" << manifest;
+}
+
+TEST_F(SetupE2E, UninstallerWithoutItsRecordSaysSo) {
+  ASSERT_TRUE(ForceDirectories(dir_));
+  const std::string exe = dir_ + "\\Uninstall.exe";
+  ASSERT_TRUE(CopyFileA((dptest::BinDir() + "uninstall.exe").c_str(), exe.c_str(), FALSE));
+  dptest::TestProcess un;
+  ASSERT_TRUE(un.Start(exe));
+  const std::string text = dptest::AnswerMessageBox("uninstall", IDOK);
+  EXPECT_EQ(text, "File :" + dir_ + "\\uninstall001.dat does not exits,can not uninstall");
+  EXPECT_EQ(un.WaitExit(), 0);
+  EXPECT_TRUE(dptest::FileExists(exe));
+}
+
+}  // namespace
