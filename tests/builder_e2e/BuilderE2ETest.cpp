@@ -1,0 +1,472 @@
+// driftpane.exe end to end: started from a folder of its own with the sample movie beside it,
+// driven through its windows as a person would, checked through its files, the registry and
+// what the Flash and Active Desktop stand-ins were told.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/driver/TestDriver.h"
+
+using namespace dptest;
+
+namespace {
+
+const char* const kTitle = "driftpane";  // message boxes: the program file's name, first letter kept
+const char* const kRegKey = "software\\Kestrow";
+
+// The program and its sample movie in a folder of their own: the builder writes beside itself.
+std::string ProgramDir() { return BinDir() + "builder_e2e\\"; }
+std::string Program() { return ProgramDir() + "driftpane.exe"; }
+// Where the user's own movies are.
+std::string SourceDir() { return BinDir() + "builder_e2e_movies\\"; }
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        CreateDirectoryA(ProgramDir().c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA((BinDir() + "driftpane.exe").c_str(), Program().c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((BinDir() + "sample.swf").c_str(), (ProgramDir() + "sample.swf").c_str(), FALSE));
+        CreateDirectoryA(SourceDir().c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA((BinDir() + "sample.swf").c_str(), (SourceDir() + "drift.swf").c_str(), FALSE));
+        desktop_ = new VirtualDesktop();
+        ASSERT_TRUE(desktop_->Ok());
+    }
+    void TearDown() override { delete desktop_; }
+
+private:
+    VirtualDesktop* desktop_ = nullptr;
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
+
+// --- registry of the builder and of the stand-ins
+
+void ForgetBuilderSettings() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRegKey); }
+
+// The key has values only, so a plain delete takes it.
+bool QueryValue(HKEY root, const char* key, const char* name, DWORD wantType, void* data, DWORD size) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    DWORD type = 0;
+    const LONG r = RegQueryValueExA(k, name, nullptr, &type, static_cast<BYTE*>(data), &size);
+    RegCloseKey(k);
+    return r == ERROR_SUCCESS && type == wantType;
+}
+
+bool ReadDword(HKEY root, const char* key, const char* name, DWORD& value) {
+    return QueryValue(root, key, name, REG_DWORD, &value, sizeof value);
+}
+
+std::string ReadText(HKEY root, const char* key, const char* name, bool* found = nullptr) {
+    char buf[1024] = {};
+    const bool ok = QueryValue(root, key, name, REG_SZ, buf, sizeof buf - 1);
+    if (found) *found = ok;
+    return ok ? buf : "";
+}
+
+void WriteText(HKEY root, const char* key, const char* name, const std::string& value) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+    RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1));
+    RegCloseKey(k);
+}
+
+void WriteDword(HKEY root, const char* key, const char* name, DWORD value) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+    RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(k);
+}
+
+const char* const kFlashKey = "Software\\DriftpaneTest\\FlashStandIn";
+const char* const kDesktopKey = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+
+std::string CurrentWallpaper() { return ReadText(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"); }
+
+bool MainCaption(HWND w, const std::string& prefix) {
+    return Text(w).rfind(prefix, 0) == 0 && IsWindowVisible(w) && ClassOf(w) == "TfrmMain";
+}
+
+// --- the running builder
+
+class Builder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileA((ProgramDir() + "sample.dpb").c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, kFlashKey);
+    }
+    void TearDown() override {
+        if (proc_.Running()) proc_.Kill();
+    }
+
+    // Starts the builder; with tips expected, waits for the tips dialog, else for the main window.
+    bool Start() { return proc_.Start(Program(), "", ProgramDir()); }
+    HWND WaitMain() {
+        main_ = WaitForWindow([](HWND w) { return MainCaption(w, "Driftpane Maker 2.07"); }, "the main window");
+        return main_;
+    }
+    // The index-th control of a class in a group box (by caption), top to bottom, then left to right.
+    HWND Field(const std::string& group, int index, const std::string& cls = "TEdit") {
+        HWND box = FindChild(main_, "TGroupBox", group);
+        if (!box) {
+            ADD_FAILURE() << "no group box " << group << "\n" << Describe(main_);
+            return nullptr;
+        }
+        std::vector<std::pair<std::pair<LONG, LONG>, HWND>> edits;
+        for (HWND c : Children(box)) {
+            if (ClassOf(c) != cls) continue;
+            RECT r;
+            GetWindowRect(c, &r);
+            edits.push_back({{r.top, r.left}, c});
+        }
+        std::sort(edits.begin(), edits.end());
+        return index < int(edits.size()) ? edits[size_t(index)].second : nullptr;
+    }
+    HWND NameField() { return Field("File Information", 0); }
+    HWND MovieField() { return Field("File Information", 1); }
+    HWND PictureField() { return Field("Background Setting", 0); }
+    HWND AuthorField() { return Field("Author Information", 0); }
+    // Closes the main window, answering the save question when one comes.
+    void CloseAnswering(int answer) {
+        RequestClose(main_);
+        if (answer) AnswerMessageBox(kTitle, answer);
+        EXPECT_EQ(proc_.WaitExit(), 0);
+    }
+    void DismissTips(bool keepShowing) {
+        HWND tips = WaitForWindow("Tip of days");
+        ASSERT_NE(tips, nullptr);
+        HWND box = NeedChild(tips, "TCheckBox", "Show tips on star");
+        SetCheck(box, keepShowing);
+        Click(NeedChild(tips, "TButton", "&OK"));
+        WaitWindowGone(tips);
+    }
+    void SelectPage(int index) {
+        HWND tabs = NeedChild(main_, "TPageControl");
+        ASSERT_NE(tabs, nullptr);
+        // The three tabs lie side by side at the top; their captions are about 130, 90 and
+        // 160 pixels wide.
+        const int x[] = {60, 180, 300};
+        ClickAt(tabs, x[index], 10);
+        Settle(main_);
+    }
+
+    TestProcess proc_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(Builder, VeryFirstStartWritesTheSampleProjectPlaysItAndShowsTheTips) {
+    ForgetBuilderSettings();
+    ASSERT_TRUE(Start());
+    HWND tips = WaitForWindow("Tip of days");
+    ASSERT_NE(tips, nullptr);
+    HWND box = NeedChild(tips, "TCheckBox", "Show tips on star");
+    EXPECT_TRUE(IsChecked(box));
+    Screenshot(tips, "tips");
+    Click(NeedChild(tips, "TButton", "&Next Tip"));
+    SetCheck(box, false);
+    Click(NeedChild(tips, "TButton", "&OK"));
+    EXPECT_TRUE(WaitWindowGone(tips));
+    DWORD value = 1;
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", value));
+    EXPECT_EQ(value, 0u);
+
+    ASSERT_NE(WaitMain(), nullptr);
+    EXPECT_EQ(Text(main_), "Driftpane Maker 2.07-sample.dpb");
+    EXPECT_TRUE(FileExists(ProgramDir() + "sample.dpb"));
+    const std::string project = ReadFileText(ProgramDir() + "sample.dpb");
+    EXPECT_NE(project.find("sample.swf"), std::string::npos) << project;
+    EXPECT_NE(project.find("WallPaperName=New Project"), std::string::npos) << project;
+    value = 1;
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", value));
+    EXPECT_EQ(value, 0u);
+    // The preview control plays the sample movie.
+    HWND flash = FindChild(main_, "DriftpaneFlashStandIn");
+    ASSERT_NE(flash, nullptr) << Describe(main_);
+    EXPECT_TRUE(WaitForText(flash, ProgramDir() + "sample.swf - Playing")) << Text(flash);
+    EXPECT_EQ(Text(NameField()), "New Project");
+    EXPECT_EQ(Text(MovieField()), ProgramDir() + "sample.swf");
+
+    Screenshot(main_, "page1");
+    SelectPage(1);
+    Screenshot(main_, "page2");
+    SelectPage(2);
+    Screenshot(main_, "page3");
+
+    // The first start leaves the project marked modified: closing asks; No closes.
+    CloseAnswering(IDNO);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegKey, "Quest2"), ProgramDir() + "sample.dpb");
+}
+
+TEST_F(Builder, WithoutQuestOneTheWindowKeepsItsDefinitionAndTheTipsStayAway) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    WriteText(HKEY_LOCAL_MACHINE, kRegKey, "Quest2", "");
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    EXPECT_EQ(Text(main_), "Driftpane Maker 2.07");
+    EXPECT_EQ(Text(NameField()), "Driftpane Builder");
+    EXPECT_EQ(Text(AuthorField()), "Orvell");
+    EXPECT_FALSE(FileExists(ProgramDir() + "sample.dpb"));
+    EXPECT_EQ(FindTopWindow("Tip of days"), nullptr);
+
+    // Help > Tip of the days shows them anyway, with the box unchecked.
+    ASSERT_TRUE(ChooseMenu(main_, "&Help|&Tip of the days..."));
+    HWND tips = WaitForWindow("Tip of days");
+    ASSERT_NE(tips, nullptr);
+    EXPECT_FALSE(IsChecked(NeedChild(tips, "TCheckBox", "Show tips on star")));
+    Click(NeedChild(tips, "TButton", "&OK"));
+    WaitWindowGone(tips);
+
+    // About: title in the caption.
+    ASSERT_TRUE(ChooseMenu(main_, "&Help|&About"));
+    HWND about = WaitForWindow("Driftpane Maker 2.07", "TfrmAbout");
+    ASSERT_NE(about, nullptr);
+    Screenshot(about, "about");
+    Click(NeedChild(about, "TButton", "&OK"));
+    EXPECT_TRUE(WaitWindowGone(about));
+
+    // Nothing changed: no question on closing; "Quest2" is written empty.
+    CloseAnswering(0);
+    bool found = false;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegKey, "Quest2", &found), "");
+    EXPECT_TRUE(found);
+}
+
+struct CheckCase {
+    const char* button;
+    const char* movie;    // typed into the movie field; "<sample>" for the real one
+    const char* picture;
+    const char* message;
+};
+
+TEST_F(Builder, InputChecksShowTheirMessagesAndStop) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    const std::string sample = ProgramDir() + "sample.swf";
+    const CheckCase cases[] = {
+        {"&Preview", "  ", "", "Please select the flash movie file."},
+        {"&Preview", "Z:\\no\\such.swf", "", "flash file do not exists."},
+        {"&Active Wallpaper", "", "", "Please select the flash movie name."},
+        {"&Active Wallpaper", "Z:\\no\\such.swf", "", "Flash file do not exists."},
+        {"&Create A Installer", "Z:\\no\\such.swf", "", "Flash file do not exists."},
+        {"&Preview", "<sample>", "Z:\\no\\such.jpg", "picture file do not exists."},
+        {"&Create A Installer", "<sample>", "Z:\\no\\such.jpg", "picture file do not exists."},
+    };
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " / " + c.movie + " / " + c.picture);
+        SelectPage(0);
+        SetEditText(MovieField(), std::string(c.movie) == "<sample>" ? sample : c.movie);
+        SelectPage(1);
+        SetEditText(PictureField(), c.picture);
+        HWND button = NeedChild(main_, "TButton", c.button);
+        PostMessageA(button, BM_CLICK, 0, 0);
+        EXPECT_EQ(AnswerMessageBox(kTitle, IDOK), c.message);
+    }
+    // A preview was never started.
+    EXPECT_NE(FindChild(main_, "TButton", "&Preview"), nullptr);
+    RequestClose(main_);
+    // edits of the movie field marked the project modified
+    AnswerMessageBox(kTitle, IDNO);
+    EXPECT_EQ(proc_.WaitExit(), 0);
+}
+
+TEST_F(Builder, PreviewShowsThePageBesideTheProgramAndCancelPutsTheOldWallpaperBack) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    WriteText(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", "C:\\windows\\old.bmp");
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    // The movie from elsewhere, so that the preview makes its copy.
+    const std::string movie = SourceDir() + "drift.swf";
+    SetEditText(MovieField(), movie);
+    HWND preview = NeedChild(main_, "TButton", "&Preview");
+    Click(preview);
+    const std::string page = ProgramDir() + "tmpPreview.htm";
+    EXPECT_TRUE(WaitUntil([&] { return CurrentWallpaper() == page; }, kWaitMs, "the preview wallpaper"))
+        << CurrentWallpaper();
+    EXPECT_TRUE(FileExists(page));
+    EXPECT_TRUE(FileExists(ProgramDir() + "drift.swf"));
+    EXPECT_TRUE(WaitForText(preview, "&Cancel"));
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(main_) != FALSE; }, kWaitMs, "the minimised window"));
+    ShowWindow(main_, SW_RESTORE);
+
+    Click(preview);
+    EXPECT_TRUE(WaitForText(preview, "&Preview"));
+    EXPECT_EQ(CurrentWallpaper(), "C:\\windows\\old.bmp");
+    EXPECT_FALSE(FileExists(page));
+    EXPECT_FALSE(FileExists(ProgramDir() + "drift.swf"));
+    EXPECT_TRUE(FileExists(movie));
+    RequestClose(main_);
+    AnswerMessageBox(kTitle, IDNO);
+    EXPECT_EQ(proc_.WaitExit(), 0);
+}
+
+
+// --- the common file dialogs
+
+// Types the name into the open dialog of the program and presses its OK button (or Cancel).
+void AnswerFileDialog(const std::string& path, bool ok = true) {
+    HWND dlg = WaitForWindow([](HWND w) { return ClassOf(w) == "#32770" && FindChildById(w, 1) &&
+                                                 (FindChildById(w, 0x47c) || FindChildById(w, 0x480)); },
+                             "a file dialog");
+    ASSERT_NE(dlg, nullptr);
+    if (ok) {
+        HWND name = FindChildById(dlg, 0x47c);
+        if (!name) name = FindChildById(dlg, 0x480);
+        ASSERT_TRUE(SetEditText(name, path));
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    } else {
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+    WaitWindowGone(dlg);
+}
+
+TEST_F(Builder, NewProjectAsksNothingUnchangedThenTheSaveQuestionGuardsTheClose) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    ASSERT_TRUE(ChooseMenu(main_, "&File|&New Project"));
+    EXPECT_TRUE(WaitForText(main_, "Driftpane Maker 2.07-*")) << Text(main_);
+    EXPECT_EQ(Text(NameField()), "New Project");
+    // Yes, then the save dialog cancelled: the window stays.
+    RequestClose(main_);
+    EXPECT_EQ(AnswerMessageBox(kTitle, IDYES), "The current wallpaper has been modified and not save,save it now?");
+    AnswerFileDialog("", false);
+    Settle(main_);
+    EXPECT_TRUE(proc_.Running());
+    EXPECT_TRUE(IsWindowVisible(main_));
+    // No closes without saving.
+    CloseAnswering(IDNO);
+    bool found = false;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegKey, "Quest2", &found), "");
+    EXPECT_TRUE(found);
+
+    // The second start after the unsaved project: the definition's values, no project.
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    EXPECT_EQ(Text(main_), "Driftpane Maker 2.07");
+    EXPECT_EQ(Text(NameField()), "Driftpane Builder");
+    CloseAnswering(0);
+}
+
+TEST_F(Builder, SavedSettingsComeBackAtTheNextStart) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    const std::string project = ProgramDir() + "round.dpb";
+    DeleteFileA(project.c_str());
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    SetEditText(NameField(), "Round Trip");
+    SetEditText(MovieField(), ProgramDir() + "sample.swf");
+    SelectPage(1);
+    ASSERT_TRUE(SelectComboItem(Field("Movie Setting", 1, "TComboBox"), "No Scale"));
+    ASSERT_TRUE(SelectComboItem(Field("Background Setting", 0, "TComboBox"), "Tile"));
+    ASSERT_TRUE(SetCheck(NeedChild(main_, "TCheckBox", "Mute Flash Sound"), true));
+    ASSERT_TRUE(SetCheck(NeedChild(main_, "TCheckBox", "Loop movie"), false));
+    SelectPage(2);
+    SetEditText(AuthorField(), "Someone Else");
+    ASSERT_TRUE(ChooseMenu(main_, "&File|&Save Project"));
+    AnswerFileDialog(project);
+    EXPECT_TRUE(WaitForText(main_, "Driftpane Maker 2.07-round.dpb")) << Text(main_);
+    ASSERT_TRUE(WaitForFile(project));
+    const std::string text = ReadFileText(project);
+    EXPECT_NE(text.find("WallPaperName=Round Trip"), std::string::npos) << text;
+    EXPECT_NE(text.find("MuteFlashSound=1"), std::string::npos) << text;
+    EXPECT_NE(text.find("Loop=0"), std::string::npos) << text;
+    EXPECT_NE(text.find("Author=Someone Else"), std::string::npos) << text;
+    EXPECT_NE(text.find("MovieSize=2"), std::string::npos) << text;
+    EXPECT_NE(text.find("WallPaperPosition=2"), std::string::npos) << text;
+    CloseAnswering(0);  // saved: no question
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegKey, "Quest2"), project);
+
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    EXPECT_EQ(Text(main_), "Driftpane Maker 2.07-round.dpb");
+    EXPECT_EQ(Text(NameField()), "Round Trip");
+    EXPECT_EQ(Text(AuthorField()), "Someone Else");
+    SelectPage(1);
+    EXPECT_TRUE(IsChecked(NeedChild(main_, "TCheckBox", "Mute Flash Sound")));
+    EXPECT_FALSE(IsChecked(NeedChild(main_, "TCheckBox", "Loop movie")));
+    EXPECT_EQ(SendMessageA(Field("Movie Setting", 1, "TComboBox"), CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(Field("Background Setting", 0, "TComboBox"), CB_GETCURSEL, 0, 0), 2);
+    CloseAnswering(0);  // loading marks nothing
+}
+
+TEST_F(Builder, ActiveWallpaperWritesThePageUnderTheWindowsFolderOrReportsTheMissingFolder) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    char win[MAX_PATH] = {};
+    GetWindowsDirectoryA(win, MAX_PATH);
+    const std::string web = std::string(win) + "\\Web\\Wallpaper";
+    const std::string page = web + "\\Driftpane.htm";
+    DeleteFileA(page.c_str());
+    DeleteFileA((web + "\\drift.swf").c_str());
+    RemoveDirectoryA(web.c_str());
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    SetEditText(MovieField(), SourceDir() + "drift.swf");
+    HWND build = NeedChild(main_, "TButton", "&Active Wallpaper");
+    // No Web\Wallpaper folder: the file error, and the wallpaper stays.
+    const std::string before = CurrentWallpaper();
+    PostMessageA(build, BM_CLICK, 0, 0);
+    const std::string error = AnswerMessageBox(kTitle, IDOK);
+    EXPECT_NE(error.find("drift.swf"), std::string::npos) << error;
+    EXPECT_EQ(CurrentWallpaper(), before);
+
+    CreateDirectoryA((std::string(win) + "\\Web").c_str(), nullptr);
+    CreateDirectoryA(web.c_str(), nullptr);
+    Click(build);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentWallpaper() == page; }, kWaitMs, "the active wallpaper"))
+        << CurrentWallpaper();
+    EXPECT_TRUE(FileExists(page));
+    EXPECT_TRUE(FileExists(web + "\\drift.swf"));
+    CloseAnswering(IDNO);
+}
+
+TEST_F(Builder, CreateInstallerRefusesUnusableNamesAndAsksBeforeReplacing) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    SetEditText(MovieField(), SourceDir() + "drift.swf");
+    HWND publish = NeedChild(main_, "TButton", "&Create A Installer");
+    for (const char* name : {"a/b", "what?", "dot."}) {
+        SCOPED_TRACE(name);
+        SetEditText(NameField(), name);
+        PostMessageA(publish, BM_CLICK, 0, 0);
+        const std::string message = AnswerMessageBox(kTitle, IDOK);
+        EXPECT_NE(message.find("cannot be used as a file name"), std::string::npos) << message;
+    }
+    SetEditText(NameField(), "Good Name");
+    const std::string target = ProgramDir() + "existing.exe";
+    {
+        HANDLE f = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, "keep", 4, &written, nullptr);
+        CloseHandle(f);
+    }
+    PostMessageA(publish, BM_CLICK, 0, 0);
+    AnswerFileDialog(target);
+    EXPECT_EQ(AnswerMessageBox(kTitle, IDNO),
+              "File " + target + " is already in existence,are you sure to replace it?");
+    Settle(main_);
+    EXPECT_EQ(ReadFileText(target), "keep");
+    EXPECT_FALSE(FileExists(ProgramDir() + "Good Name.html"));
+    CloseAnswering(IDNO);
+}
+
+}  // namespace
