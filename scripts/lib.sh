@@ -14,9 +14,10 @@ dp_build() {
   cmake --build --preset "$p" 2>&1 | grep -v -E '^\[[0-9]+/[0-9]+\] ' ; return "${PIPESTATUS[0]}"
 }
 
+# PREFIX_DIR (optional): the prefix's folder under build/<preset>; the tests use "wineprefix".
 dp_wine_env() {
   local p=$1
-  export WINEPREFIX="$root/build/$p/wineprefix"
+  export WINEPREFIX="$root/build/$p/${2:-wineprefix}"
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ "$p" = win64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
@@ -30,7 +31,7 @@ dp_wine_env() {
 # One prefix under the build folder, booted once; one persistent wineserver serves the whole run.
 dp_prepare_prefix() {
   local p=$1
-  dp_wine_env "$p"
+  dp_wine_env "$p" "${2:-}"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$DP_WINE" wineboot -i >/dev/null 2>&1 || return 1
     wineserver -w
