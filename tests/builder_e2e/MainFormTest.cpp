@@ -172,11 +172,6 @@ std::string Slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-uint32_t U32(const std::string& b, size_t at) {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-           uint32_t(uint8_t(b[at + 3])) << 24;
-}
-
 // The installer of the current wallpaper: the setup program, the page, the movie and the
 // uninstaller, the tables and the head, as setup reads them.
 TEST_F(MainForm, BuildInstallerPacksThePageTheMovieAndTheUninstaller) {
