@@ -20,26 +20,14 @@
 #include "common/uCustomModule.h"
 #include "setup/DataExpress.h"
 #include "setup/DataExpressCore.h"
+#include "tests/install/InstallTestUtil.h"
 #include "tests/install/PackageMaker.h"
 
 namespace {
 
 const std::string kBin = std::string(DP_TEST_BIN_DIR) + "/bin/";
-constexpr const char* kUninstallKey = "\\software\\microsoft\\windows\\currentversion\\uninstall\\";
 constexpr const char* kTestKey = "Software\\DriftpaneInstallTest";
 
-const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
-const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
-
-std::string ReadAll(const std::string& name) {
-  TFileStream s(name, fmOpenRead | fmShareDenyNone);
-  return s.ReadString(s.Size());
-}
-
-void WriteAll(const std::string& name, const std::string& bytes) {
-  TFileStream s(name, fmCreate);
-  s.WriteString(bytes);
-}
 
 std::string Stub() { return ReadAll(kBin + "install_stub.exe"); }
 
@@ -68,20 +56,6 @@ void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
-  TRegistry reg;
-  reg.SetRootKey(root);
-  return reg.KeyExists(key);
-}
-
-// The value's text, or "<none>" when it or its key is missing.
-std::string ReadValue(HKEY root, const std::string& key, const std::string& name) {
-  TRegistry reg;
-  reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false) || !reg.ValueExists(name)) return "<none>";
-  return reg.ReadString(name);
-}
-
 void WriteValue(HKEY root, const std::string& key, const std::string& name, const std::string& text) {
   TRegistry reg;
   reg.SetRootKey(root);
@@ -100,21 +74,6 @@ bool WaitFor(const std::function<bool()>& done, int seconds) {
   return done();
 }
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf))) return std::string();
-  return buf;
-}
-
-// Where Program Manager keeps a group: the user's or the common Start-menu programs.
-std::string FindGroupFolder(const std::string& group) {
-  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-    const std::string dir = ShellFolder(csidl) + "\\" + group;
-    if (DirectoryExists(dir)) return dir;
-  }
-  return std::string();
-}
-
 // Wine's Program Manager opens a folder window for each new group; close it.
 void CloseGroupWindow(const std::string& group) {
   HWND w = nullptr;
@@ -122,20 +81,6 @@ void CloseGroupWindow(const std::string& group) {
 }
 
 bool HaveDisplay() { return GetEnvironmentVariableA("DISPLAY", nullptr, 0) > 0; }
-
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
-
-// Asks DDEML directly, so that no fallback start of Program Manager takes part.
-bool ProgmanAnswers() {
-  DWORD inst = 0;
-  if (DdeInitializeA(&inst, NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
-  HSZ name = DdeCreateStringHandleA(inst, "ProgMan", CP_WINANSI);
-  HCONV conv = DdeConnect(inst, name, name, nullptr);
-  if (conv) DdeDisconnect(conv);
-  DdeFreeStringHandle(inst, name);
-  DdeUninitialize(inst);
-  return conv != nullptr;
-}
 
 // Whether the shell's Program Manager server answers. Without it the install
 // and uninstall runs would start Program Manager itself, which stays running.

@@ -20,26 +20,14 @@
 #include "classlib/WinSys.h"
 #include "setup/DataExpressCore.h"
 #include "tests/driver/TestDriver.h"
+#include "tests/install/InstallTestUtil.h"
 #include "tests/install/PackageMaker.h"
 
 namespace {
 
-constexpr const char* kUninstallKey = "\\software\\microsoft\\windows\\currentversion\\uninstall\\";
 constexpr const char* kTestKey = "Software\\DriftpaneSetupE2E";
 constexpr const char* kTitle = "setup";  // the application's title: the program file's name
 
-const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
-const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
-
-std::string ReadAll(const std::string& name) {
-  TFileStream s(name, fmOpenRead | fmShareDenyNone);
-  return s.ReadString(s.Size());
-}
-
-void WriteAll(const std::string& name, const std::string& bytes) {
-  TFileStream s(name, fmCreate);
-  s.WriteString(bytes);
-}
 
 void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA fd;
@@ -57,34 +45,6 @@ void RemoveTree(const std::string& dir) {
     FindClose(h);
   }
   RemoveDirectoryA(dir.c_str());
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-  TRegistry reg;
-  reg.SetRootKey(root);
-  return reg.KeyExists(key);
-}
-
-std::string ReadValue(HKEY root, const std::string& key, const std::string& name) {
-  TRegistry reg;
-  reg.SetRootKey(root);
-  if (!reg.OpenKey(key, false) || !reg.ValueExists(name)) return "<none>";
-  return reg.ReadString(name);
-}
-
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf))) return std::string();
-  return buf;
-}
-
-// Where Program Manager keeps a group: the user's or the common programs folder.
-std::string FindGroupFolder(const std::string& group) {
-  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-    const std::string dir = ShellFolder(csidl) + "\\" + group;
-    if (DirectoryExists(dir)) return dir;
-  }
-  return std::string();
 }
 
 // The program a shortcut starts.
@@ -106,19 +66,6 @@ std::string LinkTarget(const std::string& lnk) {
   }
   link->Release();
   return target;
-}
-
-HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
-
-bool ProgmanAnswers() {
-  DWORD inst = 0;
-  if (DdeInitializeA(&inst, NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
-  HSZ name = DdeCreateStringHandleA(inst, "ProgMan", CP_WINANSI);
-  HCONV conv = DdeConnect(inst, name, name, nullptr);
-  if (conv) DdeDisconnect(conv);
-  DdeFreeStringHandle(inst, name);
-  DdeUninitialize(inst);
-  return conv != nullptr;
 }
 
 std::string CurrentWallpaper() {
