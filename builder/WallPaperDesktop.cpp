@@ -116,6 +116,10 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
   return ok != FALSE;
 }
 
+bool PathExists(const std::string& path) {
+  return GetFileAttributesW(StringToWideString(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Deletes a file the preview wrote, unless it is (by now) one of the
 // project's own sources.
 void DeletePreviewFile(const TDriftpaneClass& m, const std::string& path) {
@@ -130,10 +134,16 @@ void DeletePreviewFile(const TDriftpaneClass& m, const std::string& path) {
 
 bool SameFileName(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
-  if (ComparablePath(a) == ComparablePath(b)) return true;
+  // Two files that open are compared by identity, which knows every alias. Expanding names to
+  // long paths walks every folder of the path, so it is left for names that do not open.
   BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-  return FileIdentity(a, ia) && FileIdentity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+  const bool openA = FileIdentity(a, ia), openB = FileIdentity(b, ib);
+  if (openA && openB)
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+  // A file that exists is never one that does not.
+  if (openA != openB && !PathExists(openA ? b : a)) return false;
+  return ComparablePath(a) == ComparablePath(b);
 }
 
 bool WallpaperPathFits(const std::string& path) {

@@ -38,12 +38,20 @@ dp_prepare_prefix() {
   fi
   wineserver -p 2>/dev/null || true
   DP_WINESERVER_STARTED=1
-  local stamp="$WINEPREFIX/.driftpane-prefix-1"
+  local stamp="$WINEPREFIX/.driftpane-prefix-2"
   if [ ! -f "$stamp" ]; then
     # Xvfb has no window manager: Wine must not wait for one on every hide and destroy,
     # and draws the frames itself.
     "$DP_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || return 1
+    # Wine's own scheme has black caption text; Windows' standard schemes have white, and the
+    # builder's tips panel is painted in that colour.
+    "$DP_WINE" reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f </dev/null >/dev/null 2>&1 || return 1
     touch "$stamp"
+  fi
+  # Wine draws the frame buttons with Marlett, which fonts-wine has but the prefix does not find.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/" || return 1
   fi
   # Start the prefix's own services now, with nothing attached: a test program that started them
   # would hand them its output pipe, and CTest would wait for them to end.

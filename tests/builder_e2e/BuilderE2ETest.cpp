@@ -10,7 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include <shlobj.h>
+
+#include "common/RecordHead.h"
 #include "tests/driver/TestDriver.h"
+#include "tests/setup_e2e/Wizard.h"
 
 using namespace dptest;
 
@@ -467,6 +471,142 @@ TEST_F(Builder, CreateInstallerRefusesUnusableNamesAndAsksBeforeReplacing) {
     EXPECT_EQ(ReadFileText(target), "keep");
     EXPECT_FALSE(FileExists(ProgramDir() + "Good Name.html"));
     CloseAnswering(IDNO);
+}
+
+std::string StartMenuGroup(const std::string& group) {
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        char buf[MAX_PATH] = {};
+        if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf))) continue;
+        const std::string dir = std::string(buf) + "\\" + group;
+        const DWORD a = GetFileAttributesA(dir.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return dir;
+    }
+    return "";
+}
+
+bool FolderExists(const std::string& dir) {
+    const DWORD a = GetFileAttributesA(dir.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The installer as setup reads it: the setup program first, the head last, the tables where
+// the head says, each stored file where its record says.
+struct WrittenInstaller {
+    TPackHead head{};
+    std::vector<TPackFileRec> files;
+    std::vector<TPackDirRec> dirs;
+    std::vector<TPackLinkRec> links;
+};
+
+WrittenInstaller ReadInstaller(const std::string& bytes) {
+    WrittenInstaller w;
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    if (bytes.size() < PackHeadSize) return w;
+    DecodePackHead(data + bytes.size() - PackHeadSize, w.head);
+    auto table = [&](uint32_t offset, uint32_t count, size_t size, auto& out, auto decode) {
+        if (uint64_t(offset) + uint64_t(count) * size > bytes.size()) return;
+        out.resize(count);
+        for (uint32_t i = 0; i < count; ++i) decode(data + offset + i * size, out[i]);
+    };
+    table(w.head.FileOffset, w.head.FileCount, PackFileRecSize, w.files,
+          [](const uint8_t* in, TPackFileRec& r) { DecodePackFileRec(in, r); });
+    table(w.head.DirOffset, w.head.DirCount, PackDirRecSize, w.dirs,
+          [](const uint8_t* in, TPackDirRec& r) { DecodePackDirRec(in, r); });
+    table(w.head.LinkOffset, w.head.LinkCount, PackLinkRecSize, w.links,
+          [](const uint8_t* in, TPackLinkRec& r) { DecodePackLinkRec(in, r); });
+    return w;
+}
+
+TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstallsIt) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    const std::string name = "Drift Builder E2E";
+    const std::string target = SourceDir() + "Drift Setup.exe";
+    const std::string installed = SourceDir() + "Installed Wallpaper";
+    {
+        HANDLE f = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CloseHandle(f);
+    }
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    SetEditText(NameField(), name);
+    SetEditText(MovieField(), SourceDir() + "drift.swf");
+    SelectPage(2);
+    SetEditText(AuthorField(), "The Author");
+    PostMessageA(NeedChild(main_, "TButton", "&Create A Installer"), BM_CLICK, 0, 0);
+    AnswerFileDialog(target);
+    EXPECT_EQ(AnswerMessageBox(kTitle, IDYES),
+              "File " + target + " is already in existence,are you sure to replace it?");
+    // Written before the window answers again.
+    Settle(main_);
+    const std::string bytes = ReadFileText(target);
+    CloseAnswering(IDNO);
+
+    // Byte for byte: setup.exe, the page, the movie and uninstall.exe in this order, then the
+    // file, folder and link tables, then the head.
+    const std::string setup = ReadFileText(BinDir() + "setup.exe");
+    const std::string uninstall = ReadFileText(BinDir() + "uninstall.exe");
+    const std::string movie = ReadFileText(SourceDir() + "drift.swf");
+    ASSERT_GT(bytes.size(), setup.size() + PackHeadSize);
+    EXPECT_EQ(bytes.compare(0, setup.size(), setup), 0);
+    const WrittenInstaller w = ReadInstaller(bytes);
+    ASSERT_TRUE(PackHeadHasMagic(w.head));
+    EXPECT_EQ(GetPackText(w.head.ProgramName), name);
+    EXPECT_EQ(GetPackText(w.head.Author), "The Author");
+    ASSERT_EQ(w.files.size(), 3u);
+    const char* names[] = {"Drift Builder E2E.html", "drift.swf", "Uninstall.exe"};
+    uint64_t at = setup.size();
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_EQ(GetPackText(w.files[i].FileName), names[i]);
+        EXPECT_EQ(GetPackText(w.files[i].Root), "InstallDir");
+        EXPECT_EQ(w.files[i].Offset, at);
+        at += w.files[i].Size;
+    }
+    EXPECT_EQ(bytes.substr(w.files[1].Offset, w.files[1].Size), movie);
+    EXPECT_EQ(w.files[2].Size, uninstall.size());
+    EXPECT_EQ(bytes.substr(w.files[2].Offset, w.files[2].Size), uninstall);
+    EXPECT_EQ(w.head.FileOffset, at);
+    EXPECT_EQ(w.head.DirOffset, at + 3 * PackFileRecSize);
+    EXPECT_EQ(w.head.LinkOffset, w.head.DirOffset + PackDirRecSize);
+    EXPECT_EQ(w.head.RegCount, 0u);
+    EXPECT_EQ(uint64_t(w.head.LinkOffset) + 3 * PackLinkRecSize + PackHeadSize, bytes.size());
+    ASSERT_EQ(w.dirs.size(), 1u);
+    ASSERT_EQ(w.links.size(), 3u);
+    const uint8_t kinds[] = {0, 4, 1};
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(w.links[i].Kind, kinds[i]) << i;
+    EXPECT_EQ(GetPackText(w.links[0].Caption), name);
+    EXPECT_EQ(GetPackText(w.links[1].FileName), name + ".html");
+    EXPECT_EQ(GetPackText(w.links[2].FileName), "Uninstall.exe");
+
+    // The written installer through its wizard.
+    TestProcess setupProc;
+    HWND wizard = StartWizard(setupProc, target, name);
+    ASSERT_NE(wizard, nullptr);
+    ASSERT_TRUE(InstallThroughWizard(setupProc, wizard, installed));
+    const std::string page = installed + "\\" + name + ".html";
+    EXPECT_TRUE(FileExists(page));
+    EXPECT_NE(ReadFileText(page).find("drift.swf"), std::string::npos);
+    EXPECT_EQ(ReadFileText(installed + "\\drift.swf"), movie);
+    EXPECT_EQ(ReadFileText(installed + "\\Uninstall.exe"), uninstall);
+    EXPECT_EQ(CurrentWallpaper(), page);
+    const std::string entry = "software\\microsoft\\windows\\currentversion\\uninstall\\" + name;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, entry.c_str(), "DisplayName"), name);
+    EXPECT_TRUE(WaitUntil([&] { return !StartMenuGroup(name).empty(); }, 30000, "the Start-menu group"));
+    if (HWND w = FindWindowA(nullptr, name.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+
+    // Its uninstaller takes it all away again.
+    ASSERT_TRUE(UninstallAll(installed + "\\Uninstall.exe", name));
+    EXPECT_TRUE(WaitUntil([&] { return !FolderExists(installed); }, 60000, "the install folder to go"));
+    bool found = true;
+    ReadText(HKEY_LOCAL_MACHINE, entry.c_str(), "DisplayName", &found);
+    EXPECT_FALSE(found);
+    EXPECT_EQ(CurrentWallpaper(), "");
+    EXPECT_TRUE(WaitUntil([&] { return StartMenuGroup(name).empty(); }, 30000, "the group to go"));
+    DeleteFileA(target.c_str());
+    DeleteFileA((ProgramDir() + name + ".html").c_str());
+    DeleteFileA((ProgramDir() + "drift.swf").c_str());
 }
 
 }  // namespace

@@ -211,18 +211,18 @@ TEST_F(MainForm, BuildInstallerPacksThePageTheMovieAndTheUninstaller) {
         EXPECT_EQ(GetPackText(rec.Root), "InstallDir");
         ASSERT_LE(size_t(rec.Offset) + rec.Size, bytes.size());
         const std::string stored = bytes.substr(rec.Offset, rec.Size);
-        if (i == 1) EXPECT_EQ(stored, original);  // no mute asked: byte for byte
-        if (i == 2) EXPECT_EQ(stored, uninstall);
-        if (i == 0) EXPECT_NE(stored.find("pack.swf"), std::string::npos);
+        if (i == 1) { EXPECT_EQ(stored, original); }  // no mute asked: byte for byte
+        if (i == 2) { EXPECT_EQ(stored, uninstall); }
+        if (i == 0) { EXPECT_NE(stored.find("pack.swf"), std::string::npos); }
     }
     const uint8_t kinds[] = {0, 4, 1};
     for (uint32_t i = 0; i < 3; ++i) {
         TPackLinkRec rec{};
         DecodePackLinkRec(reinterpret_cast<const uint8_t*>(bytes.data()) + head.LinkOffset + i * PackLinkRecSize, rec);
         EXPECT_EQ(rec.Kind, kinds[i]);
-        if (i == 0) EXPECT_EQ(GetPackText(rec.Caption), "Pack Test");
-        if (i == 1) EXPECT_EQ(GetPackText(rec.FileName), "Pack Test.html");
-        if (i == 2) EXPECT_EQ(GetPackText(rec.FileName), "Uninstall.exe");
+        if (i == 0) { EXPECT_EQ(GetPackText(rec.Caption), "Pack Test"); }
+        if (i == 1) { EXPECT_EQ(GetPackText(rec.FileName), "Pack Test.html"); }
+        if (i == 2) { EXPECT_EQ(GetPackText(rec.FileName), "Uninstall.exe"); }
     }
     // The page and the movie copy stay beside the program.
     EXPECT_TRUE(FileExists(dir + "Pack Test.html"));
@@ -230,6 +230,20 @@ TEST_F(MainForm, BuildInstallerPacksThePageTheMovieAndTheUninstaller) {
     DeleteFileA((dir + "Pack Test.html").c_str());
     DeleteFileA((dir + "pack.swf").c_str());
     DeleteFileA(target.c_str());
+}
+
+// A movie gone between the check and the build: its copy beside the program fails, and no
+// installer is written. (Gone from beside the program itself, CreateSetup says so in a box.)
+TEST_F(MainForm, BuildInstallerWithTheMovieGoneRaisesAndWritesNoInstaller) {
+    const std::string dir = ExeDir();
+    const std::string target = dir + "Gone Test.exe";
+    DeleteFileA(target.c_str());
+    form->edtWallpaperName->SetText("Gone Test");
+    CreateDirectoryA((dir + "ui_movies").c_str(), nullptr);
+    form->edtFlashfileName->SetText(dir + "ui_movies\\gone.swf");
+    EXPECT_THROW(form->BuildInstaller(target), Exception);
+    EXPECT_FALSE(FileExists(target));
+    DeleteFileA((dir + "Gone Test.html").c_str());
 }
 
 TEST(WallpaperName, ThatCannotNameAFileIsRefused) {

@@ -22,6 +22,7 @@
 #include "tests/driver/TestDriver.h"
 #include "tests/install/InstallTestUtil.h"
 #include "tests/install/PackageMaker.h"
+#include "tests/setup_e2e/Wizard.h"
 
 namespace {
 
@@ -104,21 +105,8 @@ class Environment : public ::testing::Environment {
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
 
-// The wizard's pages are stacked panels, all visible: the one shown is the
-// first child of the form in z-order. A control "on the page" is one of its.
-HWND OnPage(HWND top, const std::string& text) {
-  HWND page = GetWindow(top, GW_CHILD);
-  return page ? dptest::FindChild(page, "", text) : nullptr;
-}
-
-bool Visible(HWND top, const std::string& text) { return OnPage(top, text) != nullptr; }
-
-// The control of the page shown, failing the test when it is not there.
-HWND Need(HWND top, const std::string& text) {
-  HWND w = OnPage(top, text);
-  if (!w) ADD_FAILURE() << "no \"" << text << "\" on the page shown:\n" << dptest::Describe(top);
-  return w;
-}
+using dptest::Need;
+using dptest::Visible;
 
 class SetupE2E : public ::testing::Test {
  protected:
@@ -168,12 +156,8 @@ class SetupE2E : public ::testing::Test {
     return path;
   }
 
-  // Starts the package and waits for the wizard on page 1.
   HWND StartWizard(dptest::TestProcess& proc, const std::string& package) {
-    if (!proc.Start(package)) return nullptr;
-    HWND top = dptest::WaitForWindow("Setup  - " + name_, "TfrmWelcome");
-    if (top) dptest::WaitUntil([&] { return Visible(top, "&Next >"); }, dptest::kWaitMs, "page 1");
-    return top;
+    return dptest::StartWizard(proc, package, name_);
   }
 
   std::string root_, dir_, name_, setupExe_, stub_;
