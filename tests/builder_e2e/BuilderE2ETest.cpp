@@ -282,6 +282,27 @@ TEST_F(Builder, InputChecksShowTheirMessagesAndStop) {
     EXPECT_EQ(proc_.WaitExit(), 0);
 }
 
+// The tag codes of an uncompressed movie, in order, up to the End tag.
+std::vector<int> TagCodes(const std::string& swf) {
+    std::vector<int> codes;
+    if (swf.size() < 9 || swf.compare(0, 3, "FWS") != 0) return codes;
+    auto byte = [&](size_t i) { return i < swf.size() ? unsigned(uint8_t(swf[i])) : 0u; };
+    const unsigned bits = byte(8) >> 3;
+    size_t at = 8 + (5 + 4 * bits + 7) / 8 + 4;
+    while (at + 2 <= swf.size()) {
+        const unsigned word = byte(at) | byte(at + 1) << 8;
+        size_t length = word & 0x3F, data = at + 2;
+        if (length == 0x3F) {
+            length = byte(at + 2) | byte(at + 3) << 8 | byte(at + 4) << 16 | size_t(byte(at + 5)) << 24;
+            data = at + 6;
+        }
+        codes.push_back(int(word >> 6));
+        if ((word >> 6) == 0) break;
+        at = data + length;
+    }
+    return codes;
+}
+
 TEST_F(Builder, PreviewShowsThePageBesideTheProgramAndCancelPutsTheOldWallpaperBack) {
     ForgetBuilderSettings();
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
@@ -309,6 +330,29 @@ TEST_F(Builder, PreviewShowsThePageBesideTheProgramAndCancelPutsTheOldWallpaperB
     EXPECT_FALSE(FileExists(page));
     EXPECT_FALSE(FileExists(ProgramDir() + "drift.swf"));
     EXPECT_TRUE(FileExists(movie));
+
+    // Muted when asked: the copy's sound tags carry the code players skip.
+    SelectPage(1);
+    ASSERT_TRUE(SetCheck(NeedChild(main_, "TCheckBox", "Mute Flash Sound"), true));
+    Click(preview);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentWallpaper() == page; }, kWaitMs, "the muted preview"));
+    EXPECT_TRUE(WaitForText(preview, "&Cancel"));
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(main_) != FALSE; }, kWaitMs, "the minimised window"));
+    const std::string original = ReadFileText(movie), muted = ReadFileText(ProgramDir() + "drift.swf");
+    EXPECT_EQ(muted.size(), original.size());
+    const std::vector<int> before = TagCodes(original), after = TagCodes(muted);
+    ASSERT_EQ(after.size(), before.size());
+    int sound = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const bool silenced = before[i] == 14 || before[i] == 18 || before[i] == 19 || before[i] == 45;
+        sound += silenced;
+        EXPECT_EQ(after[i], silenced ? 1023 : before[i]) << "tag " << i;
+    }
+    EXPECT_GT(sound, 0) << "the sample movie has sound";
+    ShowWindow(main_, SW_RESTORE);
+    Click(preview);
+    EXPECT_TRUE(WaitForText(preview, "&Preview"));
+    EXPECT_FALSE(FileExists(ProgramDir() + "drift.swf"));
     RequestClose(main_);
     AnswerMessageBox(kTitle, IDNO);
     EXPECT_EQ(proc_.WaitExit(), 0);
@@ -364,47 +408,119 @@ TEST_F(Builder, NewProjectAsksNothingUnchangedThenTheSaveQuestionGuardsTheClose)
     CloseAnswering(0);
 }
 
+// A combo box of the main window, known by its first item.
+HWND ComboStartingWith(HWND top, const std::string& first) {
+    for (HWND c : Children(top)) {
+        if (ClassOf(c) == "TComboBox") {
+            const std::vector<std::string> items = ComboItems(c);
+            if (!items.empty() && items[0] == first) return c;
+        }
+        if (HWND inner = ComboStartingWith(c, first)) return inner;
+    }
+    return nullptr;
+}
+
+// Picks a colour in the colour dialog through its red, green and blue fields.
+void AnswerColorDialog(DWORD pid, int r, int g, int b) {
+    HWND dlg = WaitForWindow([&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && FindChildById(w, 706); },
+                             "the colour dialog");
+    ASSERT_NE(dlg, nullptr);
+    // "Define Custom Colors >>" shows the fields.
+    ASSERT_TRUE(Click(NeedChildById(dlg, 719)));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(FindChildById(dlg, 706)) != FALSE; }, kWaitMs, "the colour fields"));
+    const int values[] = {r, g, b};
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(SetEditText(NeedChildById(dlg, 706 + i), std::to_string(values[i])));
+    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    WaitWindowGone(dlg);
+}
+
+// Every setting typed or picked, saved, checked in the file, and back in every control at the
+// next start.
 TEST_F(Builder, SavedSettingsComeBackAtTheNextStart) {
     ForgetBuilderSettings();
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
     const std::string project = ProgramDir() + "round.dpb";
+    const std::string movie = ProgramDir() + "sample.swf";
+    const std::string picture = SourceDir() + "back.jpg";
     DeleteFileA(project.c_str());
     ASSERT_TRUE(Start());
     ASSERT_NE(WaitMain(), nullptr);
-    SetEditText(NameField(), "Round Trip");
-    SetEditText(MovieField(), ProgramDir() + "sample.swf");
+
+    struct Pick {
+        const char* first;  // the combo's first item
+        const char* item;
+        int index;
+        const char* key;
+    };
+    const Pick picks[] = {
+        {"Low", "Best", 4, "MovieQuality"},          {"Exact Fit", "No Scale", 2, "MovieSize"},
+        {"Full Screen", "Custom", 10, "MoviePosition"}, {"Center", "Tile", 2, "WallPaperPosition"},
+    };
+    struct Typed {
+        const char* group;
+        int index;
+        int page;
+        std::string text;
+        const char* key;
+    };
+    const Typed typed[] = {
+        {"File Information", 0, 0, "Round Trip", "WallPaperName"},
+        {"File Information", 1, 0, movie, "FlashFile"},
+        {"Movie Setting", 0, 1, "10", "MovieLeft"},
+        {"Movie Setting", 1, 1, "20", "MovieTop"},
+        {"Movie Setting", 2, 1, "30", "MovieRight"},
+        {"Movie Setting", 3, 1, "40", "MovieBottom"},
+        {"Background Setting", 0, 1, picture, "BackgroundPic"},
+        {"Author Information", 0, 2, "Someone Else", "Author"},
+        {"Author Information", 1, 2, "someone@example.com", "Email"},
+        {"Author Information", 2, 2, "www.someone.example.com", "Website"},
+    };
     SelectPage(1);
-    ASSERT_TRUE(SelectComboItem(Field("Movie Setting", 1, "TComboBox"), "No Scale"));
-    ASSERT_TRUE(SelectComboItem(Field("Background Setting", 0, "TComboBox"), "Tile"));
+    for (const Pick& p : picks) ASSERT_TRUE(SelectComboItem(ComboStartingWith(main_, p.first), p.item)) << p.key;
+    for (const Typed& t : typed) {
+        SelectPage(t.page);
+        ASSERT_TRUE(SetEditText(Field(t.group, t.index), t.text)) << t.key;
+    }
+    SelectPage(1);
     ASSERT_TRUE(SetCheck(NeedChild(main_, "TCheckBox", "Mute Flash Sound"), true));
     ASSERT_TRUE(SetCheck(NeedChild(main_, "TCheckBox", "Loop movie"), false));
-    SelectPage(2);
-    SetEditText(AuthorField(), "Someone Else");
+    // The colour swatch opens the colour dialog.
+    ASSERT_TRUE(ClickAt(NeedChild(main_, "TGroupBox", "Background Setting"), 140, 70));
+    AnswerColorDialog(proc_.Pid(), 0x12, 0x34, 0x56);
+
     ASSERT_TRUE(ChooseMenu(main_, "&File|&Save Project"));
     AnswerFileDialog(project);
     EXPECT_TRUE(WaitForText(main_, "Driftpane Maker 2.07-round.dpb")) << Text(main_);
     ASSERT_TRUE(WaitForFile(project));
     const std::string text = ReadFileText(project);
-    EXPECT_NE(text.find("WallPaperName=Round Trip"), std::string::npos) << text;
-    EXPECT_NE(text.find("MuteFlashSound=1"), std::string::npos) << text;
-    EXPECT_NE(text.find("Loop=0"), std::string::npos) << text;
-    EXPECT_NE(text.find("Author=Someone Else"), std::string::npos) << text;
-    EXPECT_NE(text.find("MovieSize=2"), std::string::npos) << text;
-    EXPECT_NE(text.find("WallPaperPosition=2"), std::string::npos) << text;
+    auto has = [&](const std::string& line) { return text.find(line + "\r\n") != std::string::npos; };
+    for (const Pick& p : picks) EXPECT_TRUE(has(std::string(p.key) + "=" + std::to_string(p.index))) << p.key << "\n" << text;
+    for (const Typed& t : typed) EXPECT_TRUE(has(std::string(t.key) + "=" + t.text)) << t.key << "\n" << text;
+    // The alignment lists are never shown: their "Center" is stored all the same.
+    EXPECT_TRUE(has("MovieHAligment=1")) << text;
+    EXPECT_TRUE(has("MovieVAligment=1")) << text;
+    EXPECT_TRUE(has("MuteFlashSound=1")) << text;
+    EXPECT_TRUE(has("Loop=0")) << text;
+    EXPECT_TRUE(has("BackgroundColor=" + std::to_string(0x563412))) << text;
     CloseAnswering(0);  // saved: no question
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegKey, "Quest2"), project);
 
     ASSERT_TRUE(Start());
     ASSERT_NE(WaitMain(), nullptr);
     EXPECT_EQ(Text(main_), "Driftpane Maker 2.07-round.dpb");
-    EXPECT_EQ(Text(NameField()), "Round Trip");
-    EXPECT_EQ(Text(AuthorField()), "Someone Else");
-    SelectPage(1);
+    for (const Typed& t : typed) EXPECT_EQ(Text(Field(t.group, t.index)), t.text) << t.key;
+    for (const Pick& p : picks)
+        EXPECT_EQ(SendMessageA(ComboStartingWith(main_, p.first), CB_GETCURSEL, 0, 0), p.index) << p.key;
     EXPECT_TRUE(IsChecked(NeedChild(main_, "TCheckBox", "Mute Flash Sound")));
     EXPECT_FALSE(IsChecked(NeedChild(main_, "TCheckBox", "Loop movie")));
-    EXPECT_EQ(SendMessageA(Field("Movie Setting", 1, "TComboBox"), CB_GETCURSEL, 0, 0), 2);
-    EXPECT_EQ(SendMessageA(Field("Background Setting", 0, "TComboBox"), CB_GETCURSEL, 0, 0), 2);
+    // Custom position: its four fields are enabled.
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(IsWindowEnabled(Field("Movie Setting", i))) << i;
+    // The swatch shows the colour: saving again writes it unchanged.
+    DeleteFileA(project.c_str());
+    ASSERT_TRUE(ChooseMenu(main_, "&File|&Save Project"));
+    ASSERT_TRUE(WaitForFile(project));
+    EXPECT_NE(ReadFileText(project).find("BackgroundColor=" + std::to_string(0x563412)), std::string::npos);
     CloseAnswering(0);  // loading marks nothing
 }
 
