@@ -56,3 +56,6 @@ bool FileIORemoveDir(const std::string& name);
 int64_t FileIOSizeByName(const std::string& name);  // -1 when it cannot be read
 std::string FileIOGetCurrentDir();
 bool FileIOSetCurrentDir(const std::string& name);
+
+// The platform's case-insensitive comparison of ANSI text: <0, 0, >0.
+int PlatformAnsiCompareText(const std::string& a, const std::string& b);

@@ -151,3 +151,29 @@ std::string FileIOGetCurrentDir() {
 }
 
 bool FileIOSetCurrentDir(const std::string& name) { return ::chdir(NativeName(name).c_str()) == 0; }
+
+namespace {
+// Windows-1252 letters: A..Z and the accented capitals at $C0..$DE (but $D7) fold onto
+// their small forms $20 above; the three capitals of the $80 row onto theirs.
+unsigned char FoldAnsi(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+    switch (c) {
+        case 0x8A: return 0x9A;
+        case 0x8C: return 0x9C;
+        case 0x8E: return 0x9E;
+        case 0x9F: return 0xFF;
+        default: return c;
+    }
+}
+}  // namespace
+
+int PlatformAnsiCompareText(const std::string& a, const std::string& b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const int ca = FoldAnsi(static_cast<unsigned char>(a[i])), cb = FoldAnsi(static_cast<unsigned char>(b[i]));
+        if (ca != cb) return ca - cb;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}

@@ -124,3 +124,9 @@ std::string FileIOGetCurrentDir() {
 }
 
 bool FileIOSetCurrentDir(const std::string& name) { return SetCurrentDirectoryA(name.c_str()) != 0; }
+
+int PlatformAnsiCompareText(const std::string& a, const std::string& b) {
+    const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                                 static_cast<int>(b.size()));
+    return r == 0 ? 0 : r - CSTR_EQUAL;
+}

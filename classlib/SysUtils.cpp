@@ -221,6 +221,10 @@ int CompareText(const std::string& a, const std::string& b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+int AnsiCompareText(const std::string& a, const std::string& b) { return PlatformAnsiCompareText(a, b); }
+
+bool AnsiSameText(const std::string& a, const std::string& b) { return AnsiCompareText(a, b) == 0; }
+
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }

@@ -165,6 +165,9 @@ std::string UpperCase(const std::string& s);
 int CompareText(const std::string& a, const std::string& b);
 bool SameText(const std::string& a, const std::string& b);
 int CompareStr(const std::string& a, const std::string& b);
+// Case-insensitive by the ANSI code page's own letters (Windows: the user's locale), not only A..Z.
+int AnsiCompareText(const std::string& a, const std::string& b);
+bool AnsiSameText(const std::string& a, const std::string& b);
 
 // 1-based position of sub in s, 0 when absent (also for an empty sub).
 int Pos(const std::string& sub, const std::string& s);
