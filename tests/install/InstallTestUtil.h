@@ -26,6 +26,25 @@ inline void WriteAll(const std::string& name, const std::string& bytes) {
   s.WriteString(bytes);
 }
 
+// Removes a test folder with everything below it.
+inline void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
 inline bool KeyExists(HKEY root, const std::string& key) {
   TRegistry reg;
   reg.SetRootKey(root);

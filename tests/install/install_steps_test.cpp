@@ -37,25 +37,6 @@ std::string TempRoot() {
   return StripOneTrailingBackslash(std::string(buf, n)) + "\\dp install " + IntToStr(GetCurrentProcessId());
 }
 
-// Removes a test folder with everything below it.
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileA(path);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 void WriteValue(HKEY root, const std::string& key, const std::string& name, const std::string& text) {
   TRegistry reg;
   reg.SetRootKey(root);

@@ -30,24 +30,6 @@ constexpr const char* kTestKey = "Software\\DriftpaneSetupE2E";
 constexpr const char* kTitle = "setup";  // the application's title: the program file's name
 
 
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 // The program a shortcut starts.
 std::string LinkTarget(const std::string& lnk) {
   IShellLinkA* link = nullptr;
@@ -248,11 +230,7 @@ TEST_F(SetupE2E, FailedInstallStaysOnTheProgressPageAndCanBeRemoved) {
   dptest::TestProcess proc;
   HWND top = StartWizard(proc, package);
   ASSERT_NE(top, nullptr);
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
-  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
   ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
   // The application's error box; the wizard stays on page 4.
   HWND box = dptest::WaitForWindow(kTitle, "#32770");
@@ -388,11 +366,7 @@ TEST_F(SetupE2E, CancelDuringTheInstallEndsWithoutTheLastPage) {
   dptest::TestProcess proc;
   HWND top = StartWizard(proc, package);
   ASSERT_NE(top, nullptr);
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
-  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
   // Both clicks wait in the queue: the Cancel of page 4 arrives while the
   // install runs, which lets messages through after every step.
   HWND cancel4 = nullptr;
@@ -419,12 +393,8 @@ TEST_F(SetupE2E, APackageWithoutStepsStillFinishes) {
   dptest::TestProcess proc;
   HWND top = StartWizard(proc, package);
   ASSERT_NE(top, nullptr);
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
   // No folder record creates it: an existing folder takes the record.
-  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), root_));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+  ASSERT_TRUE(dptest::ToReadyPage(top, root_));
   ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
   ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
   // Closing the finished wizard asks nothing.

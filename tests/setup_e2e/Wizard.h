@@ -36,13 +36,18 @@ inline HWND StartWizard(TestProcess& proc, const std::string& package, const std
   return top;
 }
 
-// From the first page: the destination typed, Install, Finish; true when setup ended with 0.
-inline bool InstallThroughWizard(TestProcess& proc, HWND top, const std::string& dir) {
+// From the first page to the third, ready to install into the destination typed on the second.
+inline bool ToReadyPage(HWND top, const std::string& dir) {
   if (!Click(Need(top, "&Next >"))) return false;
   if (!WaitUntil([&] { return Visible(top, "B&rowse..."); }, kWaitMs, "page 2")) return false;
   if (!SetEditText(NeedChild(top, "TEdit"), dir)) return false;
   if (!Click(Need(top, "&Next >"))) return false;
-  if (!WaitUntil([&] { return Visible(top, "&Install"); }, kWaitMs, "page 3")) return false;
+  return WaitUntil([&] { return Visible(top, "&Install"); }, kWaitMs, "page 3");
+}
+
+// From the first page: the destination typed, Install, Finish; true when setup ended with 0.
+inline bool InstallThroughWizard(TestProcess& proc, HWND top, const std::string& dir) {
+  if (!ToReadyPage(top, dir)) return false;
   if (!Click(Need(top, "&Install"))) return false;
   if (!WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5")) return false;
   if (!Click(Need(top, "&Finish"))) return false;
