@@ -144,8 +144,8 @@ uint32_t Hash3(const uint8_t* p) {
 Bytes LzhCompress(const uint8_t* data, size_t size, int* fillBits) {
   // The history as the decoder sees it: the ring's spaces, then the data. Positions
   // are never taken from before the spaces, where the ring holds nothing yet.
-  Bytes hist(LzhStart, ' ');
-  hist.insert(hist.end(), data, data + size);
+  Bytes hist(LzhStart + size, ' ');
+  if (size) std::memcpy(hist.data() + LzhStart, data, size);
   const size_t end = hist.size();
   std::vector<int32_t> head(size_t{1} << HashBits, NoPos);
   std::vector<int32_t> prev(end, NoPos);
