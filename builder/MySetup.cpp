@@ -15,19 +15,6 @@ DP_PUBLISHED(TMySetup){
 
 namespace {
 
-// Large files go through in big pieces: the installer is mostly the movie.
-constexpr int64_t kCopyPiece = 1 << 20;
-
-void CopyExactly(TStream& src, TStream& dst, int64_t count, std::vector<uint8_t>& buffer) {
-  if (count > 0 && buffer.empty()) buffer.resize(static_cast<size_t>(kCopyPiece));
-  while (count > 0) {
-    const int64_t n = std::min<int64_t>(count, kCopyPiece);
-    src.ReadBuffer(buffer.data(), n);
-    dst.WriteBuffer(buffer.data(), n);
-    count -= n;
-  }
-}
-
 [[noreturn]] void TooLarge(uint64_t size) {
   throw EWriteError(Format("The installer would be %llu bytes long; an installer cannot pass 4 GB.",
                            static_cast<unsigned long long>(size)));
@@ -171,7 +158,6 @@ bool TMySetup::CreateSetup(const std::string& target) {
 std::string TMySetup::WritePackage(TStream& target) {
   std::string message = "OK";
   int step = 0;
-  std::vector<uint8_t> buffer;
   for (int i = 0; i < FSources.Count(); ++i) {
     const std::string source = FSources[i];
     TPackFileRec& rec = FFiles[static_cast<size_t>(i)];
@@ -193,7 +179,7 @@ std::string TMySetup::WritePackage(TStream& target) {
     if (size < 0) throw EReadError();
     rec.Offset = Offset32(target, static_cast<uint64_t>(size));
     rec.Size = static_cast<uint32_t>(size);
-    CopyExactly(in, target, size, buffer);
+    target.CopyFrom(in, size);
     DoStep(++step, "Add file:" + source);
   }
   if (message != "OK") return message;

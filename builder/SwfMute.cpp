@@ -393,13 +393,7 @@ void CopyFileStream(const std::string& src, const std::string& dst)
     try {
         TFileStream out(dst, fmCreate);
         created = true;
-        std::vector<uint8_t> piece(kWindow);
-        for (int64_t left = in.Size(); left > 0;) {
-            const int64_t n = std::min<int64_t>(left, int64_t(piece.size()));
-            in.ReadBuffer(piece.data(), n);
-            out.WriteBuffer(piece.data(), n);
-            left -= n;
-        }
+        out.CopyFrom(in, 0);
     } catch (...) {
         if (created)
             DeleteFile(dst);
