@@ -1,0 +1,495 @@
+// The builder's stored skin as the skin engine will read it: the package
+// through TSkinReader, the ini text through TQuickIni, and every strip against
+// the frame count and orientation of the painter that draws it.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "classlib/Classes.h"
+#include "skin/SkinRead.h"
+#include "skin/TinselIni.h"
+#include "tools/skingen/SkinGen.h"
+
+namespace {
+
+using skingen::Bytes;
+
+// Our figures: the container, its coded form, and one entry per name.
+constexpr int64_t ContainerSize = 160269;
+constexpr int64_t PackageSize = 16068;
+
+uint32_t LE16(const Bytes& b, size_t at) { return b[at] | (b[at + 1] << 8); }
+uint32_t LE32(const Bytes& b, size_t at) { return LE16(b, at) | (LE16(b, at + 2) << 16); }
+
+Bytes StreamBytes(TCustomMemoryStream& s) {
+  const uint8_t* p = static_cast<const uint8_t*>(s.Memory());
+  return p ? Bytes(p, p + s.Size()) : Bytes();
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A 24-bit BMP file read independently of the writer; ok is false for
+// anything a Windows bitmap loader would refuse or misread.
+struct TBmp {
+  bool ok = false;
+  std::string why;
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;  // rows from the top
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+TBmp ParseBmp(const Bytes& b) {
+  TBmp r;
+  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return r.why = "no BM header", r;
+  if (LE32(b, 2) != b.size()) return r.why = "file size field", r;
+  const uint32_t offset = LE32(b, 10);
+  if (LE32(b, 14) != 40) return r.why = "not a BITMAPINFOHEADER", r;
+  const int32_t w = static_cast<int32_t>(LE32(b, 18)), h = static_cast<int32_t>(LE32(b, 22));
+  if (w <= 0 || h <= 0) return r.why = "not a bottom-up bitmap with a size", r;
+  if (LE16(b, 26) != 1 || LE16(b, 28) != 24 || LE32(b, 30) != 0) return r.why = "not 24-bit BI_RGB", r;
+  const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+  if (offset < 54 || offset + stride * h != b.size()) return r.why = "pixel data size", r;
+  if (LE32(b, 34) != 0 && LE32(b, 34) != stride * h) return r.why = "biSizeImage", r;
+  r.width = w;
+  r.height = h;
+  r.pixels.resize(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    const size_t row = offset + stride * static_cast<size_t>(h - 1 - y);
+    for (int x = 0; x < w; ++x) {
+      const size_t p = row + 3 * static_cast<size_t>(x);
+      r.pixels[static_cast<size_t>(y) * w + x] = b[p] | (b[p + 1] << 8) | (b[p + 2] << 16);
+    }
+    for (size_t pad = row + 3 * static_cast<size_t>(w); pad < row + stride; ++pad)
+      if (b[pad] != 0) return r.why = "row padding not zero", r;
+  }
+  r.ok = true;
+  return r;
+}
+
+bool HasMagenta(const TBmp& bmp) {
+  return std::find(bmp.pixels.begin(), bmp.pixels.end(), skingen::Magenta) != bmp.pixels.end();
+}
+
+// The package made once for all tests, read back the way the skin data
+// component reads it.
+struct TLoaded {
+  Bytes package;
+  TSkinReader reader;
+  TQuickIni ini;
+  bool loaded = false;
+  std::string iniName;
+
+  TLoaded() : package(skingen::SkinPackageBytes(skingen::DrawSkinBitmaps())) {
+    TMemoryStream s;
+    s.WriteBuffer(package.data(), static_cast<int64_t>(package.size()));
+    loaded = reader.LoadFromStream(s);
+    if (!loaded) return;
+    TMemoryStream text;
+    reader.FindEntry(".ini", text, iniName);
+    ini.LoadFromStream(text);
+  }
+
+  Bytes Entry(const std::string& name) {
+    TMemoryStream t;
+    reader.ReadEntry(name, t);
+    return StreamBytes(t);
+  }
+};
+
+TLoaded& Skin() {
+  static TLoaded* skin = new TLoaded;
+  return *skin;
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(SkinGen, PackageHoldsThirtyFourEntriesWithTheIniThirtySecond) {
+  TLoaded& s = Skin();
+  ASSERT_TRUE(s.loaded);
+  EXPECT_EQ(s.reader.Count, 34);
+  EXPECT_EQ(s.reader.Names.Get(skingen::SkinIniPlace), "satin-steel.ini");
+  EXPECT_EQ(s.iniName, "satin-steel.ini");  // the first name holding ".ini" is the ini itself
+  int bitmaps = 0;
+  for (int i = 0; i < s.reader.Count; ++i) {
+    const std::string name = s.reader.Names.Get(i);
+    if (i == skingen::SkinIniPlace) continue;
+    EXPECT_TRUE(EndsWith(name, ".bmp")) << name;
+    EXPECT_EQ(name.find(".ini"), std::string::npos) << name << " would be taken for the ini text";
+    ++bitmaps;
+  }
+  EXPECT_EQ(bitmaps, 33);
+  EXPECT_EQ(s.reader.Head.Tag, SkinTag);
+  EXPECT_TRUE(std::any_of(std::begin(s.reader.Head.Reserved), std::end(s.reader.Head.Reserved),
+                          [](uint8_t b) { return b != 0; }));
+}
+
+TEST(SkinGen, EntryNamesKeepTheirCapitals) {
+  const auto entries = skingen::SkinEntries(skingen::DrawSkinBitmaps());
+  std::set<std::string> names;
+  for (const auto& e : entries) names.insert(e.Name);
+  EXPECT_TRUE(names.count("my_MenuItem.bmp"));
+  EXPECT_TRUE(names.count("my_ScrollBar.bmp"));
+  // And the reader still finds them under any spelling.
+  EXPECT_FALSE(Skin().Entry("MY_MENUITEM.BMP").empty());
+}
+
+TEST(SkinGen, Figures) {
+  TLoaded& s = Skin();
+  ASSERT_TRUE(s.loaded);
+  EXPECT_EQ(static_cast<int64_t>(s.package.size()), PackageSize);
+  EXPECT_EQ(static_cast<int32_t>(LE32(s.package, 0)), ContainerSize);
+
+  // Entry sizes: a BMP of w x h is 54 bytes of headers and rows padded to 4.
+  static const std::map<std::string, int32_t> sizes = {
+      {"my_left.bmp", 1494},       {"my_right.bmp", 1494},      {"my_top.bmp", 18774},
+      {"my_bottom.bmp", 2934},     {"my_menubar.bmp", 4854},    {"my_close.bmp", 3510},
+      {"my_maximize.bmp", 3510},   {"my_minimize.bmp", 3510},   {"my_icon.bmp", 3126},
+      {"my_button.bmp", 7974},     {"my_checkbox.bmp", 2082},   {"my_radio.bmp", 2082},
+      {"my_combobutton.bmp", 4338}, {"my_extra.bmp", 2214},     {"my_tabs.bmp", 9998},
+      {"my_tabborder.bmp", 4854},  {"my_tabpane.bmp", 4854},    {"my_scrollbar.bmp", 17718},
+      {"my_hscroll.bmp", 3126},    {"my_vscroll.bmp", 3126},    {"my_hthumb.bmp", 2358},
+      {"my_vthumb.bmp", 2358},     {"my_progress.bmp", 1974},   {"my_statusbar.bmp", 3654},
+      {"my_toolbars.bmp", 6654},   {"my_header.bmp", 6054},     {"my_menuitem.bmp", 7254},
+      {"my_menuback.bmp", 3126},   {"my_groupedge.bmp", 1590},  {"my_updownh.bmp", 4662},
+      {"my_updownv.bmp", 3894},    {"satin-steel.ini", 3653},   {"my_trackthumbh.bmp", 3414},
+      {"my_trackthumbv.bmp", 3354},
+  };
+  ASSERT_EQ(s.reader.Count, static_cast<int>(sizes.size()));
+  int64_t total = 0;
+  for (int i = 0; i < s.reader.Count; ++i) {
+    const std::string name = s.reader.Names.Get(i);
+    ASSERT_TRUE(sizes.count(name)) << name;
+    EXPECT_EQ(s.reader.Sizes[i], sizes.at(name)) << name;
+    total += s.reader.Sizes[i];
+  }
+  EXPECT_EQ(s.reader.Data.Size(), total);
+  EXPECT_EQ(16 + s.reader.Head.NameLength + 4 * 34 + total, ContainerSize);
+}
+
+TEST(SkinGen, SkinStreamIsTheLengthThenThePackage) {
+  const Bytes package = Skin().package;
+  const Bytes stream = skingen::SkinStreamBytes(package);
+  ASSERT_EQ(stream.size(), package.size() + 4);
+  EXPECT_EQ(LE32(stream, 0), package.size());
+  EXPECT_TRUE(std::equal(package.begin(), package.end(), stream.begin() + 4));
+}
+
+#ifdef DP_BUILDER_SKIN_PACKAGE
+Bytes ReadAll(const std::string& path) {
+  Bytes out;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return out;
+  unsigned char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+  std::fclose(f);
+  return out;
+}
+
+TEST(SkinGen, BuiltFilesAreTheseBytes) {
+  const std::string pkg = DP_BUILDER_SKIN_PACKAGE;
+  const std::string dir = pkg.substr(0, pkg.find_last_of('/'));
+  EXPECT_EQ(ReadAll(pkg), Skin().package);
+  EXPECT_EQ(ReadAll(dir + "/driftpane.skinstream"), skingen::SkinStreamBytes(Skin().package));
+  const Bytes sheet = ReadAll(dir + "/skin-sheet.png");
+  ASSERT_GT(sheet.size(), 8u);
+  EXPECT_EQ(Bytes(sheet.begin(), sheet.begin() + 8), (Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+}
+#endif
+
+// ---------------------------------------------------------------------------
+// Every image the ini names, with what its painter expects of it.
+
+struct TStripCase {
+  const char* section;
+  const char* key;
+  int frames;     // the count the painter divides by
+  bool vertical;  // frames stacked rather than side by side
+  bool keyed;     // drawn with $FF00FF transparent, so magenta may appear
+};
+
+const TStripCase kStrips[] = {
+    {"Personality", "Left", 2, false, true},  // active, inactive; Trans defaults to 1
+    {"Personality", "Right", 2, false, true},
+    {"Personality", "Top", 2, true, true},
+    {"Personality", "Bottom", 2, true, false},
+    {"Personality", "menuBar", 2, true, false},
+    {"Button0", "ButtonImage", 4, false, true},  // normal, pressed, hot, inactive
+    {"Button2", "ButtonImage", 4, false, true},
+    {"Button3", "ButtonImage", 4, false, true},
+    {"Button4", "ButtonImage", 4, false, true},
+    {"MinCaption", "Image", 2, true, false},
+    {"Buttons", "Bitmap", 5, false, true},
+    {"Buttons", "CheckButton", 4, false, true},
+    {"Buttons", "RadioButton", 4, false, true},
+    {"ComboButton", "Image", 4, false, true},
+    {"ExtraImages", "Image", 5, false, true},
+    {"Tabs", "Image", 5, false, true},
+    {"Tabs", "Border", 1, false, false},
+    {"Tab.Pane", "Image", 1, false, false},
+    {"Scrollbar", "Image", 23, false, true},
+    {"HorzScroll", "Image", 4, false, false},
+    {"VertScroll", "Image", 4, false, false},
+    {"HorzScrollThumb", "Image", 3, false, true},
+    {"VertScrollThumb", "Image", 3, false, true},
+    {"Progress", "Bitmap", 2, false, false},
+    {"StatusBarEdges", "Image", 3, false, false},
+    {"ToolBars", "Image", 5, false, false},
+    {"Headerbar", "Image", 5, false, false},
+    {"MenuItem", "Image", 5, false, false},
+    {"MenuBackground", "Image", 1, false, false},
+    {"GroupBoxEdge", "Image", 2, false, true},
+    {"UpDown.Horz", "Image", 8, false, true},
+    {"UpDown.Vert", "Image", 8, false, true},
+    {"Trackbar.ThumbHorz", "Image", 5, false, true},
+    {"Trackbar.ThumbVert", "Image", 5, false, true},
+};
+
+TEST(SkinGen, EveryStripSplitsIntoItsPaintersFrames) {
+  TLoaded& s = Skin();
+  ASSERT_TRUE(s.loaded);
+  std::set<std::string> used;
+  for (const TStripCase& c : kStrips) {
+    SCOPED_TRACE(std::string(c.section) + " " + c.key);
+    const std::string name = s.ini.ReadString(c.section, c.key, "");
+    ASSERT_TRUE(EndsWith(name, ".bmp")) << name;
+    used.insert(Lower(name));
+    const TBmp bmp = ParseBmp(s.Entry(name));
+    ASSERT_TRUE(bmp.ok) << bmp.why;
+    const int length = c.vertical ? bmp.height : bmp.width;
+    EXPECT_EQ(length % c.frames, 0) << bmp.width << " x " << bmp.height;
+    EXPECT_GE(length / c.frames, 4);
+    // Magenta shows as itself where no painter keys it out; where one does,
+    // an element claiming Trans = 1 should have something to key out.
+    if (!c.keyed) {
+      EXPECT_FALSE(HasMagenta(bmp));
+    }
+    // "Trans" belongs to a section's first image only.
+    const std::string key = c.key;
+    if ((key == "Image" || key == "Bitmap") && s.ini.ReadInteger(c.section, "Trans", 0) == 1) {
+      EXPECT_TRUE(HasMagenta(bmp));
+    }
+  }
+  // Every bitmap of the package is drawn by something.
+  for (int i = 0; i < s.reader.Count; ++i) {
+    if (i != skingen::SkinIniPlace) {
+      EXPECT_TRUE(used.count(s.reader.Names.Get(i))) << s.reader.Names.Get(i);
+    }
+  }
+}
+
+TEST(SkinGen, FrameCountKeysAgreeWithThePainters) {
+  TQuickIni& ini = Skin().ini;
+  for (const char* piece : {"Left", "Right", "Top", "Bottom"})
+    EXPECT_EQ(ini.ReadInteger("Personality", std::string(piece) + "Frame", 1), 2) << piece;
+  EXPECT_EQ(ini.ReadInteger("Buttons", "CheckButtonFrame", 0), 4);
+  EXPECT_EQ(ini.ReadInteger("Buttons", "RadioButtonFrame", 0), 4);
+  EXPECT_EQ(ini.ReadInteger("HorzScrollThumb", "FrameCount", 3), 3);
+  EXPECT_EQ(ini.ReadInteger("VertScrollThumb", "FrameCount", 3), 3);
+  EXPECT_EQ(ini.ReadInteger("Headerbar", "Frame", 0), 5);
+  EXPECT_EQ(ini.ReadInteger("Progress", "Style", 0), 0);  // the two-frame bar, no chunk image
+  EXPECT_EQ(ini.ReadInteger("Tabs", "Style", 0), 0);      // the border is "Border", not the pane
+}
+
+// Whether the readers take `key` of `section` (both lower-cased) as a file name.
+bool IsImageKey(const std::string& section, const std::string& key) {
+  if (section == "personality")
+    return key == "left" || key == "right" || key == "top" || key == "bottom" || key == "menubar" ||
+           key == "textback";
+  if (section == "buttons") return key == "bitmap" || key == "checkbutton" || key == "radiobutton";
+  if (section.rfind("button", 0) == 0) return key == "buttonimage";
+  if (section == "progress") return key == "bitmap";
+  if (section == "tabs" && key == "border") return true;
+  if (section.rfind("updown.", 0) == 0 && key == "glyphimage") return true;
+  return key == "image";
+}
+
+TEST(SkinGen, EveryImageKeyNamesABitmapEntry) {
+  TLoaded& s = Skin();
+  std::string section;
+  int seen = 0;
+  const TStringList& lines = s.ini.Lines();
+  for (int i = 0; i < lines.Count(); ++i) {
+    const std::string line = lines.Get(i);
+    if (!line.empty() && line[0] == '[') {
+      section = Lower(line.substr(1, line.size() - 2));
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = Lower(line.substr(0, eq)), value = line.substr(eq + 1);
+    if (Lower(value).find(".bmp") != std::string::npos) {
+      EXPECT_TRUE(IsImageKey(section, key)) << section << " " << key << " holds a file name no reader asks for";
+    }
+    if (!IsImageKey(section, key) || value.empty()) continue;
+    ++seen;
+    EXPECT_TRUE(EndsWith(value, ".bmp")) << section << " " << key;  // compared exactly by the loader
+    EXPECT_FALSE(s.Entry(value).empty()) << section << " " << key << "=" << value;
+  }
+  EXPECT_EQ(seen, static_cast<int>(std::size(kStrips)));
+}
+
+TEST(SkinGen, CaptionButtons) {
+  TQuickIni& ini = Skin().ini;
+  TStringList sections;
+  ini.ReadSections(sections);
+  std::vector<std::string> buttons;
+  for (int i = 0; i < sections.Count(); ++i) {
+    std::string up = sections.Get(i);
+    std::transform(up.begin(), up.end(), up.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (up.rfind("BUTTON", 0) == 0 && up != "BUTTON" && up != "BUTTONS" && up != "BUTTON.RADIO" &&
+        up != "BUTTON.CHECKBOX")
+      buttons.push_back(sections.Get(i));
+  }
+  ASSERT_EQ(buttons, (std::vector<std::string>{"Button0", "Button1", "Button2", "Button3", "Button4"}));
+  const int actions[] = {0, 1, 2, 1, 3};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(ini.ReadInteger(buttons[i], "Action", -99), actions[i]) << buttons[i];
+    // An icon button without a "frame" key would lose its image.
+    EXPECT_EQ(ini.ReadInteger(buttons[i], "frame", 0), 4) << buttons[i];
+  }
+  EXPECT_EQ(ini.ReadString("Button1", "ButtonImage", "absent"), "absent");  // written, but empty
+  bool written = false;
+  const TStringList& lines = ini.Lines();
+  for (int i = ini.FindSection("Button1") + 1; i < lines.Count() && lines.Get(i).rfind('[', 0) != 0; ++i)
+    written = written || lines.Get(i) == "ButtonImage=";
+  EXPECT_TRUE(written);
+}
+
+TEST(SkinGen, FramePieceEndsFitTheirStrips) {
+  TLoaded& s = Skin();
+  TQuickIni& ini = s.ini;
+  EXPECT_EQ(ini.ReadInteger("Personality", "TopTopHeight", 0), 32);
+  EXPECT_EQ(ini.ReadInteger("Personality", "TopBotHeight", 0), 39);
+  struct TEnd {
+    const char* piece;
+    bool vertical;
+  };
+  for (const TEnd& e : {TEnd{"Left", false}, TEnd{"Right", false}, TEnd{"Top", true}, TEnd{"Bottom", true}}) {
+    SCOPED_TRACE(e.piece);
+    const TBmp bmp = ParseBmp(s.Entry(ini.ReadString("Personality", e.piece, "")));
+    ASSERT_TRUE(bmp.ok);
+    const int frames = ini.ReadInteger("Personality", std::string(e.piece) + "Frame", 1);
+    // The two fixed ends lie along the piece: across the caption for the top
+    // and bottom pieces, down the window for the side pieces.
+    const int length = e.vertical ? bmp.width : bmp.height;
+    const int ends = ini.ReadInteger("Personality", std::string(e.piece) + "TopHeight", 0) +
+                     ini.ReadInteger("Personality", std::string(e.piece) + "BotHeight", 0);
+    EXPECT_LT(ends, length);
+    EXPECT_GT(e.vertical ? bmp.height / frames : bmp.width / frames, 0);
+  }
+  // The side pieces' caption part is as high as the caption.
+  const TBmp top = ParseBmp(s.Entry(ini.ReadString("Personality", "Top", "")));
+  EXPECT_EQ(ini.ReadInteger("Personality", "LeftTopHeight", 0), top.height / 2);
+}
+
+TEST(SkinGen, ColoursAndSections) {
+  TQuickIni& ini = Skin().ini;
+  static const std::set<std::string> known = {
+      "windowtext", "buttonface",   "scrollbar",     "hilighttext",    "hilight",         "menubar",
+      "menu",       "menutext",     "buttontext",    "buttonhilight",  "buttonlight",     "buttonshadow",
+      "buttondkshadow", "menubartext", "titletextactive", "titletextnoactive"};
+  const TStringList& lines = ini.Lines();
+  const int at = ini.FindSection("Colours");
+  ASSERT_GE(at, 0);
+  int keys = 0;
+  for (int i = at + 1; i < lines.Count() && lines.Get(i).rfind('[', 0) != 0; ++i) {
+    const std::string line = lines.Get(i);
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    ++keys;
+    EXPECT_TRUE(known.count(Lower(line.substr(0, eq)))) << line;
+    int r = -1, g = -1, b = -1;
+    EXPECT_EQ(std::sscanf(line.c_str() + eq + 1, "%d,%d,%d", &r, &g, &b), 3) << line;
+    for (int v : {r, g, b}) EXPECT_TRUE(v >= 0 && v <= 255) << line;
+  }
+  EXPECT_EQ(keys, 14);
+
+  EXPECT_FALSE(ini.ReadString("Skins", "Version", "").empty());
+  EXPECT_EQ(ini.ReadString("TitlebarSkin", "SkinName", ""), "Satin Steel");
+  EXPECT_FALSE(ini.ReadString("TitlebarSkin", "SkinAuthor", "").empty());
+  EXPECT_FALSE(ini.ReadString("Buttons", "BMP Transparent", "").empty());
+  for (const char* present : {"MinCaption", "ComboButton", "ExtraImages"}) EXPECT_GE(ini.FindSection(present), 0) << present;
+  // Without these the engine takes its own track images and builds the
+  // combo arrows from [ComboButton] alone.
+  for (const char* absent : {"Track", "TRACKVERT", "SunkEdge", "GroupBox", "Progress.Chunk", "MDICONTROLS"})
+    EXPECT_EQ(ini.FindSection(absent), -1) << absent;
+}
+
+// ---------------------------------------------------------------------------
+// The writers.
+
+TEST(SkinGen, BmpRowsAreBottomUpAndPadded) {
+  skingen::TImage img(2, 2);
+  img.Set(0, 0, 0x112233);
+  img.Set(1, 0, 0x445566);
+  img.Set(0, 1, 0x778899);
+  img.Set(1, 1, 0xAABBCC);
+  const Bytes b = skingen::BmpBytes(img);
+  ASSERT_EQ(b.size(), 54u + 2 * 8);
+  // Last row first, blue-green-red, two bytes of padding to 8.
+  EXPECT_EQ(Bytes(b.begin() + 54, b.end()),
+            (Bytes{0x99, 0x88, 0x77, 0xCC, 0xBB, 0xAA, 0, 0, 0x33, 0x22, 0x11, 0x66, 0x55, 0x44, 0, 0}));
+  const TBmp back = ParseBmp(b);
+  ASSERT_TRUE(back.ok) << back.why;
+  EXPECT_EQ(back.At(1, 0), 0x445566u);
+}
+
+TEST(SkinGen, ContactSheetShowsEveryBitmapTwiceItsSize) {
+  const auto bitmaps = skingen::DrawSkinBitmaps();
+  const skingen::TImage sheet = skingen::ContactSheet(bitmaps, 2);
+  const Bytes png = skingen::PngBytes(sheet);
+  ASSERT_GT(png.size(), 33u);
+  auto be32 = [&](size_t at) {
+    return (uint32_t{png[at]} << 24) | (uint32_t{png[at + 1]} << 16) | (uint32_t{png[at + 2]} << 8) | png[at + 3];
+  };
+  EXPECT_EQ(be32(16), static_cast<uint32_t>(sheet.Width));
+  EXPECT_EQ(be32(20), static_cast<uint32_t>(sheet.Height));
+  // The IDAT chunk inflates to the sheet's rows, each behind a filter byte.
+  const uint32_t idatLength = be32(33);
+  ASSERT_EQ(std::string(png.begin() + 37, png.begin() + 41), "IDAT");
+  std::vector<uint8_t> raw(static_cast<size_t>(sheet.Height) * (1 + 3 * sheet.Width));
+  uLongf rawSize = static_cast<uLongf>(raw.size());
+  ASSERT_EQ(uncompress(raw.data(), &rawSize, png.data() + 41, idatLength), Z_OK);
+  ASSERT_EQ(rawSize, raw.size());
+
+  // Each bitmap appears somewhere as 2 x 2 blocks; find the top-left block of
+  // every bitmap by its first row and check it whole, magenta included.
+  auto sheetAt = [&](int x, int y) {
+    const size_t p = static_cast<size_t>(y) * (1 + 3 * sheet.Width) + 1 + 3 * static_cast<size_t>(x);
+    return (uint32_t{raw[p]} << 16) | (uint32_t{raw[p + 1]} << 8) | raw[p + 2];
+  };
+  int magentaBitmaps = 0;
+  for (const auto& b : bitmaps) {
+    bool found = false;
+    for (int y = 0; !found && y + 2 * b.Image.Height <= sheet.Height; ++y)
+      for (int x = 0; !found && x + 2 * b.Image.Width <= sheet.Width; ++x) {
+        bool same = true;
+        for (int iy = 0; same && iy < 2 * b.Image.Height; ++iy)
+          for (int ix = 0; same && ix < 2 * b.Image.Width; ++ix)
+            same = sheetAt(x + ix, y + iy) == b.Image.At(ix / 2, iy / 2);
+        found = same;
+      }
+    EXPECT_TRUE(found) << b.Name;
+    if (std::find(b.Image.Pixels.begin(), b.Image.Pixels.end(), skingen::Magenta) != b.Image.Pixels.end())
+      ++magentaBitmaps;
+  }
+  EXPECT_GT(magentaBitmaps, 0);
+}
+
+}  // namespace
