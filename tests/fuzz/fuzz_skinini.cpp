@@ -1,9 +1,12 @@
 // The skin ini reader on arbitrary text: every kept line is trimmed and non-empty, every
-// header index points at its line, and lookups of what it lists answer without faults.
+// header index points at its line, and lookups of what it lists answer without faults;
+// colour texts, however long or odd, give a colour of 24 bits.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "classlib/Classes.h"
+#include "skin/TinselDataCore.h"
 #include "skin/TinselIni.h"
 
 namespace {
@@ -34,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < names.Count() && i < 16; ++i) {
         ini.ReadString(names[i], "Bitmap", "");
         ini.ReadInteger(names[i], "Frame", -1);
+        const int32_t c = ParseColour(ini.ReadString(names[i], "ButtonFace", ""), -1);
+        Check(c == -1 || (c >= 0 && c <= 0xFFFFFF));
     }
+    const int32_t whole = ParseRGB(std::string(reinterpret_cast<const char*>(data), size));
+    Check(whole >= 0 && whole <= 0xFFFFFF);
     return 0;
 }
