@@ -1,6 +1,7 @@
 #include "classlib/ExtCtrls.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "classlib/Forms.h"
 
@@ -224,7 +225,8 @@ TRect TImage::DestRect() {
     const int cw = m_width, ch = m_height;
     if (m_stretch || (m_proportional && (w > cw || h > ch))) {
         if (m_proportional && w > 0 && h > 0) {
-            if (static_cast<double>(cw) / w < static_cast<double>(ch) / h) {
+            // cw / w < ch / h, compared in integers so equal ratios fall the same way on every build
+            if (int64_t{cw} * h < int64_t{ch} * w) {
                 h = h * cw / w;
                 w = cw;
             } else {

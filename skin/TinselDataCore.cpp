@@ -63,7 +63,8 @@ bool SkinIsCaptionButtonSection(const std::string& upperName, int32_t action, in
 
 int32_t SkinCaptionButtonFrames(int32_t imageWidth, int32_t imageHeight, int32_t action) {
     int32_t frames = 6;
-    if (imageWidth > 0 && imageHeight > 0) frames = double(imageWidth) / double(imageHeight) <= 3.8 ? 3 : 6;
+    // A strip at most 3.8 times as wide as high holds 3 frames: w / h <= 19 / 5, in integers.
+    if (imageWidth > 0 && imageHeight > 0) frames = 5 * int64_t{imageWidth} <= 19 * int64_t{imageHeight} ? 3 : 6;
     if (action < 0) frames = 6;
     return frames;
 }

@@ -155,7 +155,14 @@ protected:
         // 160 pixels wide.
         const int x[] = {60, 180, 300};
         ClickAt(tabs, x[index], 10);
-        Settle(main_);
+        // The click is posted: the page has changed when the tab control says so.
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                DWORD_PTR current = 0;
+                return SendMessageTimeoutA(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, kWaitMs, &current) &&
+                       static_cast<int>(current) == index;
+            },
+            kWaitMs, "page " + std::to_string(index) + " of the main window"));
     }
 
     TestProcess proc_;
@@ -654,14 +661,14 @@ TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstal
     AnswerFileDialog(target);
     EXPECT_EQ(AnswerMessageBox(kTitle, IDYES),
               "File " + target + " is already in existence,are you sure to replace it?");
-    // Written before the window answers again.
-    Settle(main_);
+    // Writing pumps messages, so only the closed file of more than setup.exe says it is done.
+    const std::string setup = ReadFileText(BinDir() + "setup.exe");
+    ASSERT_TRUE(WaitForFileWritten(target, setup.size() + PackHeadSize + 1));
     const std::string bytes = ReadFileText(target);
     CloseAnswering(IDNO);
 
     // Byte for byte: setup.exe, the page, the movie and uninstall.exe in this order, then the
     // file, folder and link tables, then the head.
-    const std::string setup = ReadFileText(BinDir() + "setup.exe");
     const std::string uninstall = ReadFileText(BinDir() + "uninstall.exe");
     const std::string movie = ReadFileText(SourceDir() + "drift.swf");
     ASSERT_GT(bytes.size(), setup.size() + PackHeadSize);

@@ -880,6 +880,24 @@ bool WaitForFile(const std::string& path, DWORD limitMs) {
     return WaitUntil([&] { return FileExists(path); }, limitMs, "the file " + path);
 }
 
+bool WaitForFileWritten(const std::string& path, uint64_t minSize, DWORD limitMs) {
+    uint64_t size = 0;
+    auto done = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return false;
+        size = (uint64_t{a.nFileSizeHigh} << 32) | a.nFileSizeLow;
+        if (size < minSize) return false;
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return false;  // still open in the writer
+        CloseHandle(f);
+        return true;
+    };
+    if (PollUntil(done, limitMs)) return true;
+    ADD_FAILURE() << "waited " << limitMs << " ms for " << path << " to be written with at least " << minSize
+                  << " bytes and closed; it has " << size;
+    return false;
+}
+
 // --- files ---
 
 bool FileExists(const std::string& path) {

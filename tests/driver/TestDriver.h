@@ -187,6 +187,9 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD limitMs = kWaitMs, const
 bool PollUntil(const std::function<bool()>& pred, DWORD limitMs);
 bool WaitForText(HWND wnd, const std::string& text, DWORD limitMs = kWaitMs);
 bool WaitForFile(const std::string& path, DWORD limitMs = kWaitMs);
+// Until the file holds at least minSize bytes and nobody has it open any more: a writer that
+// has finished. Only a file of that size is opened, so a writer about to start is never blocked.
+bool WaitForFileWritten(const std::string& path, uint64_t minSize, DWORD limitMs = kWaitMs);
 
 // --- files and screenshots ---
 bool FileExists(const std::string& path);

@@ -259,7 +259,6 @@ TEST(Dialogs, ColourDialogOpensWithTheColourItReturnedLast) {
             SetDlgItemTextA(dlg, 706, "10");
             SetDlgItemTextA(dlg, 707, "20");
             SetDlgItemTextA(dlg, 708, "30");
-            Sleep(200);
             Press(dlg, IDOK);
         });
         ASSERT_TRUE(d.Execute());
@@ -329,8 +328,8 @@ TEST(Dialogs, PictureDialogShowsTheSelectedPicture) {
         }
         for (int i = 0; i < 100 && TextOf(text) == "(None)"; ++i) Sleep(50);
         shown = TextOf(text);
-        // A picture of the dialog for people to look at, once it has repainted.
-        Sleep(800);
+        // A picture of the dialog for people to look at: painted now, on its own thread.
+        RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         RECT r{};
         GetWindowRect(dlg, &r);
         TBitmap shot;

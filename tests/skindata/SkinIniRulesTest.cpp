@@ -74,8 +74,17 @@ TEST(SkinIniRules, FrameCountsLeftToTheReader) {
     } buttons[] = {
         {60, 21, 0, 3},   // 2.86
         {90, 21, 0, 6},   // 4.29
-        {76, 20, 0, 3},   // exactly 3.8
+        // Exactly 3.8 holds 3 frames on every build, a pixel more holds 6.
+        {76, 20, 0, 3},
         {77, 20, 0, 6},
+        {19, 5, 0, 3},
+        {20, 5, 0, 6},
+        {57, 15, 0, 3},
+        {58, 15, 0, 6},
+        {114, 30, 0, 3},
+        {115, 30, 0, 6},
+        {1900000000, 500000000, 0, 3},  // no overflow
+        {1900000001, 500000000, 0, 6},
         {60, 21, -1, 6},  // a negative Action always 6
         {0, 0, 0, 6},     // no image
         {60, 0, 0, 6},

@@ -17,6 +17,8 @@
 
 #include <jpeglib.h>
 
+#include "tools/fixedmath/FixedSine.h"
+
 namespace {
 
 struct Image {
@@ -86,7 +88,7 @@ Image MainArtwork() {
       double t = (x + y) / double(img.w + img.h);
       uint32_t c = Mix(Rgb(40, 70, 140), Rgb(150, 190, 235), t);
       // soft waves: the "drift" of the name
-      double wave = std::sin(x * 0.07 + y * 0.03) * 0.5 + 0.5;
+      double wave = fixedmath::SinValue(x * 730 + y * 313) * 0.5 + 0.5;
       img.Set(x, y, Mix(c, Rgb(255, 255, 255), wave * 0.12));
     }
   // the monitor: outer bevel, then the dark screen the control covers
@@ -107,7 +109,7 @@ Image LogoArtwork() {
   Image img(345, 71, Rgb(255, 0, 255));
   // a waving ribbon left of the name
   for (int x = 6; x < 64; ++x) {
-    int mid = 35 + int(std::sin(x * 0.18) * 12);
+    int mid = 35 + int(fixedmath::SinValue(x * 1877) * 12);
     for (int y = mid - 7; y <= mid + 7; ++y) img.Set(x, y, Mix(Rgb(30, 90, 200), Rgb(120, 200, 255), (x - 6) / 58.0));
   }
   DrawText(img, 76, 10, "DRIFTPANE", 4, Rgb(20, 50, 120));
@@ -248,7 +250,7 @@ std::string IconImage(int size) {
       if (fx >= 2 && fx < 30 && fy >= 4 && fy < 24) {  // the screen
         on = true;
         bool border = fx < 4 || fx >= 28 || fy < 6 || fy >= 22;
-        double wave = 14 + std::sin(fx * 0.45) * 4;
+        double wave = 14 + fixedmath::SinValue(static_cast<int64_t>(fx * 4694)) * 4;
         c = border ? Rgb(200, 200, 210) : (std::fabs(fy - wave) < 2.2 ? Rgb(120, 200, 255) : Rgb(30, 60, 140));
       } else if (fx >= 13 && fx < 19 && fy >= 24 && fy < 27) {
         on = true;

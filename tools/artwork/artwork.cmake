@@ -10,8 +10,8 @@ function(dp_stored_form template output)
     find_program(DP_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
     add_custom_command(OUTPUT ${tool}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/host
-      COMMAND ${DP_HOST_CXX} -std=c++17 -O1 ${DP_ARTWORK_SOURCE} -o ${tool}
-      DEPENDS ${DP_ARTWORK_SOURCE}
+      COMMAND ${DP_HOST_CXX} -std=c++17 -O1 -I${CMAKE_SOURCE_DIR} ${DP_ARTWORK_SOURCE} -o ${tool}
+      DEPENDS ${DP_ARTWORK_SOURCE} ${CMAKE_SOURCE_DIR}/tools/fixedmath/FixedSine.h
       COMMENT "Building the picture generator for the host"
       VERBATIM)
     set_property(DIRECTORY PROPERTY DP_ARTWORK_TOOL_RULE ON)

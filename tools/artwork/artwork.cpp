@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/fixedmath/FixedSine.h"
+
 namespace {
 
 struct Image {
@@ -52,7 +54,7 @@ Image Header() {
       }
       const double t = (y - 8) / 30.0;
       uint32_t c = Mix(sky1, sky2, t);
-      const double wave = 24 + 5 * std::sin((x - 7) / 6.0);
+      const double wave = 24 + 5 * fixedmath::SinValue((x - 7) * 1738);
       if (y > wave) c = Mix(0x2E8B57, 0x145A32, (y - wave) / 14.0);
       im.Set(x, y, c);
     }
@@ -64,7 +66,7 @@ Image Header() {
   // A sun.
   for (int y = 10; y < 22; ++y)
     for (int x = 34; x < 46; ++x) {
-      const double d = std::hypot(x - 40.0, y - 16.0);
+      const double d = std::sqrt((x - 40.0) * (x - 40.0) + (y - 16.0) * (y - 16.0));
       if (d < 4.5) im.Set(x, y, Mix(0xFFE070, 0xFFB020, d / 4.5));
     }
   return im;
@@ -78,7 +80,7 @@ Image Side() {
       const double t = static_cast<double>(y) / (im.h - 1);
       uint32_t c = Mix(0x0B2A6F, 0x3C8DDC, t);
       for (int band = 0; band < 4; ++band) {
-        const double centre = 60 + band * 62 + 14 * std::sin(x / 23.0 + band * 1.7);
+        const double centre = 60 + band * 62 + 14 * fixedmath::SinValue(x * 453 + band * 17732);
         const double d = std::fabs(y - centre);
         if (d < 9) c = Mix(c, 0xFFFFFF, 0.22 * (1 - d / 9));
       }

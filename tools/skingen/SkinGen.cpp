@@ -5,7 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 
@@ -368,12 +368,13 @@ TImage RadioButton() {
     const bool checked = n == 2 || n == 4, disabled = n >= 3;
     for (int y = 0; y < 13; ++y)
       for (int x = 0; x < 13; ++x) {
-        const double d = std::hypot(x - 6.0, y - 6.0);
+        // Rings by squared distance from the centre, in hundredths: 6.3, 5.2, 4.3 and 2.3 pixels.
+        const int d2 = 100 * ((x - 6) * (x - 6) + (y - 6) * (y - 6));
         uint32_t c = Magenta;
-        if (d <= 6.3) c = (x + y < 12) ? (disabled ? InkGrey : Outline) : (disabled ? SteelLight : White);
-        if (d <= 5.2) c = (x + y < 12) ? (disabled ? SteelLight : SteelDark) : (disabled ? SteelPale : SteelLight);
-        if (d <= 4.3) c = disabled ? SteelPale : Well;
-        if (checked && d <= 2.3) c = disabled ? InkGrey : Accent;
+        if (d2 <= 3969) c = (x + y < 12) ? (disabled ? InkGrey : Outline) : (disabled ? SteelLight : White);
+        if (d2 <= 2704) c = (x + y < 12) ? (disabled ? SteelLight : SteelDark) : (disabled ? SteelPale : SteelLight);
+        if (d2 <= 1849) c = disabled ? SteelPale : Well;
+        if (checked && d2 <= 529) c = disabled ? InkGrey : Accent;
         f.Set(x, y, c);
       }
   });

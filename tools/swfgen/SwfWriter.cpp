@@ -1,14 +1,11 @@
 #include "tools/swfgen/SwfWriter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
-namespace swfgen {
+#include "tools/fixedmath/FixedSine.h"
 
-namespace {
-constexpr double kPi = 3.14159265358979323846;
-}
+namespace swfgen {
 
 void PutU8(Bytes& out, uint8_t v) { out.push_back(v); }
 
@@ -117,12 +114,12 @@ Matrix Matrix::Translate(int32_t x, int32_t y)
   return m;
 }
 
-Matrix Matrix::Rotate(double radians, int32_t x, int32_t y)
+Matrix Matrix::Rotate(int32_t angle, int32_t x, int32_t y)
 {
   Matrix m = Translate(x, y);
-  const double c = std::cos(radians), s = std::sin(radians);
-  m.scaleX = m.scaleY = static_cast<int32_t>(std::lround(c * 65536.0));
-  m.skew0 = static_cast<int32_t>(std::lround(s * 65536.0));
+  // The 16.16 factors are the fixed-point sine and cosine themselves.
+  m.scaleX = m.scaleY = fixedmath::Cos(angle);
+  m.skew0 = fixedmath::Sin(angle);
   m.skew1 = -m.skew0;
   return m;
 }
@@ -259,13 +256,17 @@ Bytes DefineSoundData(uint16_t id, const SoundFormat& f, const Bytes& samples, u
   return out;
 }
 
-Bytes ToneSamples(double hz, double sampleRate, uint32_t first, uint32_t count, int16_t amplitude)
+Bytes ToneSamples(uint32_t milliHz, uint32_t rateMilliHz, uint32_t first, uint32_t count, int16_t amplitude)
 {
+  if (rateMilliHz == 0)
+    throw std::invalid_argument("tone at a sample rate of 0");
   Bytes out;
   out.reserve(count * 2u);
   for (uint32_t i = 0; i < count; ++i) {
-    double t = static_cast<double>(first + i) / sampleRate;
-    auto s = static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * kPi * hz * t)));
+    // The part of a turn sample n is into its period: n * hz / rate, kept below one turn.
+    const uint64_t phase = (uint64_t{first + i} * milliHz) % rateMilliHz;
+    const auto angle = static_cast<int64_t>(phase * fixedmath::TurnUnits / rateMilliHz);
+    const auto s = static_cast<int16_t>(fixedmath::ScaleSin(amplitude, angle));
     PutU16(out, static_cast<uint16_t>(s));
   }
   return out;
@@ -346,14 +347,14 @@ std::vector<Point> Diamond(int32_t r)
 }
 
 // Samples of the 5.5 kHz stream that belong to frame f at 12 frames a second.
-uint32_t StreamSampleAt(uint32_t f) { return static_cast<uint32_t>(f * 5512.5 / 12.0); }
+uint32_t StreamSampleAt(uint32_t f) { return f * 11025u / 24u; }
 
 }  // namespace
 
 Bytes SampleMovie()
 {
   constexpr int kFrames = 36;
-  constexpr double kRate = 5512.5;
+  constexpr uint32_t kRateMilliHz = 5512500;
   MovieBuilder m({0, 8000, 0, 6000}, 12 << 8);
   m.Tag(kTagSetBackgroundColor, SetBackgroundColorData({0x1E, 0x2A, 0x4A}));
   SoundFormat pcm;  // 5.5 kHz, 16-bit, mono, uncompressed
@@ -362,19 +363,20 @@ Bytes SampleMovie()
   m.Tag(kTagDefineShape, DefineShapeData(2, Triangle(700), {0x4C, 0xC0, 0x5A}, {0x20, 0x60, 0x28}));
   m.Tag(kTagDefineShape, DefineShapeData(3, Diamond(900), {0xF0, 0xA8, 0x30}, {0x78, 0x50, 0x10}));
   // One note a second: A, C sharp, E.
-  const double notes[] = {440.0, 554.37, 659.26};
+  const uint32_t notes[] = {440000, 554370, 659260};
   for (int f = 0; f < kFrames; ++f) {
-    const double t = static_cast<double>(f) / kFrames;
-    Matrix square = Matrix::Translate(static_cast<int32_t>(1200 + 5600 * t), 1600);
-    Matrix triangle = Matrix::Translate(static_cast<int32_t>(6400 - 4800 * t),
-                                        static_cast<int32_t>(4400 + 900 * std::sin(4.0 * kPi * t)));
-    Matrix diamond = Matrix::Rotate(2.0 * kPi * t, 4000, 3000);
+    // Square and triangle cross the stage once, the triangle bobbing twice; the diamond turns once.
+    const int32_t turn = fixedmath::TurnUnits * f / kFrames;
+    Matrix square = Matrix::Translate(1200 + 5600 * f / kFrames, 1600);
+    Matrix triangle = Matrix::Translate(6400 - 4800 * f / kFrames,
+                                        static_cast<int32_t>(4400 + fixedmath::ScaleSin(900, 2 * turn)));
+    Matrix diamond = Matrix::Rotate(turn, 4000, 3000);
     const int first = f == 0 ? 1 : -1;
     m.Tag(kTagPlaceObject2, PlaceObject2Data(1, square, first > 0 ? 1 : -1));
     m.Tag(kTagPlaceObject2, PlaceObject2Data(2, triangle, first > 0 ? 2 : -1));
     m.Tag(kTagPlaceObject2, PlaceObject2Data(3, diamond, first > 0 ? 3 : -1));
     uint32_t s0 = StreamSampleAt(static_cast<uint32_t>(f)), s1 = StreamSampleAt(static_cast<uint32_t>(f + 1));
-    m.Tag(kTagSoundStreamBlock, ToneSamples(notes[(f / 12) % 3], kRate, s0, s1 - s0, 6000), TagHeader::Long);
+    m.Tag(kTagSoundStreamBlock, ToneSamples(notes[(f / 12) % 3], kRateMilliHz, s0, s1 - s0, 6000), TagHeader::Long);
     m.ShowFrame();
   }
   m.End();
@@ -431,7 +433,7 @@ Bytes BulkMovie(uint32_t fileLength, uint32_t seed)
                                              shapeId == 1 ? shapeId : -1));
     ++shapeId;
     const uint32_t count = 459;
-    m.Tag(kTagSoundStreamBlock, ToneSamples(440.0 + (shapeId % 7) * 55.0, 11025.0, sample, count, 5000));
+    m.Tag(kTagSoundStreamBlock, ToneSamples(1000u * (440u + (shapeId % 7u) * 55u), 11025000, sample, count, 5000));
     sample += count;
     m.Tag(kTagSoundStreamBlock, FillerData(rng, 20));  // short header
     m.Tag(21, FillerData(rng, 4096 + rng.Next() % 8192));
@@ -456,8 +458,8 @@ std::vector<Fixture> Fixtures()
 {
   std::vector<Fixture> out;
   SoundFormat pcm;
-  const Bytes tone20 = ToneSamples(440.0, 5512.5, 0, 10, 3000);     // 20 bytes
-  const Bytes tone100 = ToneSamples(440.0, 5512.5, 10, 50, 3000);   // 100 bytes
+  const Bytes tone20 = ToneSamples(440000, 5512500, 0, 10, 3000);   // 20 bytes
+  const Bytes tone100 = ToneSamples(440000, 5512500, 10, 50, 3000);  // 100 bytes
 
   {
     // No sound at all; a long header on a shape shows other long tags stay as they are.
@@ -466,7 +468,7 @@ std::vector<Fixture> Fixtures()
     m.Tag(kTagDefineShape, DefineShapeData(1, Square(400), {0x00, 0x00, 0xFF}, {0, 0, 0}), TagHeader::Long);
     m.Tag(kTagPlaceObject2, PlaceObject2Data(1, Matrix::Translate(4000, 3000), 1));
     m.ShowFrame();
-    m.Tag(kTagPlaceObject2, PlaceObject2Data(1, Matrix::Rotate(0.5, 4000, 3000), -1));
+    m.Tag(kTagPlaceObject2, PlaceObject2Data(1, Matrix::Rotate(5215 /* half a radian */, 4000, 3000), -1));
     m.ShowFrame();
     m.End();
     out.push_back({"plain.swf", m.Fws(6)});

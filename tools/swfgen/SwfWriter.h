@@ -82,7 +82,8 @@ struct Matrix {
   int32_t skew0 = 0, skew1 = 0;
   int32_t tx = 0, ty = 0;
   static Matrix Translate(int32_t x, int32_t y);
-  static Matrix Rotate(double radians, int32_t x, int32_t y);
+  // angle in fixedmath units: 65536 to the turn
+  static Matrix Rotate(int32_t angle, int32_t x, int32_t y);
 };
 void PutMatrix(Bytes& out, const Matrix& m);
 
@@ -104,7 +105,8 @@ struct SoundFormat {
 Bytes SoundStreamHeadData(const SoundFormat& f, uint16_t samplesPerFrame);
 Bytes DefineSoundData(uint16_t id, const SoundFormat& f, const Bytes& samples, uint32_t sampleCount);
 // Mono 16-bit PCM tone samples [first, first + count) of a sine wave at the given rate.
-Bytes ToneSamples(double hz, double sampleRate, uint32_t first, uint32_t count, int16_t amplitude);
+// Frequencies in thousandths of a hertz, so every build computes the same samples.
+Bytes ToneSamples(uint32_t milliHz, uint32_t rateMilliHz, uint32_t first, uint32_t count, int16_t amplitude);
 // DefineSprite: id, frame count, then its own tag list (which should end with an End tag).
 Bytes DefineSpriteData(uint16_t id, uint16_t frames, const Bytes& tags);
 
