@@ -1,5 +1,5 @@
 # Sourced by the test scripts after dp_wine_env/wineboot: registers the Active Desktop and Flash
-# stand-ins of build/PRESET in the current prefix ($WINEPREFIX, run through $DP_WINE).
+# stand-ins of build/PRESET in the current prefix ($WINEPREFIX, run through dp_wine).
 dp_register_standins() {
   local p=$1
   local top=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
@@ -8,5 +8,5 @@ dp_register_standins() {
     echo "dp_register_standins: $exe is not built" >&2
     return 1
   fi
-  "$DP_WINE" "$exe" </dev/null
+  dp_wine "$exe" </dev/null
 }
