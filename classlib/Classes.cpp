@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <ostream>
 
 namespace {
 
@@ -314,8 +313,6 @@ void TStringStream::WriteString(const std::string& s) { Write(s.data(), static_c
 
 // ---------------------------------------------------------------------------
 // TStrings
-
-std::ostream& operator<<(std::ostream& os, const TStrings::Ref& r) { return os << r.str(); }
 
 void TStrings::ListError(const char* fmt, int index) { throw EListError(Format(fmt, index)); }
 

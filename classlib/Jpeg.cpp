@@ -242,8 +242,18 @@ DP_PUBLISHED(TJPEGImage){
     DP_PROP_BOOL(Smoothing, Smoothing, SetSmoothing),
 };
 
-TGraphic* NewJPEGImage() { return new TJPEGImage; }
-const TClassInfo* JPEGImageClassInfo() { return &TJPEGImage::StaticClassInfo(); }
+// Programs that show JPEG pictures link this file whole (dp_jpegimage), so pictures learn
+// the format at start-up and programs that never show one carry no codec. First in the
+// list, so the open-picture filter names it first.
+namespace {
+const bool jpegRegistered = [] {
+    auto& formats = TPicture::FileFormats();
+    const TGraphicFactory create = [] { return static_cast<TGraphic*>(new TJPEGImage); };
+    formats.insert(formats.begin(), {{"jpg", "JPEG Image File", create, &TJPEGImage::StaticClassInfo()},
+                                     {"jpeg", "JPEG Image File", create, &TJPEGImage::StaticClassInfo()}});
+    return true;
+}();
+}  // namespace
 
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
