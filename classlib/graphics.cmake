@@ -3,6 +3,7 @@ add_library(dp_graphics STATIC
   Graphics.cpp
   GraphicsPng.cpp
   Dialogs.cpp
+  DialogBoxes.cpp
 )
 target_include_directories(dp_graphics PUBLIC ${CMAKE_SOURCE_DIR})
 if(TARGET dp_components)
