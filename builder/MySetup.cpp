@@ -30,6 +30,8 @@ uint32_t Offset32(TStream& target, uint64_t following) {
 
 }  // namespace
 
+std::string InstallerTempName(const std::string& target) { return target + ".writing"; }
+
 TMySetup::TMySetup(TComponent* owner) : TComponent(owner), FHead(NewPackHead()) {}
 
 TMySetup::~TMySetup() = default;
@@ -132,25 +134,35 @@ bool TMySetup::CreateSetup(const std::string& target) {
   AddUninstaller();
   if (!CheckSources(target)) return false;
 
+  // The installer is written beside the target and takes its place only when complete:
+  // a failed write leaves an older installer as it was.
+  const std::string temp = InstallerTempName(target);
   std::string message;
   bool created = false;
   try {
-    TFileStream out(target, fmCreate);
+    TFileStream out(temp, fmCreate);
     created = true;
     out.WriteBuffer(setup.Data, setup.Size);
     message = WritePackage(out);
   } catch (Exception& e) {
-    if (created) DeleteFile(target);
-    e.SetMessage(Format("The installer %s was not written: %s", target.c_str(), e.Message().c_str()));
+    if (created) DeleteFile(temp);
+    // A temporary file that cannot be created is the target that cannot be.
+    e.SetMessage(Format("The installer %s was not written: %s", target.c_str(),
+                        StringReplace(e.Message(), temp, target, rfReplaceAll).c_str()));
     throw;
   } catch (...) {
-    if (created) DeleteFile(target);
+    if (created) DeleteFile(temp);
     throw;
   }
   if (message != "OK") {
     // A file that went away since the check: no half installer stays.
-    DeleteFile(target);
+    DeleteFile(temp);
     return false;
+  }
+  if (!ReplaceFileWith(temp, target)) {
+    DeleteFile(temp);
+    throw EFCreateError(Format("The installer %s was not written: %s", target.c_str(),
+                               Format(SFCreateError, target.c_str()).c_str()));
   }
   return true;
 }

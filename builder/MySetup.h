@@ -23,6 +23,9 @@ constexpr const char* UninstallMarker = "zemUninstall";
 // Installer offsets are 32-bit: no installer may be larger than this.
 constexpr uint64_t MaxInstallerSize = 0xFFFFFFFFull;
 
+// Where CreateSetup writes before the installer takes the target's place.
+std::string InstallerTempName(const std::string& target);
+
 class TMySetup : public TComponent {
   DP_DECLARE_CLASS(TMySetup, TComponent)
 public:
@@ -51,11 +54,12 @@ public:
   void SetWebsite(const std::string& text);
   void DoStep(int step, const std::string& text);
 
-  // True when the installer was written completely. False, with nothing left
-  // at the target, when a source file is missing, the target is one of the
-  // sources or the installer would not fit 32-bit offsets; ErrorText() says
-  // why. Errors while writing delete the partial target and are raised again
-  // with the target named in their message.
+  // True when the installer was written completely. It is written under
+  // InstallerTempName(target) and replaces the target only once complete, so on
+  // every failure an existing target stays as it was and the temporary file is
+  // gone. False when a source file is missing, the target is one of the sources
+  // or the installer would not fit 32-bit offsets; ErrorText() says why. Errors
+  // while writing are raised again with the target named in their message.
   bool CreateSetup(const std::string& target);
   // "OK", or "FileNotExit" when a source file is missing.
   std::string WritePackage(TStream& target);

@@ -379,7 +379,7 @@ bool CopySwfMuted(const std::string& src, const std::string& dst)
         }
     }
     // The source is closed by now, so a copy onto itself works too.
-    if ((FileExists(dst) && !DeleteFile(dst)) || !RenameFile(temp, dst)) {
+    if (!ReplaceFileWith(temp, dst)) {
         DeleteFile(temp);
         throw EFCreateError(Format(SFCreateError, dst.c_str()));
     }

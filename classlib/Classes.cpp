@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <ostream>
 
 namespace {
 
-// Copy buffer of CopyFrom: streams are never copied in one piece, and pieces this large keep a
-// file-to-file copy as fast as the system's own.
-constexpr int64_t kCopyBufferSize = 256 * 1024;
+// Copy buffer of CopyFrom: streams are never copied in one piece, and pieces this large make a
+// file-to-file copy (the installer's extraction among them) at least as fast as CopyFileA,
+// which copies in 64 KiB pieces; 256 KiB was not, at the median.
+constexpr int64_t kCopyBufferSize = 1024 * 1024;
 // Memory streams grow in whole blocks of this size.
 constexpr int64_t kMemoryDelta = 0x2000;
 
@@ -314,8 +314,6 @@ void TStringStream::WriteString(const std::string& s) { Write(s.data(), static_c
 
 // ---------------------------------------------------------------------------
 // TStrings
-
-std::ostream& operator<<(std::ostream& os, const TStrings::Ref& r) { return os << r.str(); }
 
 void TStrings::ListError(const char* fmt, int index) { throw EListError(Format(fmt, index)); }
 

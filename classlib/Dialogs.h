@@ -35,6 +35,15 @@ void SetModalNotifyProc(std::function<void(bool started)> proc);
 // The default rule applied to a path ("C:\x\DriftPane.EXE" gives "Driftpane").
 std::string DefaultTitleFromPath(const std::string& path);
 
+// Brackets one modal dialog or box the library shows, for the notification above.
+class TModalScope {
+public:
+    TModalScope();
+    ~TModalScope();
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+};
+
 // ---------------------------------------------------------------------------
 // Message boxes. Results are the IDOK... values, which are also the modal
 // results mrOk (1), mrCancel (2), mrAbort (3), mrRetry (4), mrIgnore (5),

@@ -51,6 +51,9 @@ bool FileIOExists(const std::string& name);          // a file, not a folder
 bool FileIODirExists(const std::string& name);
 bool FileIODelete(const std::string& name);
 bool FileIORename(const std::string& oldName, const std::string& newName);
+// Puts oldName in newName's place in one step, replacing an existing newName: on failure
+// both stay as they were.
+bool FileIOReplace(const std::string& oldName, const std::string& newName);
 bool FileIOCreateDir(const std::string& name);
 bool FileIORemoveDir(const std::string& name);
 int64_t FileIOSizeByName(const std::string& name);  // -1 when it cannot be read

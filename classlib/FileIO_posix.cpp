@@ -134,6 +134,10 @@ bool FileIORename(const std::string& oldName, const std::string& newName) {
     return ::rename(NativeName(oldName).c_str(), to.c_str()) == 0;
 }
 
+bool FileIOReplace(const std::string& oldName, const std::string& newName) {
+    return ::rename(NativeName(oldName).c_str(), NativeName(newName).c_str()) == 0;
+}
+
 bool FileIOCreateDir(const std::string& name) { return ::mkdir(NativeName(name).c_str(), 0777) == 0; }
 
 bool FileIORemoveDir(const std::string& name) { return ::rmdir(NativeName(name).c_str()) == 0; }

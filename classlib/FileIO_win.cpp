@@ -102,6 +102,10 @@ bool FileIORename(const std::string& oldName, const std::string& newName) {
     return MoveFileA(oldName.c_str(), newName.c_str()) != 0;
 }
 
+bool FileIOReplace(const std::string& oldName, const std::string& newName) {
+    return MoveFileExA(oldName.c_str(), newName.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 bool FileIOCreateDir(const std::string& name) { return CreateDirectoryA(name.c_str(), nullptr) != 0; }
 
 bool FileIORemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }

@@ -5,45 +5,15 @@
 #include <cstring>
 #include <vector>
 
-extern "C" {
-#include <jpeglib.h>
-#include <jerror.h>
-}
+#include "classlib/JpegErrors.h"
+
+using namespace jpeg_internal;
 
 namespace {
 
-constexpr const char* SJPEGError = "JPEG error #%d";
 constexpr uint64_t kMaxPixels = uint64_t(64) << 20;
 // libjpeg's own message number for a picture larger than we accept.
 constexpr int kTooLargeCode = 42;
-
-// libjpeg reports fatal errors by calling error_exit, which must not return.
-// C++ exceptions cannot pass through the C library's frames, so error_exit
-// jumps back to the one place below that called into it; that frame holds
-// nothing that needs a destructor.
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    void* jump[5];
-    int code;
-};
-
-void OnError(j_common_ptr c) {
-    auto* e = reinterpret_cast<ErrorManager*>(c->err);
-    e->code = c->err->msg_code;
-    __builtin_longjmp(e->jump, 1);
-}
-
-// Warnings (a premature end of data, a damaged restart marker) leave a partial
-// image, which is still shown.
-void OnMessage(j_common_ptr, int) {}
-
-void SetUpErrors(ErrorManager& err) {
-    jpeg_std_error(&err.pub);
-    err.pub.error_exit = OnError;
-    err.pub.emit_message = OnMessage;
-    err.pub.output_message = [](j_common_ptr) {};
-    err.code = 0;
-}
 
 struct DecodeJob {
     const unsigned char* data;
@@ -143,46 +113,6 @@ __attribute__((noinline)) int RunDecode(DecodeJob* job) {
     return 0;
 }
 
-struct EncodeJob {
-    int width, height;
-    const std::vector<uint8_t>* rgb;  // top-down rows of width * 3 bytes
-    int quality;
-    bool grayscale;
-    bool progressive;
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-};
-
-__attribute__((noinline)) int RunEncode(EncodeJob* job) {
-    jpeg_compress_struct cinfo;
-    ErrorManager err;
-    std::memset(&cinfo, 0, sizeof(cinfo));
-    SetUpErrors(err);
-    cinfo.err = &err.pub;
-    if (__builtin_setjmp(err.jump)) {
-        jpeg_destroy_compress(&cinfo);
-        return err.code ? err.code : -1;
-    }
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &job->out, &job->outSize);
-    cinfo.image_width = static_cast<JDIMENSION>(job->width);
-    cinfo.image_height = static_cast<JDIMENSION>(job->height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, job->quality, TRUE);
-    if (job->grayscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
-    if (job->progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW rows[1] = {const_cast<uint8_t*>(job->rgb->data()) + size_t(cinfo.next_scanline) * job->width * 3};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return 0;
-}
-
 }  // namespace
 
 void DecodeJPEG(const std::string& data, TBitmap& bitmap, TJPEGScale scale, bool grayscale, bool fast) {
@@ -204,31 +134,6 @@ void DecodeJPEG(const std::string& data, TBitmap& bitmap, TJPEGScale scale, bool
     bitmap.Assign(&result);
 }
 
-std::string EncodeJPEG(TBitmap& bitmap, int quality, bool grayscale, bool progressive) {
-    if (bitmap.Empty()) return {};
-    TBitmap copy;
-    copy.Assign(&bitmap);
-    copy.SetTransparent(false);
-    copy.SetPixelFormat(pf24bit);
-    std::vector<uint8_t> rgb(size_t(copy.Width()) * copy.Height() * 3);
-    for (int y = 0; y < copy.Height(); ++y) {
-        const auto* s = static_cast<const uint8_t*>(copy.ScanLine(y));
-        uint8_t* d = rgb.data() + size_t(y) * copy.Width() * 3;
-        for (int x = 0; x < copy.Width(); ++x) {
-            d[x * 3] = s[x * 3 + 2];
-            d[x * 3 + 1] = s[x * 3 + 1];
-            d[x * 3 + 2] = s[x * 3];
-        }
-    }
-    EncodeJob job{copy.Width(), copy.Height(), &rgb, quality < 1 ? 1 : quality > 100 ? 100 : quality, grayscale,
-                  progressive};
-    const int code = RunEncode(&job);
-    std::string out;
-    if (code == 0 && job.out) out.assign(reinterpret_cast<const char*>(job.out), job.outSize);
-    if (job.out) std::free(job.out);
-    if (code != 0) throw EJPEG(Format(SJPEGError, code));
-    return out;
-}
 
 // ---------------------------------------------------------------------------
 
@@ -242,8 +147,18 @@ DP_PUBLISHED(TJPEGImage){
     DP_PROP_BOOL(Smoothing, Smoothing, SetSmoothing),
 };
 
-TGraphic* NewJPEGImage() { return new TJPEGImage; }
-const TClassInfo* JPEGImageClassInfo() { return &TJPEGImage::StaticClassInfo(); }
+// Programs that show JPEG pictures link this file whole (dp_jpegimage), so pictures learn
+// the format at start-up and programs that never show one carry no codec. First in the
+// list, so the open-picture filter names it first.
+namespace {
+const bool jpegRegistered = [] {
+    auto& formats = TPicture::FileFormats();
+    const TGraphicFactory create = [] { return static_cast<TGraphic*>(new TJPEGImage); };
+    formats.insert(formats.begin(), {{"jpg", "JPEG Image File", create, &TJPEGImage::StaticClassInfo()},
+                                     {"jpeg", "JPEG Image File", create, &TJPEGImage::StaticClassInfo()}});
+    return true;
+}();
+}  // namespace
 
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
@@ -296,9 +211,18 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
     Changed();
 }
 
+TJPEGEncoder& JPEGEncoder() {
+    static TJPEGEncoder encoder = nullptr;
+    return encoder;
+}
+
+std::string TJPEGImage::Encode(TBitmap& bitmap) const {
+    if (!JPEGEncoder()) throw EJPEG("JPEG compression is not part of this program");
+    return JPEGEncoder()(bitmap, m_quality, m_grayscale, m_progressive);
+}
+
 void TJPEGImage::JPEGNeeded() {
-    if (m_data.empty() && m_bitmap && !m_bitmap->Empty())
-        m_data = EncodeJPEG(*m_bitmap, m_quality, m_grayscale, m_progressive);
+    if (m_data.empty() && m_bitmap && !m_bitmap->Empty()) m_data = Encode(*m_bitmap);
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) {
@@ -348,7 +272,7 @@ void TJPEGImage::Assign(TPersistent* source) {
         return;
     }
     if (auto* b = DynamicAs<TBitmap>(source)) {
-        std::string data = EncodeJPEG(*b, m_quality, m_grayscale, m_progressive);
+        std::string data = Encode(*b);
         auto bmp = std::make_unique<TBitmap>();
         bmp->Assign(b);
         bmp->SetTransparent(false);

@@ -78,6 +78,8 @@ protected:
 
 private:
     void Decode();
+    // Through JPEGEncoder().
+    std::string Encode(TBitmap& bitmap) const;
     void SetTransparent(bool value) override;
 
     std::string m_data;
@@ -97,5 +99,9 @@ private:
 // 64 million pixels.
 void DecodeJPEG(const std::string& data, TBitmap& bitmap, TJPEGScale scale = jsFullSize, bool grayscale = false,
                 bool fast = false);
-// Compresses a bitmap (any pixel format) at a quality from 1 to 100.
+// Compresses a bitmap (any pixel format) at a quality from 1 to 100 (JpegEncode.cpp).
 std::string EncodeJPEG(TBitmap& bitmap, int quality, bool grayscale = false, bool progressive = false);
+// How TJPEGImage compresses a bitmap it holds without JPEG bytes: EncodeJPEG when the program
+// links the encoder (dp_jpegencoder), else null, and compressing raises EJPEG.
+using TJPEGEncoder = std::string (*)(TBitmap& bitmap, int quality, bool grayscale, bool progressive);
+TJPEGEncoder& JPEGEncoder();

@@ -340,6 +340,9 @@ bool DpDeleteFile(const std::string& name) { return !name.empty() && FileIODelet
 bool RenameFile(const std::string& oldName, const std::string& newName) {
     return !oldName.empty() && !newName.empty() && FileIORename(oldName, newName);
 }
+bool ReplaceFileWith(const std::string& oldName, const std::string& newName) {
+    return !oldName.empty() && !newName.empty() && FileIOReplace(oldName, newName);
+}
 bool CreateDir(const std::string& name) { return !name.empty() && FileIOCreateDir(name); }
 bool RemoveDir(const std::string& name) { return !name.empty() && FileIORemoveDir(name); }
 std::string GetCurrentDir() { return FileIOGetCurrentDir(); }

@@ -202,6 +202,9 @@ std::string ExcludeTrailingPathDelimiter(const std::string& path);
 bool FileExists(const std::string& name);
 bool DirectoryExists(const std::string& name);
 bool RenameFile(const std::string& oldName, const std::string& newName);
+// oldName takes newName's place, an existing newName is replaced in the same step; false
+// (and both as they were) when that cannot be done.
+bool ReplaceFileWith(const std::string& oldName, const std::string& newName);
 bool CreateDir(const std::string& name);
 bool RemoveDir(const std::string& name);
 // Creates every missing folder of the path; true when the folder exists afterwards.

@@ -177,20 +177,6 @@ void TExpressPack::CreateDirectories() {
   }
 }
 
-void TExpressPack::CopyData(TStream& src, TStream& dst, uint32_t offset, uint32_t size) {
-  // One fixed buffer, whatever the file's size.
-  static constexpr int64_t BufSize = 1 << 20;
-  static std::vector<uint8_t> buf(BufSize);
-  src.SetPosition(offset);
-  int64_t left = size;
-  while (left > 0) {
-    const int64_t n = left < BufSize ? left : BufSize;
-    src.ReadBuffer(buf.data(), n);
-    dst.WriteBuffer(buf.data(), n);
-    left -= n;
-  }
-}
-
 void TExpressPack::CopyFiles() {
   TFileStream src(FPackageFile, fmOpenRead | fmShareDenyNone);
   const int64_t srcSize = src.Size();
@@ -200,7 +186,10 @@ void TExpressPack::CopyFiles() {
     if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize) throw EReadError();
     {
       TFileStream dst(target, fmCreate);
-      CopyData(src, dst, rec.Offset, rec.Size);
+      // In the stream's fixed pieces, whatever the file's size (a count of 0 would mean
+      // the whole package).
+      src.SetPosition(rec.Offset);
+      if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
     }
     Step([&] { return "Copy file " + target; });
   }

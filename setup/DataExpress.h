@@ -77,7 +77,6 @@ private:
   // and lets pending messages through.
   void Step(const std::function<std::string()>& text);
   void PumpMessages();
-  void CopyData(class TStream& src, class TStream& dst, uint32_t offset, uint32_t size);
 
   int FStepTotal = 0;
   int FStepCounter = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -265,6 +266,79 @@ TEST_F(MySetupTest, ReadErrorWhileWritingDeletesTheTargetAndNamesTheCause) {
   }
   if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
   EXPECT_FALSE(FileThere(target_));
+}
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> FolderFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Replacing an installer the user agreed to replace, with a write that fails after the
+// setup program and the first stored file are in the new file: the old one stays byte for
+// byte, and the file in the making is gone.
+TEST_F(MySetupTest, FailedRewriteKeepsTheOldInstaller) {
+  std::string old;
+  {
+    TMySetup first(nullptr);
+    Assemble(first, true);
+    first.SetProgramName("Last Week");
+    ASSERT_TRUE(first.CreateSetup(target_));
+    old = ReadWholeFile(target_);
+  }
+  const std::vector<std::string> before = FolderFiles(scratch_.Path());
+  struct Failure {
+    const char* what;
+    bool raises;  // else CreateSetup answers false
+  };
+  for (const Failure f : {Failure{"the picture is deleted", false}, Failure{"the picture is locked", true}}) {
+    SCOPED_TRACE(f.what);
+    WriteWholeFile(picture_, std::string(5000, '\x7F') + "jpeg");
+    TMySetup s(nullptr);
+    Assemble(s, true);
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    int64_t writtenAtFailure = -1;
+    s.SetOnStep([&](TObject*, int step, const std::string&) {
+      if (step != 1) return;
+      writtenAtFailure = FileSizeByName(InstallerTempName(target_));
+      if (f.raises)
+        lock = CreateFileA(picture_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      else
+        RemoveFile(picture_);
+    });
+    bool result = true;
+    bool raised = false;
+    try {
+      result = s.CreateSetup(target_);
+    } catch (const EFOpenError&) {
+      raised = true;
+    }
+    if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+    EXPECT_EQ(raised, f.raises);
+    if (!f.raises) {
+      EXPECT_FALSE(result);
+    }
+    EXPECT_GT(writtenAtFailure, static_cast<int64_t>(setupBytes_.size())) << "the failure comes part-way";
+    EXPECT_TRUE(ReadWholeFile(target_) == old) << "the old installer, byte for byte";
+    WriteWholeFile(picture_, std::string(5000, '\x7F') + "jpeg");
+    EXPECT_EQ(FolderFiles(scratch_.Path()), before) << "no temporary file left";
+  }
+  // And a write that succeeds does replace it.
+  TMySetup s(nullptr);
+  Assemble(s, true);
+  ASSERT_TRUE(s.CreateSetup(target_));
+  const std::string now = ReadWholeFile(target_);
+  EXPECT_NE(now, old);
+  ExpectField(now, now.size() - PackHeadSize + 4, 256, "Drift Away", "program name");
+  EXPECT_EQ(FolderFiles(scratch_.Path()), before);
 }
 
 TEST_F(MySetupTest, InstallerIsNeverWrittenOverOneOfItsSources) {

@@ -319,6 +319,12 @@ TEST(SysUtils, FileHelpers) {
     WriteAll(file, "other");
     EXPECT_FALSE(RenameFile(moved, file));  // never replaces an existing file
     EXPECT_EQ(ReadAll(file), "other");
+    EXPECT_TRUE(ReplaceFileWith(moved, file));  // does, in one step
+    EXPECT_EQ(ReadAll(file), "12345");
+    EXPECT_FALSE(FileExists(moved));
+    EXPECT_FALSE(ReplaceFileWith(moved, file));  // nothing to put there: the target stays
+    EXPECT_EQ(ReadAll(file), "12345");
+    EXPECT_TRUE(RenameFile(file, moved));
 
     EXPECT_TRUE(DeleteFile(moved));
     EXPECT_FALSE(FileExists(moved));

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,38 +111,61 @@ void Put32(std::string& b, uint32_t v) {
   Put16(b, v >> 16);
 }
 
-// 24-bit bottom-up BMP with a BITMAPINFOHEADER.
+// An 8-bit RLE-compressed bottom-up BMP with a BITMAPINFOHEADER: the pictures are smooth
+// gradients, so few colours and long runs keep them a small part of every installer. The
+// colours are rounded to coarser steps until at most 256 remain.
 std::string Bmp(const Image& im) {
-  const uint32_t stride = (static_cast<uint32_t>(im.w) * 3 + 3) & ~3u;
-  const uint32_t bits = stride * static_cast<uint32_t>(im.h);
+  std::vector<uint32_t> px = im.px;
+  std::map<uint32_t, uint8_t> index;
+  for (uint32_t step = 1;; ++step) {
+    auto round = [step](uint32_t c, int s) {
+      const uint32_t v = (c >> s) & 0xFF, r = (v + step / 2) / step * step;
+      return (r > 255 ? 255u : r) << s;
+    };
+    index.clear();
+    for (size_t i = 0; i < px.size(); ++i) {
+      px[i] = round(im.px[i], 16) | round(im.px[i], 8) | round(im.px[i], 0);
+      if (index.size() <= 256) index.emplace(px[i], 0);
+    }
+    if (index.size() <= 256) break;
+  }
+  std::string palette;
+  uint8_t next = 0;
+  for (auto& [colour, i] : index) {
+    i = next++;
+    Put32(palette, colour);  // blue, green, red, 0
+  }
+  std::string bits;
+  for (int y = im.h - 1; y >= 0; --y) {
+    for (int x = 0; x < im.w;) {
+      const uint8_t v = index[px[static_cast<size_t>(y) * im.w + x]];
+      int n = 1;
+      while (x + n < im.w && n < 255 && index[px[static_cast<size_t>(y) * im.w + x + n]] == v) ++n;
+      bits += static_cast<char>(n);
+      bits += static_cast<char>(v);
+      x += n;
+    }
+    bits += std::string("\0\0", 2);  // end of line
+  }
+  bits += std::string("\0\1", 2);  // end of bitmap
+  const uint32_t offBits = 14 + 40 + static_cast<uint32_t>(palette.size());
   std::string b;
   b += "BM";
-  Put32(b, 14 + 40 + bits);
+  Put32(b, offBits + static_cast<uint32_t>(bits.size()));
   Put32(b, 0);
-  Put32(b, 14 + 40);
+  Put32(b, offBits);
   Put32(b, 40);
   Put32(b, static_cast<uint32_t>(im.w));
   Put32(b, static_cast<uint32_t>(im.h));
   Put16(b, 1);
-  Put16(b, 24);
-  Put32(b, 0);
-  Put32(b, bits);
+  Put16(b, 8);
+  Put32(b, 1);  // BI_RLE8
+  Put32(b, static_cast<uint32_t>(bits.size()));
   Put32(b, 2835);
   Put32(b, 2835);
+  Put32(b, static_cast<uint32_t>(index.size()));
   Put32(b, 0);
-  Put32(b, 0);
-  for (int y = im.h - 1; y >= 0; --y) {
-    std::string row;
-    for (int x = 0; x < im.w; ++x) {
-      const uint32_t c = im.px[static_cast<size_t>(y) * im.w + x];
-      row += static_cast<char>(c & 0xFF);
-      row += static_cast<char>((c >> 8) & 0xFF);
-      row += static_cast<char>((c >> 16) & 0xFF);
-    }
-    row.resize(stride, '\0');
-    b += row;
-  }
-  return b;
+  return b + palette + bits;
 }
 
 // A picture's stored data: the class name with a length byte, then the
