@@ -83,6 +83,17 @@ bool HasGroup(const std::string& groups, const std::string& caption) {
   return false;
 }
 
+// The shell keeps a group as a folder of the user's or the common Start-menu
+// programs: a second view for when Program Manager lists no groups.
+bool GroupFolderExists(const std::string& caption) {
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    char buf[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf)) && DirExists(std::string(buf) + "\\" + caption))
+      return true;
+  }
+  return false;
+}
+
 void DeleteGroupAgain(const std::string& caption) {
   TDdeClientConv conv;
   OpenProgman(conv);
@@ -286,7 +297,8 @@ void TExpressPack::CreateGroups() {
       case lkCreateGroup: {
         const std::string caption = GetPackText(rec.Caption);
         if (IsDdeSafeText(caption)) {
-          if (FUndo && !HasGroup(groups, caption)) FUndo->Add([caption] { DeleteGroupAgain(caption); });
+          if (FUndo && !HasGroup(groups, caption) && !GroupFolderExists(caption))
+            FUndo->Add([caption] { DeleteGroupAgain(caption); });
           SendMacro(conv, "[CreateGroup(" + caption + "," + caption + ")]");
           // Program Manager works asynchronously: give the group time before its items.
           Sleep(1000);

@@ -383,7 +383,9 @@ TEST_F(InstallSteps, AFailedRunLeavesTheMachineAsItWas) {
     SCOPED_TRACE("failing at step " + IntToStr(failAt));
     const bool atRecord = failAt > steps;
     // A folder where the record goes makes writing it fail.
-    if (atRecord) ASSERT_TRUE(CreateDirectoryA((dir_ + "\\uninstall001.dat").c_str(), nullptr));
+    if (atRecord) {
+      ASSERT_TRUE(CreateDirectoryA((dir_ + "\\uninstall001.dat").c_str(), nullptr));
+    }
     const std::string start = atRecord ? MachineState(root_) : before;
     TExpressPack pack;
     ASSERT_TRUE(pack.LoadFromFile(package));
