@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "classlib/Classes.h"
+#include "classlib/DdeMan.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Registry.h"
 #include "classlib/SysUtils.h"
@@ -373,25 +374,24 @@ TEST_F(InstallSteps, AFailedRunLeavesTheMachineAsItWas) {
   }
   const TestPackage p = FullPackage();
   const std::string package = WritePackage(p);
-  const std::string before = MachineState(root_);
 
   // Steps reported: folders, files, and the links only when Program Manager answers.
   const int steps = static_cast<int>(p.Dirs.size() + p.Files.size() + (g_progman ? p.Links.size() : 0));
-  // A failure after each step in turn (the step event raising, as any step's
-  // error would), then one at the installation record, which comes last.
-  for (int failAt = 1; failAt <= steps + 1; ++failAt) {
-    SCOPED_TRACE("failing at step " + IntToStr(failAt));
-    const bool atRecord = failAt > steps;
+  // One run per failure point: the step event raising after that step, as any
+  // step's error would; past the last step, the installation record failing.
+  auto failAt = [&](int point) {
+    SCOPED_TRACE("failing at step " + IntToStr(point));
+    const bool atRecord = point > steps;
     // A folder where the record goes makes writing it fail.
     if (atRecord) {
       ASSERT_TRUE(CreateDirectoryA((dir_ + "\\uninstall001.dat").c_str(), nullptr));
     }
-    const std::string start = atRecord ? MachineState(root_) : before;
+    const std::string start = MachineState(root_);
     TExpressPack pack;
     ASSERT_TRUE(pack.LoadFromFile(package));
     pack.SetInstallDir(dir_);
     pack.SetOnStep([&](TObject*, int n, const std::string& text) {
-      if (n == failAt) throw EInOutError("failed at " + text);
+      if (n == point) throw EInOutError("failed at " + text);
     });
     std::string message;
     try {
@@ -402,16 +402,57 @@ TEST_F(InstallSteps, AFailedRunLeavesTheMachineAsItWas) {
     EXPECT_NE(message.find("Setup has undone its changes; nothing was installed."), std::string::npos) << message;
     EXPECT_TRUE(atRecord ? message.find("uninstall001.dat") != std::string::npos
                          : message.find("failed at ") == 0) << message;
-    CloseGroupWindow(name_);
     // Program Manager removes a group asynchronously.
     WaitFor([&] { return MachineState(root_) == start; }, 30);
+    // The window the shell may have opened for the group (none once it is gone).
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
     EXPECT_EQ(MachineState(root_), start);
-    EXPECT_FALSE(FileExists(dir_ + "\\uninstall001.dat") && !DirectoryExists(dir_ + "\\uninstall001.dat"));
-    if (atRecord) RemoveDirectoryA((dir_ + "\\uninstall001.dat").c_str());
-  }
+    if (atRecord) {
+      EXPECT_TRUE(RemoveDirectoryA((dir_ + "\\uninstall001.dat").c_str()));
+    }
+    EXPECT_FALSE(FileExists(dir_ + "\\uninstall001.dat"));
+  };
+  for (int point = 1; point <= steps + 1; ++point) failAt(point);
   // The replaced file and the overwritten value came back exactly.
   EXPECT_EQ(ReadAll(dir_ + "\\movie.swf"), "the user's own movie");
   EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Other"), "before");
+}
+
+TEST_F(InstallSteps, AFailedRunKeepsAGroupThatWasThereBefore) {
+  NEED_PROGMAN();
+  const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\" + name_;
+  ASSERT_TRUE(ForceDirectories(group));
+  WriteAll(group + "\\notes.txt", "the user's own");
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Dirs = {MakeDir("InstallDir", "")};
+  p.Links.push_back(MakeLink(lkCreateGroup, "InstallDir", "", "", name_));
+  const std::string package = WritePackage(p);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  pack.SetInstallDir(dir_);
+  pack.SetOnStep([](TObject*, int n, const std::string&) {
+    if (n == 2) throw EInOutError("failed after the group");
+  });
+  EXPECT_THROW(pack.Install(), EInOutError);
+  CloseGroupWindow(name_);
+  EXPECT_FALSE(DirectoryExists(dir_));
+  // Program Manager handles macros in turn: once a group asked for after the
+  // run is there, a removal the run had asked for would have happened.
+  const std::string marker = name_ + " marker";
+  {
+    TDdeClientConv conv;
+    conv.ConnectMode = ddeManual;
+    ASSERT_TRUE(conv.SetLink("ProgMan", "ProgMan"));
+    ASSERT_TRUE(conv.OpenLink());
+    const std::string macro = "[CreateGroup(" + marker + "," + marker + ")]";
+    ASSERT_TRUE(conv.ExecuteMacro(macro.c_str(), false));
+    EXPECT_TRUE(WaitFor([&] { return !FindGroupFolder(marker).empty(); }, 30));
+    conv.CloseLink();
+  }
+  CloseGroupWindow(marker);
+  RemoveTree(FindGroupFolder(marker));
+  EXPECT_EQ(ReadAll(group + "\\notes.txt"), "the user's own");
 }
 
 TEST_F(InstallSteps, AReadOnlyTargetFailsTheRunHalfWayAndNothingStays) {
