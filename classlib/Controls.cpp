@@ -1,6 +1,7 @@
 #include "classlib/Controls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -951,7 +952,10 @@ TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, 
         i = goForward ? (i + 1) % n : (i - 1 + n) % n;
         TWinControl* w = list[i];
         if (w == current) continue;
-        if ((!checkTabStop || w->m_tabStop) && (!checkParent || w->m_parent == this) && w->CanFocus()) return w;
+        // Tab never lands on a control the user cannot see, such as one on a covered page.
+        if ((!checkTabStop || w->m_tabStop) && (!checkParent || w->m_parent == this) && w->CanFocus() &&
+            !IsCovered(w))
+            return w;
     }
     return nullptr;
 }
@@ -1410,4 +1414,82 @@ void TGraphicControl::WndProc(TMessage& m) {
 TCustomForm* GetParentForm(TControl* control) {
     while (control && control->Parent()) control = control->Parent();
     return DynamicAs<TCustomForm>(control);
+}
+
+namespace {
+bool RectHolds(const RECT& outer, const RECT& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
+}
+
+// One of the windows from `first` on (walking `next`) is shown and holds r.
+bool AnyHolds(HWND first, UINT next, const RECT& r) {
+    for (HWND s = first; s; s = GetWindow(s, next)) {
+        RECT sr;
+        if ((GetWindowLongPtrA(s, GWL_STYLE) & WS_VISIBLE) && GetWindowRect(s, &sr) && RectHolds(sr, r)) return true;
+    }
+    return false;
+}
+}  // namespace
+
+bool IsCovered(const TControl* control) {
+    TWinControl* parent = control->Parent();
+    RECT r;
+    HWND wnd = nullptr;
+    if (auto* w = DynamicAs<TWinControl>(const_cast<TControl*>(control))) {
+        if (!w->HandleAllocated()) return false;
+        wnd = w->Handle();
+        GetWindowRect(wnd, &r);
+    } else {
+        // A graphic control lies under every child window of its parent.
+        if (!parent || !parent->HandleAllocated()) return false;
+        r = control->BoundsRect();
+        MapWindowPoints(parent->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        if (IsRectEmpty(&r)) return false;
+        if (AnyHolds(GetWindow(parent->Handle(), GW_CHILD), GW_HWNDNEXT, r)) return true;
+        wnd = parent->Handle();
+    }
+    if (IsRectEmpty(&r)) return false;
+    // Then the windows above it, and above each of its parents, up to the top-level window.
+    for (; wnd && (GetWindowLongPtrA(wnd, GWL_STYLE) & WS_CHILD); wnd = GetParent(wnd))
+        if (AnyHolds(GetWindow(wnd, GW_HWNDPREV), GW_HWNDPREV, r)) return true;
+    return false;
+}
+
+bool IsReachable(const TControl* control) {
+    for (const TControl* c = control; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return !IsCovered(control);
+}
+
+std::string StripHotkey(const std::string& caption) {
+    std::string out;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&') {
+            if (i + 1 < caption.size() && caption[i + 1] == '&') {
+                out += '&';
+                ++i;
+            }
+            continue;
+        }
+        out += caption[i];
+    }
+    return out;
+}
+
+char GetHotkey(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i + 1])));
+    }
+    return 0;
+}
+
+bool IsAccel(WPARAM charCode, const std::string& caption) {
+    const char key = GetHotkey(caption);
+    return key && static_cast<char>(std::toupper(static_cast<int>(charCode & 0xFF))) == key;
 }

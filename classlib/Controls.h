@@ -512,6 +512,19 @@ protected:
 
 // The form that holds a control, or nullptr.
 TCustomForm* GetParentForm(TControl* control);
+// A sibling window above the control (or above one of its parents) hides it
+// wholly, as the pages of a wizard stacked on each other hide all but the front one.
+bool IsCovered(const TControl* control);
+// The user can see and use the control: it and its parents are visible and
+// enabled, and it is not covered. Keyboard navigation and dialog keys go only here.
+bool IsReachable(const TControl* control);
+
+// The caption without its "&" marks ("&&" stays one "&").
+std::string StripHotkey(const std::string& caption);
+// The upper-cased character after the caption's single "&", or 0.
+char GetHotkey(const std::string& caption);
+// The character is the caption's hotkey (compared without case).
+bool IsAccel(WPARAM charCode, const std::string& caption);
 // Any exception that leaves a message handler ends here (the application reports it).
 void DpHandleException();
 using TExceptionHandler = std::function<void()>;

@@ -74,13 +74,15 @@ BOOL CALLBACK DisableProc(HWND wnd, LPARAM param) {
     return TRUE;
 }
 
-void BroadcastDialogKey(TWinControl* parent, WPARAM key, LRESULT& result) {
+// Dialog keys and mnemonics go only to controls the user can see and use:
+// a button on a covered page is not the default button.
+void BroadcastDialogKey(TWinControl* parent, UINT msg, WPARAM key, LRESULT& result) {
     for (int i = 0; i < parent->ControlCount() && !result; ++i) {
         TControl* c = parent->Controls(i);
-        if (!c->Visible() || !c->Enabled()) continue;
-        result = c->Perform(CM_DIALOGKEY, key, 0);
+        if (!c->Visible() || !c->Enabled() || IsCovered(c)) continue;
+        result = c->Perform(msg, key, 0);
         if (!result)
-            if (auto* w = DynamicAs<TWinControl>(c)) BroadcastDialogKey(w, key, result);
+            if (auto* w = DynamicAs<TWinControl>(c)) BroadcastDialogKey(w, msg, key, result);
     }
 }
 }  // namespace
@@ -567,7 +569,13 @@ bool TCustomForm::DialogKey(WPARAM key) {
         return true;
     }
     LRESULT result = 0;
-    BroadcastDialogKey(this, key, result);
+    BroadcastDialogKey(this, CM_DIALOGKEY, key, result);
+    return result != 0;
+}
+
+bool TCustomForm::DialogChar(WPARAM charCode) {
+    LRESULT result = 0;
+    BroadcastDialogKey(this, CM_DIALOGCHAR, charCode, result);
     return result != 0;
 }
 
@@ -609,6 +617,9 @@ void TCustomForm::WndProc(TMessage& m) {
             return;
         case CM_DIALOGKEY:
             m.Result = DialogKey(m.WParam) ? 1 : 0;
+            return;
+        case CM_DIALOGCHAR:
+            m.Result = DialogChar(m.WParam) ? 1 : 0;
             return;
         case CM_RECREATEWND:
             TCustomControl::WndProc(m);
@@ -733,16 +744,33 @@ bool TApplication::IsShortCutMsg(MSG& msg) {
 }
 
 bool TApplication::IsKeyMsg(MSG& msg) {
-    if (msg.message != WM_KEYDOWN) return false;
-    if (msg.wParam != VK_TAB && msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
+    const bool dialogKey = msg.message == WM_KEYDOWN &&
+                           (msg.wParam == VK_TAB || msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
+    // Alt+letter, or the plain letter where the focused control takes no characters.
+    const bool mnemonic = (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) && msg.wParam > ' ';
+    if (!dialogKey && !mnemonic) return false;
     TWinControl* control = FindVCLWindow(msg.hwnd);
     if (!control) return false;
     TCustomForm* form = GetParentForm(control);
     if (!form) return false;
     LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
-    if (msg.wParam == VK_TAB && (code & DLGC_WANTTAB)) return false;
-    return form->Perform(CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
+    // Tab is the control's only when it wants tabs (a read-only memo lets it move on);
+    // Enter and Escape when it wants all keys; plain letters when it takes characters.
+    // Alt+letter is always a mnemonic.
+    if (code & DLGC_WANTMESSAGE) return false;
+    if (dialogKey) {
+        if (msg.wParam == VK_TAB ? (code & DLGC_WANTTAB) : (code & DLGC_WANTALLKEYS)) return false;
+    } else if (msg.message == WM_CHAR && (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS))) {
+        return false;
+    }
+    // What the key clicks may raise: reported as from a mouse click, and the
+    // window stays (the modal loop never sees it).
+    try {
+        return form->Perform(dialogKey ? CM_DIALOGKEY : CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+    } catch (...) {
+        DpHandleException();
+        return true;
+    }
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {

@@ -141,6 +141,8 @@ public:
     void ControlRemoved(TControl* control);
     // Tab, Enter and Escape for the form: next control, default and cancel buttons.
     bool DialogKey(WPARAM key);
+    // A mnemonic for the form: the control whose caption has that hotkey.
+    bool DialogChar(WPARAM charCode);
 
 protected:
     void CreateParams(TCreateParams& params) override;

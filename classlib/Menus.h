@@ -30,10 +30,7 @@ void ShortCutToKey(TShortCut shortCut, uint16_t& key, TShiftState& shift);
 std::string ShortCutToText(TShortCut shortCut);
 // The reverse, case-insensitive ("ALT+F4" too); scNone for text it does not know.
 TShortCut TextToShortCut(const std::string& text);
-// The caption without its "&" marks ("&&" stays one "&").
-std::string StripHotkey(const std::string& caption);
-// The upper-cased character after the caption's single "&", or 0.
-char GetHotkey(const std::string& caption);
+// StripHotkey and GetHotkey: classlib/Controls.h.
 // The caption of a separator item.
 constexpr const char* cLineCaption = "-";
 

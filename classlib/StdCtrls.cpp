@@ -129,13 +129,20 @@ void TButton::WndProc(TMessage& m) {
             TControl* focused = FindControl(GetFocus());
             const bool active = focused == this || (m_default && !DynamicAs<TButton>(focused));
             if ((m.WParam == VK_RETURN && active) || (m.WParam == VK_ESCAPE && m_cancel)) {
-                if (CanFocus()) {
+                if (IsReachable(this)) {
                     Click();
                     m.Result = 1;
                 }
             }
             return;
         }
+        case CM_DIALOGCHAR:
+            // A push button's mnemonic clicks it where it is; the focus stays.
+            if (IsAccel(m.WParam, Caption()) && IsReachable(this)) {
+                Click();
+                m.Result = 1;
+            }
+            return;
         default: break;
     }
     TButtonControl::WndProc(m);
@@ -189,6 +196,14 @@ void TCustomCheckBox::WndProc(TMessage& m) {
         if (HIWORD(m.WParam) == BN_CLICKED) Toggle();
         return;
     }
+    if (m.Msg == CM_DIALOGCHAR) {
+        if (IsAccel(m.WParam, Caption()) && IsReachable(this)) {
+            SetFocus();
+            if (Focused()) Toggle();
+            m.Result = 1;
+        }
+        return;
+    }
     TButtonControl::WndProc(m);
 }
 
@@ -234,6 +249,14 @@ void TRadioButton::SetChecked(bool v) {
 void TRadioButton::WndProc(TMessage& m) {
     if (m.Msg == CN_COMMAND) {
         if (HIWORD(m.WParam) == BN_CLICKED || HIWORD(m.WParam) == BN_DOUBLECLICKED) SetChecked(true);
+        return;
+    }
+    if (m.Msg == CM_DIALOGCHAR) {
+        if (IsAccel(m.WParam, Caption()) && IsReachable(this)) {
+            SetFocus();
+            if (Focused()) SetChecked(true);
+            m.Result = 1;
+        }
         return;
     }
     TButtonControl::WndProc(m);

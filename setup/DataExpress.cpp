@@ -14,6 +14,7 @@
 #include "classlib/WinSys.h"
 #include "common/uCustomModule.h"
 #include "setup/DataExpressCore.h"
+#include "setup/InstallUndo.h"
 
 namespace {
 
@@ -63,6 +64,46 @@ bool SendMacro(TDdeClientConv& conv, const std::string& macro) {
   std::memcpy(buf, macro.c_str(), macro.size() + 1);
   return conv.ExecuteMacro(buf, false);
 }
+
+void OpenProgman(TDdeClientConv& conv) {
+  conv.ConnectMode = ddeManual;
+  conv.ServiceApplication = ProgmanCommand();
+  conv.SetLink("ProgMan", "ProgMan");
+}
+
+// Program Manager's groups, one per line of its "Groups" item.
+bool HasGroup(const std::string& groups, const std::string& caption) {
+  size_t pos = 0;
+  while (pos < groups.size()) {
+    size_t end = groups.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = groups.size();
+    if (SameText(groups.substr(pos, end - pos), caption)) return true;
+    pos = end + 1;
+  }
+  return false;
+}
+
+// The shell keeps a group as a folder of the user's or the common Start-menu
+// programs: a second view for when Program Manager lists no groups.
+bool GroupFolderExists(const std::string& caption) {
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    char buf[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf)) && DirExists(std::string(buf) + "\\" + caption))
+      return true;
+  }
+  return false;
+}
+
+void DeleteGroupAgain(const std::string& caption) {
+  TDdeClientConv conv;
+  OpenProgman(conv);
+  if (!conv.OpenLink()) return;
+  SendMacro(conv, "[DeleteGroup(" + caption + ")]");
+  conv.CloseLink();
+}
+
+// Said after the error of a run that failed: nothing of it stays.
+constexpr const char* SInstallUndone = "\r\n\r\nSetup has undone its changes; nothing was installed.";
 
 }  // namespace
 
@@ -150,29 +191,37 @@ std::string TExpressPack::ExpandInstallDir(const std::string& text) const {
 
 void TExpressPack::Install() {
   FStepCounter = 0;
+  // A run that fails leaves nothing behind: no record, no files, no entries
+  // that nothing could remove. What was there before stays as it was.
+  TInstallUndo undo;
+  FUndo = &undo;
   try {
     CreateDirectories();
     CopyFiles();
     WriteRegistry();
     CreateGroups();
+    SaveUninstallData();
+  } catch (Exception& e) {
+    FUndo = nullptr;
+    undo.Undo();
+    e.SetMessage(e.Message() + SInstallUndone);
+    throw;
   } catch (...) {
-    // Whatever got installed must stay removable: the record goes down first,
-    // then the error is reported as usual.
-    if (!FInstallDir.empty() && DirExists(FInstallDir)) {
-      try {
-        SaveUninstallData();
-      } catch (...) {
-      }
-    }
+    FUndo = nullptr;
+    undo.Undo();
     throw;
   }
-  SaveUninstallData();
+  FUndo = nullptr;
+  undo.Commit();
 }
 
 void TExpressPack::CreateDirectories() {
   for (const TPackDirRec& rec : FDirs) {
     const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
-    if (!DirExists(folder)) ForceDir(folder);
+    if (!DirExists(folder)) {
+      if (FUndo) FUndo->FolderCreating(folder);
+      ForceDir(folder);
+    }
     Step([&] { return "Create directory " + folder; });
   }
 }
@@ -184,6 +233,7 @@ void TExpressPack::CopyFiles() {
     const std::string target =
         GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
     if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize) throw EReadError();
+    if (FUndo) FUndo->FileWriting(target);
     {
       TFileStream dst(target, fmCreate);
       // In the stream's fixed pieces, whatever the file's size (a count of 0 would mean
@@ -201,6 +251,10 @@ void TExpressPack::WriteRegistry() {
     TRegistry reg;
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
     const std::string key = UninstallKey + name;
+    if (FUndo) {
+      FUndo->RegistryValueWriting(HKEY_LOCAL_MACHINE, key, "DisplayName");
+      FUndo->RegistryValueWriting(HKEY_LOCAL_MACHINE, key, "UninstallString");
+    }
     if (!reg.OpenKey(key, true)) throw ERegistryException(Format(SRegCreateFailed, key.c_str()));
     reg.WriteString("DisplayName", name);
     const std::string uninstaller = FInstallDir + "\\" + UninstallerName;
@@ -214,6 +268,7 @@ void TExpressPack::WriteRegistry() {
     reg.CloseKey();
     reg.SetRootKey(RootKeyOf(rec.RootKey));
     const std::string key = GetPackText(rec.KeyPath);
+    if (FUndo) FUndo->RegistryValueWriting(RootKeyOf(rec.RootKey), key, GetPackText(rec.ValueName));
     if (!reg.OpenKey(key, true)) throw ERegistryException(Format(SRegCreateFailed, key.c_str()));
     reg.WriteString(GetPackText(rec.ValueName), ExpandInstallDir(GetPackText(rec.ValueText)));
   }
@@ -222,15 +277,17 @@ void TExpressPack::WriteRegistry() {
 
 void TExpressPack::CreateGroups() {
   TDdeClientConv conv;
-  conv.ConnectMode = ddeManual;
-  conv.ServiceApplication = ProgmanCommand();
-  conv.SetLink("ProgMan", "ProgMan");
+  OpenProgman(conv);
   if (!conv.OpenLink()) return;
+  // A group made by this run goes again when the run fails; one there before stays.
+  const std::string groups = FUndo ? conv.RequestData("Groups") : std::string();
   for (const TPackLinkRec& rec : FLinks) {
     switch (rec.Kind) {
       case lkCreateGroup: {
         const std::string caption = GetPackText(rec.Caption);
         if (IsDdeSafeText(caption)) {
+          if (FUndo && !HasGroup(groups, caption) && !GroupFolderExists(caption))
+            FUndo->Add([caption] { DeleteGroupAgain(caption); });
           SendMacro(conv, "[CreateGroup(" + caption + "," + caption + ")]");
           // Program Manager works asynchronously: give the group time before its items.
           Sleep(1000);
@@ -252,9 +309,16 @@ void TExpressPack::CreateGroups() {
           ExecCommandLine("\"" + sys + "\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1", SW_RESTORE);
         break;
       }
-      case lkWallpaper:
-        SetWallpaper(GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName)));
+      case lkWallpaper: {
+        const std::string path =
+            GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
+        if (FUndo) {
+          const std::string old = CurrentWallpaper();
+          FUndo->Add([this, old] { SetWallpaper(old); });
+        }
+        SetWallpaper(path);
         break;
+      }
       default:
         break;
     }
@@ -264,7 +328,9 @@ void TExpressPack::CreateGroups() {
 }
 
 void TExpressPack::SaveUninstallData() {
-  TFileStream s(FInstallDir + "\\" + UninstallDataName, fmCreate);
+  const std::string path = FInstallDir + "\\" + UninstallDataName;
+  if (FUndo) FUndo->FileWriting(path);
+  TFileStream s(path, fmCreate);
   WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
 }
 
@@ -279,24 +345,43 @@ void TExpressPack::SetScreenSaver(const std::string& path) {
     if (n == 0 || n >= 256) return;
     win[n] = '\0';
     TIniFile ini(std::string(win) + "\\system.ini");
+    if (FUndo) FUndo->IniValueWriting(ini.FileName(), "boot", "SCRNSAVE.EXE");
     ini.WriteString("boot", "SCRNSAVE.EXE", shortForm);
   } else if (code >= 6 && code <= 8) {
     try {
       TRegistry reg;
       reg.SetRootKey(HKEY_CURRENT_USER);
-      if (reg.OpenKey("Control Panel\\desktop", false)) reg.WriteString("SCRNSAVE.EXE", shortForm);
+      if (reg.OpenKey("Control Panel\\desktop", false)) {
+        if (FUndo) FUndo->RegistryValueWriting(HKEY_CURRENT_USER, "Control Panel\\desktop", "SCRNSAVE.EXE");
+        reg.WriteString("SCRNSAVE.EXE", shortForm);
+      }
     } catch (...) {
     }
   }
 }
 
-void TExpressPack::SetWallpaper(const std::string& path) {
+namespace {
+IActiveDesktop* ActiveDesktop() {
   InitComApartment();
   IActiveDesktop* desktop = nullptr;
   const HRESULT hr = CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
                                       reinterpret_cast<void**>(&desktop));
   if (FAILED(hr) || !desktop)
     throw EOleError(Format("Active Desktop is not available (error %08X)", static_cast<unsigned>(hr)));
+  return desktop;
+}
+}  // namespace
+
+std::string TExpressPack::CurrentWallpaper() const {
+  IActiveDesktop* desktop = ActiveDesktop();
+  wchar_t buf[260] = {};
+  desktop->GetWallpaper(buf, 260, 0);
+  desktop->Release();
+  return WideCharToString(buf);
+}
+
+void TExpressPack::SetWallpaper(const std::string& path) {
+  IActiveDesktop* desktop = ActiveDesktop();
   wchar_t buf[260];
   StringToWideChar(path, buf, 260);
   desktop->SetWallpaper(buf, 0);
@@ -316,9 +401,7 @@ void TExpressPack::Uninstall() {
 
 void TExpressPack::DeleteGroups() {
   TDdeClientConv conv;
-  conv.ConnectMode = ddeManual;
-  conv.ServiceApplication = ProgmanCommand();
-  conv.SetLink("ProgMan", "ProgMan");
+  OpenProgman(conv);
   if (!conv.OpenLink()) return;
   for (const TPackLinkRec& rec : FLinks) {
     if (rec.Kind == lkCreateGroup) {

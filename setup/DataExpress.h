@@ -49,6 +49,9 @@ public:
   std::function<void()> OnProcessMessages;
 
   // --- install
+  // The steps in order, then the installation record. A run that fails
+  // undoes what it changed, the last change first (what was there before
+  // stays), writes no record and raises its error saying so.
   void Install();
   void CreateDirectories();
   void CopyFiles();
@@ -64,6 +67,8 @@ public:
   std::string ExpandInstallDir(const std::string& text) const;
   void SetScreenSaver(const std::string& path);
   void SetWallpaper(const std::string& path);
+  // The Active Desktop wallpaper now.
+  std::string CurrentWallpaper() const;
 
   // --- uninstall
   void Uninstall();
@@ -88,6 +93,8 @@ private:
   std::string FPackageFile;
   TSetupEvent FOnStep;
   std::string FInstallDir;
+  // During Install: what the run changed, for its undo.
+  class TInstallUndo* FUndo = nullptr;
 };
 
 // Writes delme.bat into the temp folder, naming the uninstaller `exePath` and

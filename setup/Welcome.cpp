@@ -111,8 +111,16 @@ void TfrmWelcome::btn3DefaulClick(TObject*) {
   ProgressBar1->SetMax(Pack->GetStepCount());
   Pack->SetOnStep([this](TObject* sender, int step, const std::string& text) { DoStep(sender, step, text); });
   pn4->BringToFront();
-  // Errors leave the wizard on this page, reported by the application.
-  Pack->Install();
+  // Keys typed during the run reach no button; Escape still finds Cancel.
+  pn4->SetFocus();
+  // A failed run has undone itself; the wizard stays on this page with its
+  // error reported by the application, and Cancel is what is left to press.
+  try {
+    Pack->Install();
+  } catch (...) {
+    Button11->SetFocus();
+    throw;
+  }
   lblMsg51->SetCaption("Completing the " + n + " Setup Wizard");
   lblMsg52->SetCaption("Setup has finished installing " + n + " on your computer. ");
   btn5Defaul->SetFocus();

@@ -25,6 +25,8 @@ void TfrmUninstallBar::Timer1Timer(TObject*) {
   ProgressBar1->SetVisible(false);
   Button2->SetCaption("&Finish");
   Button2->SetEnabled(true);
+  // Enter or Space then finishes, as the only thing left to do.
+  SetActiveControl(Button2);
   Label1->SetCaption("Uninstall finished.");
 }
 

@@ -596,6 +596,36 @@ TEST_F(Builder, CreateInstallerRefusesUnusableNamesAndAsksBeforeReplacing) {
     CloseAnswering(IDNO);
 }
 
+// The underlined letters of the main window's buttons, pressed on the keyboard.
+TEST_F(Builder, AltPPreviewsAndAltCStartsCreateInstaller) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    WriteText(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", "C:\\windows\\old.bmp");
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    SetEditText(MovieField(), SourceDir() + "drift.swf");
+    SetEditText(NameField(), "Keys Test");
+    HWND preview = NeedChild(main_, "TButton", "&Preview");
+    ASSERT_TRUE(BringToFront(main_));
+    ASSERT_TRUE(SendKey('P', true));
+    EXPECT_TRUE(WaitUntil([&] { return CurrentWallpaper() == ProgramDir() + "tmpPreview.htm"; }, kWaitMs,
+                          "the preview wallpaper"))
+        << CurrentWallpaper();
+    EXPECT_TRUE(WaitForText(preview, "&Cancel"));
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(main_) != FALSE; }, kWaitMs, "the minimised window"));
+    ShowWindow(main_, SW_RESTORE);
+    Click(preview);
+    EXPECT_TRUE(WaitForText(preview, "&Preview"));
+    EXPECT_EQ(CurrentWallpaper(), "C:\\windows\\old.bmp");
+
+    // Create Installer asks where to write the installer.
+    ASSERT_TRUE(BringToFront(main_));
+    ASSERT_TRUE(SendKey('C', true));
+    AnswerFileDialog("", false);
+    CloseAnswering(IDNO);
+}
+
 std::string StartMenuGroup(const std::string& group) {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
         char buf[MAX_PATH] = {};

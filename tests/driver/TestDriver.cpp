@@ -833,6 +833,30 @@ bool SendKeys(const std::string& text) {
     return true;
 }
 
+bool SendKey(UINT vk, bool alt, bool shift) {
+    std::vector<INPUT> inputs;
+    auto key = [&](UINT code, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = static_cast<WORD>(code);
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(code, MAPVK_VK_TO_VSC));
+        if (up) in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    };
+    if (alt) key(VK_MENU, false);
+    if (shift) key(VK_SHIFT, false);
+    key(vk, false);
+    key(vk, true);
+    if (shift) key(VK_SHIFT, true);
+    if (alt) key(VK_MENU, true);
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size()) {
+        ADD_FAILURE() << "SendInput sent " << sent << " of " << inputs.size() << ": " << LastError();
+        return false;
+    }
+    return true;
+}
+
 std::vector<DWORD> ProcessesNamed(const std::string& exeName) {
     std::vector<DWORD> out;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

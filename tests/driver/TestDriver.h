@@ -175,6 +175,10 @@ bool RequestClose(HWND top);
 bool BringToFront(HWND top);
 // ANSI text, '\n' as Enter.
 bool SendKeys(const std::string& text);
+// One real press and release of a virtual key (VK_TAB, VK_ESCAPE, VK_SPACE, 'N'...), with
+// Alt and/or Shift held around it, as the keyboard sends them: the program sees WM_KEYDOWN or,
+// with Alt, WM_SYSKEYDOWN and the characters its message loop translates.
+bool SendKey(UINT vk, bool alt = false, bool shift = false);
 
 // Processes whose program file is named so ("setup.exe", any case), e.g. started by a program.
 std::vector<DWORD> ProcessesNamed(const std::string& exeName);

@@ -7,12 +7,14 @@
 #include <atomic>
 #include <set>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "classlib/Buttons.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/FormReader.h"
 #include "classlib/Forms.h"
+#include "classlib/SysUtils.h"
 #include "tests/gui/GuiShot.h"
 
 namespace {
@@ -103,6 +105,7 @@ public:
                     EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(this));
                     PostMessageA(box, WM_COMMAND, IDOK, 0);
                     seen = true;
+                    if (then) then();
                     return;
                 }
                 Sleep(10);
@@ -118,6 +121,8 @@ public:
     }
     std::string caption, text;
     std::atomic<bool> seen{false};
+    // Run on the watcher's thread once the box is answered.
+    std::function<void()> then;
 
 private:
     static BOOL CALLBACK FindProc(HWND wnd, LPARAM param) {
@@ -688,6 +693,143 @@ TEST_F(Gui, DialogKeysReachTheDefaultAndCancelButtonsAndTabMoves) {
     EXPECT_EQ(log, "ok cancel ");
     EXPECT_EQ(b->Text(), "");  // the keys went to the buttons, not into the edit
     form->Free();
+}
+
+// Two pages stacked on each other, as a wizard has them: the one brought to
+// the front is the one the user sees, and only its controls take keys.
+TEST_F(Gui, DialogKeysAndMnemonicsReachOnlyThePageShown) {
+    TForm* form = NewForm<TForm>(Application);
+    form->SetClientWidth(300);
+    form->SetClientHeight(200);
+    struct Page {
+        TPanel* panel;
+        TEdit* edit;
+        TButton* next;
+        TButton* cancel;
+        TCheckBox* box;
+        TLabel* label;
+    } pages[2];
+    std::string log;
+    for (int i = 0; i < 2; ++i) {
+        Page& p = pages[i];
+        p.panel = new TPanel(form);
+        p.panel->SetParent(form);
+        p.panel->SetBounds(0, 0, 300, 200);
+        p.edit = new TEdit(p.panel);
+        p.edit->SetParent(p.panel);
+        p.edit->SetBounds(10, 10, 100, 21);
+        p.box = new TCheckBox(p.panel);
+        p.box->SetParent(p.panel);
+        p.box->SetBounds(10, 40, 100, 17);
+        p.box->SetCaption("&Loop");
+        p.label = new TLabel(p.panel);
+        p.label->SetParent(p.panel);
+        p.label->SetBounds(10, 70, 100, 13);
+        p.next = new TButton(p.panel);
+        p.next->SetParent(p.panel);
+        p.next->SetBounds(10, 100, 75, 25);
+        p.next->SetCaption("&Next >");
+        p.next->SetDefault(true);
+        p.cancel = new TButton(p.panel);
+        p.cancel->SetParent(p.panel);
+        p.cancel->SetBounds(100, 100, 75, 25);
+        p.cancel->SetCaption("&Cancel");
+        p.cancel->SetCancel(true);
+        const std::string n = IntToStr(i);
+        p.next->OnClick = [&log, n](TObject*) { log += n + ":next "; };
+        p.cancel->OnClick = [&log, n](TObject*) { log += n + ":cancel "; };
+        p.box->OnClick = [&log, n](TObject*) { log += n + ":loop "; };
+    }
+    form->Show();
+    Pump();
+
+    // Which control the key reaches, on either page, from the edit or from a button.
+    struct Case {
+        UINT msg;
+        WPARAM key;
+        bool fromButton;
+        const char* reaches;
+    } cases[] = {
+        {WM_KEYDOWN, VK_RETURN, false, "next"},  {WM_KEYDOWN, VK_ESCAPE, false, "cancel"},
+        {WM_SYSCHAR, 'n', false, "next"},        {WM_SYSCHAR, 'C', false, "cancel"},
+        {WM_SYSCHAR, 'l', false, "loop"},        {WM_SYSCHAR, 'x', false, ""},
+        {WM_CHAR, 'n', false, ""},                // typed into the edit
+        {WM_CHAR, 'c', true, "cancel"},           // a button takes no characters: the letter is a mnemonic
+        {WM_KEYDOWN, VK_RETURN, true, "next"},
+    };
+    for (int shown = 0; shown < 2; ++shown) {
+        Page& p = pages[shown];
+        p.panel->BringToFront();
+        Pump();
+        const Page& other = pages[1 - shown];
+        EXPECT_FALSE(IsCovered(p.next));
+        EXPECT_TRUE(IsCovered(other.next));
+        EXPECT_TRUE(IsCovered(other.label));
+        EXPECT_FALSE(IsCovered(p.label));
+        EXPECT_TRUE(IsReachable(p.cancel));
+        EXPECT_FALSE(IsReachable(other.cancel));
+        for (const Case& c : cases) {
+            SCOPED_TRACE("page " + IntToStr(shown) + ", message " + IntToStr(static_cast<int>(c.msg)) + ", key " +
+                         IntToStr(static_cast<int>(c.key)));
+            TWinControl* from = c.fromButton ? static_cast<TWinControl*>(p.next) : p.edit;
+            from->SetFocus();
+            p.edit->SetText("");
+            log.clear();
+            PostMessageA(from->Handle(), c.msg, c.key, 1);
+            Pump();
+            EXPECT_EQ(log, *c.reaches ? IntToStr(shown) + ":" + c.reaches + " " : std::string());
+        }
+        // A typed letter stays in the edit.
+        p.edit->SetFocus();
+        PostMessageA(p.edit->Handle(), WM_CHAR, 'n', 1);
+        Pump();
+        EXPECT_EQ(p.edit->Text(), "n");
+        // The check box's mnemonic moves the focus to it as well.
+        PostMessageA(p.edit->Handle(), WM_SYSCHAR, 'L', 1);
+        Pump();
+        EXPECT_TRUE(p.box->Focused());
+        // Tab goes round the controls of the page shown only.
+        std::set<TControl*> visited;
+        p.edit->SetFocus();
+        for (int i = 0; i < 6; ++i) {
+            PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+            Pump();
+            TControl* now = FindControl(GetFocus());
+            ASSERT_NE(now, nullptr);
+            EXPECT_EQ(now->Parent(), p.panel);
+            visited.insert(now);
+        }
+        EXPECT_EQ(visited.size(), 4u);
+    }
+    form->Free();
+}
+
+TEST_F(Gui, ExceptionFromAKeyboardClickIsShownAndTheModalFormStays) {
+    TForm* dlg = NewForm<TForm>(Application);
+    dlg->SetPosition(poScreenCenter);
+    auto* ok = new TButton(dlg);
+    ok->SetParent(dlg);
+    ok->SetCaption("&Go");
+    ok->SetDefault(true);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) {
+        if (++clicks == 1) throw Exception("Boom from a key");
+        dlg->SetModalResult(mrOk);
+    };
+    dlg->HandleNeeded();
+    BoxWatcher watch;
+    // Enter again once the error is answered: the form must still be there to take it.
+    HWND okWnd = ok->Handle();
+    watch.then = [okWnd] { PostMessageA(okWnd, WM_KEYDOWN, VK_RETURN, 1); };
+    watch.Start();
+    dlg->OnShow = [&](TObject*) { PostMessageA(okWnd, WM_KEYDOWN, VK_RETURN, 1); };
+    EXPECT_EQ(dlg->ShowModal(), mrOk);
+    watch.Join();
+    EXPECT_TRUE(watch.seen);
+    EXPECT_EQ(watch.caption, "Dpguitest");
+    EXPECT_EQ(watch.text, "Boom from a key");
+    EXPECT_EQ(clicks, 2);
+    dlg->Free();
 }
 
 TEST_F(Gui, GraphicControlsGetTheMouseOverTheirArea) {

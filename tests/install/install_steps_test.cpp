@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "classlib/Classes.h"
+#include "classlib/DdeMan.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Registry.h"
 #include "classlib/SysUtils.h"
@@ -351,28 +352,139 @@ TEST_F(InstallSteps, InstallsEverythingAndUninstallRemovesIt) {
   EXPECT_FALSE(FileExists(dir_ + "\\Uninstall.exe"));
 }
 
-TEST_F(InstallSteps, RecordIsWrittenWhenALaterStepFails) {
+// What an install may touch: the test folder, the Start-menu programs, the
+// uninstall entries, the test key and the wallpaper.
+std::string MachineState(const std::string& root) {
+  return "folder:\n" + FolderListing(root) + "programs:\n" + FolderListing(ShellFolder(CSIDL_PROGRAMS)) +
+         "uninstall entries:\n" + RegistryListing(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).substr(1)) +
+         "test key:\n" + RegistryListing(HKEY_CURRENT_USER, kTestKey) +
+         "wallpaper: " + (g_activeDesktop ? CurrentWallpaper() : std::string()) + "\n";
+}
+
+TEST_F(InstallSteps, AFailedRunLeavesTheMachineAsItWas) {
+  // What was there before the run: a file the package replaces, a value it
+  // overwrites beside one it never names, and an older wallpaper.
+  ASSERT_TRUE(ForceDirectories(dir_));
+  WriteAll(dir_ + "\\movie.swf", "the user's own movie");
+  WriteValue(HKEY_CURRENT_USER, kTestKey, "Other", "before");
+  WriteValue(HKEY_CURRENT_USER, kTestKey, "Unrelated", "stays");
+  if (g_activeDesktop) {
+    TExpressPack any;
+    any.SetWallpaper(root_ + "\\older.htm");
+  }
+  const TestPackage p = FullPackage();
+  const std::string package = WritePackage(p);
+
+  // Steps reported: folders, files, and the links only when Program Manager answers.
+  const int steps = static_cast<int>(p.Dirs.size() + p.Files.size() + (g_progman ? p.Links.size() : 0));
+  // One run per failure point: the step event raising after that step, as any
+  // step's error would; past the last step, the installation record failing.
+  auto failAt = [&](int point) {
+    SCOPED_TRACE("failing at step " + IntToStr(point));
+    const bool atRecord = point > steps;
+    // A folder where the record goes makes writing it fail.
+    if (atRecord) {
+      ASSERT_TRUE(CreateDirectoryA((dir_ + "\\uninstall001.dat").c_str(), nullptr));
+    }
+    const std::string start = MachineState(root_);
+    TExpressPack pack;
+    ASSERT_TRUE(pack.LoadFromFile(package));
+    pack.SetInstallDir(dir_);
+    pack.SetOnStep([&](TObject*, int n, const std::string& text) {
+      if (n == point) throw EInOutError("failed at " + text);
+    });
+    std::string message;
+    try {
+      pack.Install();
+    } catch (const Exception& e) {
+      message = e.Message();
+    }
+    EXPECT_NE(message.find("Setup has undone its changes; nothing was installed."), std::string::npos) << message;
+    EXPECT_TRUE(atRecord ? message.find("uninstall001.dat") != std::string::npos
+                         : message.find("failed at ") == 0) << message;
+    // Program Manager removes a group asynchronously.
+    WaitFor([&] { return MachineState(root_) == start; }, 30);
+    // The window the shell may have opened for the group (none once it is gone).
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(MachineState(root_), start);
+    if (atRecord) {
+      EXPECT_TRUE(RemoveDirectoryA((dir_ + "\\uninstall001.dat").c_str()));
+    }
+    EXPECT_FALSE(FileExists(dir_ + "\\uninstall001.dat"));
+  };
+  for (int point = 1; point <= steps + 1; ++point) failAt(point);
+  // The replaced file and the overwritten value came back exactly.
+  EXPECT_EQ(ReadAll(dir_ + "\\movie.swf"), "the user's own movie");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Other"), "before");
+}
+
+TEST_F(InstallSteps, AFailedRunKeepsAGroupThatWasThereBefore) {
   NEED_PROGMAN();
+  const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\" + name_;
+  ASSERT_TRUE(ForceDirectories(group));
+  WriteAll(group + "\\notes.txt", "the user's own");
   TestPackage p;
   p.ProgramName = name_;
-  p.Files = {{"first.txt", "InstallDir", "", "first"}, {"second.txt", "InstallDir", "not made", "second"}};
   p.Dirs = {MakeDir("InstallDir", "")};
+  p.Links.push_back(MakeLink(lkCreateGroup, "InstallDir", "", "", name_));
   const std::string package = WritePackage(p);
   TExpressPack pack;
   ASSERT_TRUE(pack.LoadFromFile(package));
-  ASSERT_EQ(pack.CheckPackage(), "");
   pack.SetInstallDir(dir_);
-  EXPECT_THROW(pack.Install(), EFCreateError);
-  EXPECT_EQ(ReadAll(dir_ + "\\first.txt"), "first");
-  // The steps after the failure did not run, but what got installed can be removed.
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
-  ASSERT_TRUE(FileExists(dir_ + "\\uninstall001.dat"));
-  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
-  TExpressPack un;
-  ASSERT_TRUE(un.LoadFromFile(dir_ + "\\uninstall001.dat"));
-  un.SetInstallDir(dir_);
-  un.Uninstall();
+  pack.SetOnStep([](TObject*, int n, const std::string&) {
+    if (n == 2) throw EInOutError("failed after the group");
+  });
+  EXPECT_THROW(pack.Install(), EInOutError);
+  CloseGroupWindow(name_);
   EXPECT_FALSE(DirectoryExists(dir_));
+  // Program Manager handles macros in turn: once a group asked for after the
+  // run is there, a removal the run had asked for would have happened.
+  const std::string marker = name_ + " marker";
+  {
+    TDdeClientConv conv;
+    conv.ConnectMode = ddeManual;
+    ASSERT_TRUE(conv.SetLink("ProgMan", "ProgMan"));
+    ASSERT_TRUE(conv.OpenLink());
+    const std::string macro = "[CreateGroup(" + marker + "," + marker + ")]";
+    ASSERT_TRUE(conv.ExecuteMacro(macro.c_str(), false));
+    EXPECT_TRUE(WaitFor([&] { return !FindGroupFolder(marker).empty(); }, 30));
+    conv.CloseLink();
+  }
+  CloseGroupWindow(marker);
+  RemoveTree(FindGroupFolder(marker));
+  EXPECT_EQ(ReadAll(group + "\\notes.txt"), "the user's own");
+}
+
+TEST_F(InstallSteps, AReadOnlyTargetFailsTheRunHalfWayAndNothingStays) {
+  ASSERT_TRUE(ForceDirectories(dir_));
+  TestPackage p;
+  p.ProgramName = name_;
+  p.Files = {{"first.txt", "InstallDir", "", "first"},
+             {"locked.txt", "InstallDir", "", "new"},
+             {"third.txt", "InstallDir", "sub", "third"}};
+  p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "sub")};
+  p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}")};
+  ReadOnlyTarget locked(dir_ + "\\locked.txt", "old");
+  ASSERT_TRUE(locked.Ok());
+  const std::string package = WritePackage(p);
+  const std::string before = MachineState(root_);
+  TExpressPack pack;
+  ASSERT_TRUE(pack.LoadFromFile(package));
+  pack.SetInstallDir(dir_);
+  StepLog log;
+  pack.SetOnStep(log.Event());
+  try {
+    pack.Install();
+    ADD_FAILURE() << "the read-only target did not fail the run";
+  } catch (const EFCreateError& e) {
+    EXPECT_NE(e.Message().find("Cannot create file " + dir_ + "\\locked.txt"), std::string::npos) << e.Message();
+    EXPECT_NE(e.Message().find("nothing was installed"), std::string::npos) << e.Message();
+  }
+  // It got half-way: both folders and the first file were made.
+  EXPECT_EQ(log.steps.size(), 3u);
+  EXPECT_EQ(MachineState(root_), before);
+  EXPECT_EQ(ReadAll(dir_ + "\\locked.txt"), "old");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
 }
 
 TEST_F(InstallSteps, RegistryRecordsUseTheirOwnKeysOnly) {

@@ -11,6 +11,7 @@
 #include <ddeml.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -220,32 +221,245 @@ TEST_F(SetupE2E, DestinationMustBeAFullPath) {
   EXPECT_EQ(proc.WaitExit(), 0);
 }
 
-TEST_F(SetupE2E, FailedInstallStaysOnTheProgressPageAndCanBeRemoved) {
-  // The second file's subfolder is never created: copying it fails.
+// What an install may touch: the test's folder, the Start-menu programs, the
+// uninstall entries and the test key.
+std::string MachineState(const std::string& root) {
+  return "folder:\n" + FolderListing(root) + "programs:\n" + FolderListing(ShellFolder(CSIDL_PROGRAMS)) +
+         "uninstall entries:\n" + RegistryListing(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).substr(1)) +
+         "test key:\n" + RegistryListing(HKEY_CURRENT_USER, kTestKey);
+}
+
+TEST_F(SetupE2E, AFailedInstallLeavesTheMachineAsItWasAndKeepsTheWizard) {
+  struct Case {
+    const char* what;
+    bool byKeyboard;  // Enter on Install and Escape after the error, else clicks
+  } cases[] = {{"a destination that cannot be written", true}, {"a read-only file half-way", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{"first.txt", "InstallDir", "", "first"},
+               {"locked.txt", "InstallDir", "", "new"},
+               {"third.txt", "InstallDir", "sub", "third"},
+               {"Uninstall.exe", "InstallDir", "", ReadAll(dptest::BinDir() + "uninstall.exe")}};
+    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "sub")};
+    p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}")};
+    const std::string package = WritePackage(p);
+    // A file where a folder of the destination should be; or a destination
+    // that exists, with a read-only file the package would replace.
+    std::string dest = dir_;
+    std::unique_ptr<ReadOnlyTarget> locked;
+    if (c.byKeyboard) {
+      WriteAll(root_ + "\\blocker", "a file, not a folder");
+      dest = root_ + "\\blocker\\Drift Pane E2E";
+    } else {
+      ASSERT_TRUE(ForceDirectories(dir_));
+      locked = std::make_unique<ReadOnlyTarget>(dir_ + "\\locked.txt", "old");
+      ASSERT_TRUE(locked->Ok());
+    }
+    const std::string before = MachineState(root_);
+
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::ToReadyPage(top, dest));
+    if (c.byKeyboard) {
+      // Install has the focus on its page.
+      ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusText(top) == "&Install"; }, dptest::kWaitMs,
+                                    "the focus on Install"));
+      ASSERT_TRUE(dptest::KeyInto(top, VK_RETURN));
+    } else {
+      ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+    }
+    const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+    EXPECT_NE(text.find("Cannot create file "), std::string::npos) << text;
+    EXPECT_NE(text.find("Setup has undone its changes; nothing was installed."), std::string::npos) << text;
+    // The wizard stays on the progress page, and nothing of the run is left.
+    EXPECT_TRUE(proc.Running());
+    EXPECT_EQ(dptest::PageShown(top), 4);
+    dptest::Screenshot(top, std::string("failed_") + (c.byKeyboard ? "unwritable" : "read_only"));
+    EXPECT_EQ(MachineState(root_), before);
+    EXPECT_FALSE(dptest::FileExists(dest + "\\uninstall001.dat"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+    // Cancel then ends setup.
+    if (c.byKeyboard) {
+      ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
+    } else {
+      ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+    }
+    dptest::AnswerMessageBox(kTitle, IDYES);
+    EXPECT_EQ(proc.WaitExit(), 0);
+    EXPECT_EQ(MachineState(root_), before);
+    locked.reset();
+    DeleteFileA((root_ + "\\blocker").c_str());
+    RemoveTree(dir_);
+  }
+}
+
+TEST_F(SetupE2E, TheWholeInstallAndTheUninstallByKeyboardAlone) {
+  if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
+  const TestPackage p = FullPackage();
+  const std::string package = WritePackage(p);
+  dptest::TestProcess proc;
+  HWND top = StartWizard(proc, package);
+  ASSERT_NE(top, nullptr);
+  using dptest::FocusText;
+  using dptest::KeyInto;
+  using dptest::WaitPage;
+  auto focusIs = [&](const std::string& text) {
+    return dptest::WaitUntil([&] { return FocusText(top) == text; }, dptest::kWaitMs, "the focus on " + text);
+  };
+
+  // Page 1: Next has the focus, Space presses it.
+  ASSERT_TRUE(focusIs("&Next >"));
+  ASSERT_TRUE(KeyInto(top, VK_SPACE));
+  ASSERT_TRUE(WaitPage(top, 2));
+  // Page 2: Next has the focus; Tab goes round the page's own controls, past
+  // Cancel to the folder box.
+  ASSERT_TRUE(focusIs("&Next >"));
+  HWND edit = dptest::NeedChild(top, "TEdit");
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(KeyInto(top, VK_TAB));
+  ASSERT_TRUE(focusIs("&Cancel"));
+  ASSERT_TRUE(KeyInto(top, VK_TAB));
+  ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs, "the folder box"));
+  // The proposed folder replaced by typing, then Enter in the box: this page's Next.
+  ASSERT_TRUE(KeyInto(top, VK_END));
+  ASSERT_TRUE(KeyInto(top, VK_HOME, false, true));
+  ASSERT_TRUE(dptest::SendKeys(dir_));
+  ASSERT_TRUE(dptest::WaitForText(edit, dir_));
+  ASSERT_TRUE(KeyInto(top, VK_RETURN));
+  ASSERT_TRUE(WaitPage(top, 3));
+  EXPECT_TRUE(proc.Running());
+  HWND memo = dptest::NeedChild(top, "TMemo");
+  ASSERT_NE(memo, nullptr);
+  EXPECT_NE(dptest::Text(memo).find("     " + dir_ + "\r\n"), std::string::npos) << dptest::Text(memo);
+  dptest::Screenshot(top, "page3_ready_by_keyboard");
+  // Alt+B and Alt+N: back to the folder, which kept what was typed, and on again.
+  ASSERT_TRUE(KeyInto(top, 'B', true));
+  ASSERT_TRUE(WaitPage(top, 2));
+  EXPECT_EQ(dptest::Text(edit), dir_);
+  ASSERT_TRUE(KeyInto(top, 'N', true));
+  ASSERT_TRUE(WaitPage(top, 3));
+  ASSERT_TRUE(focusIs("&Install"));
+  // Alt+I installs; at the end Finish has the focus and Enter ends setup.
+  ASSERT_TRUE(KeyInto(top, 'I', true));
+  ASSERT_TRUE(WaitPage(top, 5, 60000));
+  if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(focusIs("&Finish"));
+  ASSERT_TRUE(KeyInto(top, VK_RETURN));
+  EXPECT_EQ(proc.WaitExit(), 0);
+  for (const TestFile& f : p.Files)
+    EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
+  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
+  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+
+  // The uninstaller: Enter on its question (OK), Enter on Finish once it has the focus.
+  dptest::TestProcess un;
+  ASSERT_TRUE(un.Start(dir_ + "\\Uninstall.exe"));
+  HWND box = dptest::WaitForWindow("Uninstall", "#32770");
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(KeyInto(box, VK_RETURN));
+  HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(dptest::WaitUntil([&] { return FocusText(bar) == "&Finish"; }, 60000, "the focus on Finish"));
+  ASSERT_TRUE(KeyInto(bar, VK_RETURN));
+  EXPECT_EQ(un.WaitExit(), 0);
+  EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+}
+
+// Which button each key reaches on each page of the wizard.
+TEST_F(SetupE2E, EveryKeyOfEveryPageReachesTheButtonOfThePageShown) {
   TestPackage p;
   p.ProgramName = name_;
-  p.Files = {{"first.txt", "InstallDir", "", "first"}, {"second.txt", "InstallDir", "not made", "second"}};
+  p.Files = {{"a.txt", "InstallDir", "", "a"}};
   p.Dirs = {MakeDir("InstallDir", "")};
   const std::string package = WritePackage(p);
   dptest::TestProcess proc;
   HWND top = StartWizard(proc, package);
   ASSERT_NE(top, nullptr);
-  ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
-  // The application's error box; the wizard stays on page 4.
-  HWND box = dptest::WaitForWindow(kTitle, "#32770");
-  ASSERT_NE(box, nullptr);
-  dptest::Screenshot(top, "page4_installing");
-  dptest::AnswerMessageBox(kTitle, IDOK);
-  EXPECT_TRUE(Visible(top, "&Cancel"));
-  EXPECT_FALSE(Visible(top, "&Finish"));
-  EXPECT_EQ(ReadAll(dir_ + "\\first.txt"), "first");
-  // What got installed can be removed: the record is there all the same.
-  ASSERT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
-  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
-  dptest::AnswerMessageBox(kTitle, IDYES);
+  const DWORD pid = proc.Pid();
+  enum Reach { kPage1 = 1, kPage2, kPage3, kQuestion = 10, kBrowse };
+  struct Case {
+    int page;
+    UINT vk;
+    bool alt;
+    bool inFolderBox;
+    Reach reaches;
+    const char* what;
+  } cases[] = {
+      {1, VK_RETURN, false, false, kPage2, "Enter: Next"},
+      {1, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
+      {1, 'N', true, false, kPage2, "Alt+N: Next"},
+      {1, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+      {1, 'N', false, false, kPage2, "N on the focused button: Next"},
+      {2, VK_RETURN, false, false, kPage3, "Enter: Next"},
+      {2, VK_RETURN, false, true, kPage3, "Enter in the folder box: this page's Next"},
+      {2, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
+      {2, VK_ESCAPE, false, true, kQuestion, "Escape in the folder box: Cancel"},
+      {2, 'B', true, false, kPage1, "Alt+B: Back"},
+      {2, 'B', true, true, kPage1, "Alt+B in the folder box: Back"},
+      {2, 'N', true, false, kPage3, "Alt+N: Next"},
+      {2, 'R', true, false, kBrowse, "Alt+R: Browse"},
+      {2, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+      {2, 'B', false, false, kPage1, "B on the focused button: Back"},
+      {3, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
+      {3, 'B', true, false, kPage2, "Alt+B: Back"},
+      {3, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+  };
+  // To a page by the mouse, never by the keys under test.
+  auto goTo = [&](int page) {
+    for (int guard = 0; guard < 4 && dptest::PageShown(top) != page; ++guard) {
+      const int now = dptest::PageShown(top);
+      if (!dptest::Click(Need(top, now < page ? "&Next >" : "< &Back"))) return false;
+      if (!dptest::WaitPage(top, now < page ? now + 1 : now - 1)) return false;
+    }
+    return dptest::PageShown(top) == page;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("page ") + std::to_string(c.page) + ", " + c.what);
+    ASSERT_TRUE(goTo(c.page));
+    if (c.inFolderBox) {
+      HWND edit = dptest::NeedChild(top, "TEdit");
+      ASSERT_TRUE(dptest::ClickAt(edit, 5, 5));
+      ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs,
+                                    "the folder box"));
+    }
+    ASSERT_TRUE(dptest::KeyInto(top, c.vk, c.alt));
+    switch (c.reaches) {
+      case kQuestion: {
+        const std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
+        EXPECT_NE(text.find("Exit Setup?"), std::string::npos) << text;
+        EXPECT_EQ(dptest::PageShown(top), c.page);
+        break;
+      }
+      case kBrowse: {
+        HWND browse = dptest::WaitForWindow(
+            [&](HWND w) { return dptest::ClassOf(w) == "#32770" && dptest::ProcessOf(w) == pid; }, "the folder dialog");
+        ASSERT_NE(browse, nullptr);
+        ASSERT_TRUE(dptest::Click(dptest::NeedChildById(browse, IDCANCEL)));
+        ASSERT_TRUE(dptest::WaitWindowGone(browse));
+        EXPECT_EQ(dptest::PageShown(top), c.page);
+        break;
+      }
+      default:
+        EXPECT_TRUE(dptest::WaitPage(top, c.reaches));
+        break;
+    }
+    ASSERT_TRUE(proc.Running());
+  }
+  // The last page: Escape reaches nothing there (no question comes in the way
+  // of what follows), Alt+F is Finish.
+  ASSERT_TRUE(goTo(2));
+  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
+  ASSERT_TRUE(goTo(3));
+  ASSERT_TRUE(dptest::KeyInto(top, 'I', true));
+  ASSERT_TRUE(dptest::WaitPage(top, 5, 60000));
+  ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
+  ASSERT_TRUE(dptest::KeyInto(top, 'F', true));
   EXPECT_EQ(proc.WaitExit(), 0);
+  EXPECT_EQ(ReadAll(dir_ + "\\a.txt"), "a");
 }
 
 TEST_F(SetupE2E, InstallsThroughTheWizardAndUninstallRemovesEverything) {

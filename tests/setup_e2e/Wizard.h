@@ -28,6 +28,30 @@ inline HWND Need(HWND top, const std::string& text) {
   return w;
 }
 
+// The page shown, 1 to 5, told by its buttons (page 4 has none of these).
+inline int PageShown(HWND top) {
+  if (Visible(top, "B&rowse...")) return 2;
+  if (Visible(top, "&Install")) return 3;
+  if (Visible(top, "&Finish")) return 5;
+  if (Visible(top, "&Next >")) return 1;
+  return 4;
+}
+
+inline bool WaitPage(HWND top, int page, DWORD limitMs = kWaitMs) {
+  return WaitUntil([&] { return PageShown(top) == page; }, limitMs, "page " + std::to_string(page));
+}
+
+// A real key press into the wizard, brought to the front first.
+inline bool KeyInto(HWND top, UINT vk, bool alt = false, bool shift = false) {
+  return BringToFront(top) && SendKey(vk, alt, shift);
+}
+
+// The caption of the control that has the keyboard focus.
+inline std::string FocusText(HWND top) {
+  HWND f = FocusedControl(top);
+  return f ? Text(f) : std::string("<no focus>");
+}
+
 // Starts a package and waits for its wizard on the first page.
 inline HWND StartWizard(TestProcess& proc, const std::string& package, const std::string& programName) {
   if (!proc.Start(package)) return nullptr;
