@@ -1,6 +1,6 @@
 #include "classlib/Graphics.h"
 
-#include <zlib.h>
+#include "classlib/PngFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -756,8 +756,8 @@ struct TBitmap::Image {
 
 namespace {
 
-constexpr int32_t kMaxDimension = 32767;
-constexpr int64_t kMaxImageBytes = int64_t(512) << 20;
+constexpr int32_t kMaxDimension = kMaxBmpDimension;
+constexpr int64_t kMaxImageBytes = kMaxBmpImageBytes;
 
 int BitsOf(TPixelFormat f) {
     switch (f) {
@@ -771,7 +771,7 @@ int BitsOf(TPixelFormat f) {
     }
 }
 
-int64_t StrideOf(int64_t width, int bits) { return ((width * bits + 31) / 32) * 4; }
+int64_t StrideOf(int64_t width, int bits) { return DibStride(width, bits); }
 
 RGBQUAD Quad(int r, int g, int b) {
     RGBQUAD q{};
@@ -1209,256 +1209,46 @@ void TBitmap::AssignTo(TPersistent* dest) const { TGraphic::AssignTo(dest); }
 
 namespace {
 
-class TBlockStream : public TCustomMemoryStream {
-public:
-    TBlockStream(const void* data, int64_t size) { SetPointer(const_cast<void*>(data), size); }
-    int64_t Write(const void*, int64_t) override { return 0; }
-};
-
 [[noreturn]] void BadBitmap() { throw EInvalidGraphic(SInvalidGraphic); }
 
-unsigned CountBits(uint32_t m) {
-    unsigned n = 0;
-    for (; m; m &= m - 1) ++n;
-    return n;
-}
-unsigned LowBit(uint32_t m) {
-    if (!m) return 0;
-    unsigned n = 0;
-    while (!(m & 1)) {
-        m >>= 1;
-        ++n;
-    }
-    return n;
-}
-// A channel scaled to 8 bits.
-uint8_t Channel(uint32_t v, uint32_t mask) {
-    if (!mask) return 0;
-    const unsigned shift = LowBit(mask), bits = CountBits(mask);
-    const uint32_t max = bits >= 32 ? 0xFFFFFFFFu : ((1u << bits) - 1);
-    const uint32_t c = (v & mask) >> shift;
-    return static_cast<uint8_t>(uint64_t(c) * 255 / max);
-}
+// Bitmap files are read whole; pixels past this much of a file are refused as missing.
+constexpr int64_t kMaxBmpFileBytes = kMaxImageBytes + (int64_t(16) << 20);
 
-// Expands RLE8 or RLE4 data into bottom-up rows of the given stride; bytes
-// that the data leaves out stay 0.
-void DecodeRLE(const uint8_t* p, size_t n, bool rle4, int width, int height, int stride, uint8_t* out) {
-    int x = 0, y = 0;  // y counts rows from the bottom, as stored
-    size_t i = 0;
-    auto put = [&](int value) {
-        if (x < width && y < height) {
-            uint8_t* row = out + size_t(y) * stride;
-            if (rle4) {
-                if (x % 2)
-                    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (value & 15));
-                else
-                    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | ((value & 15) << 4));
-            } else {
-                row[x] = static_cast<uint8_t>(value);
-            }
-        }
-        ++x;
-    };
-    while (i + 1 < n && y < height) {
-        const uint8_t count = p[i], value = p[i + 1];
-        i += 2;
-        if (count) {
-            for (int k = 0; k < count && x < width; ++k) put(rle4 ? (k % 2 ? value & 15 : value >> 4) : value);
-            continue;
-        }
-        if (value == 0) {  // end of line
-            x = 0;
-            ++y;
-        } else if (value == 1) {  // end of bitmap
-            break;
-        } else if (value == 2) {  // delta
-            if (i + 1 >= n) break;
-            x += p[i];
-            y += p[i + 1];
-            i += 2;
-        } else {  // absolute run
-            const int len = value;
-            const size_t bytes = rle4 ? (size_t(len) + 1) / 2 : size_t(len);
-            if (i + bytes > n) break;
-            for (int k = 0; k < len; ++k) {
-                const uint8_t b = p[i + (rle4 ? k / 2 : k)];
-                put(rle4 ? (k % 2 ? b & 15 : b >> 4) : b);
-            }
-            i += (bytes + 1) & ~size_t(1);  // runs are padded to 16 bits
-        }
+TPixelFormat FormatOf(const TDibImage& dib) {
+    switch (dib.BitCount) {
+        case 1: return pf1bit;
+        case 4: return pf4bit;
+        case 8: return pf8bit;
+        case 16: return dib.Rgb565 ? pf16bit : pf15bit;
+        case 24: return pf24bit;
+        default: return pf32bit;
     }
 }
 
 }  // namespace
 
-void TBitmap::ReadDIB(TStream& stream, int64_t fileStart, uint32_t offBits) {
-    const int64_t infoStart = stream.Position();
-    const uint32_t headerSize = stream.ReadU32();
-    int32_t width, height;
-    uint16_t planes, bitCount;
-    uint32_t compression = BI_RGB, clrUsed = 0;
-    uint32_t masks[3] = {0, 0, 0};
-    bool core = false;
-    if (headerSize == 12) {
-        core = true;
-        width = stream.ReadU16();
-        height = static_cast<int16_t>(stream.ReadU16());
-        planes = stream.ReadU16();
-        bitCount = stream.ReadU16();
-    } else if (headerSize >= 40 && headerSize <= 4096) {
-        width = stream.ReadI32();
-        height = stream.ReadI32();
-        planes = stream.ReadU16();
-        bitCount = stream.ReadU16();
-        compression = stream.ReadU32();
-        stream.ReadU32();  // image size
-        stream.ReadU32();
-        stream.ReadU32();
-        clrUsed = stream.ReadU32();
-        stream.ReadU32();
-        if (headerSize >= 52) {
-            for (auto& m : masks) m = stream.ReadU32();
-        }
-        stream.Seek(infoStart + headerSize, soBeginning);
-        if (compression == BI_BITFIELDS && headerSize < 52) {
-            for (auto& m : masks) m = stream.ReadU32();
-        }
-    } else {
-        BadBitmap();
-    }
-    const bool topDown = height < 0;
-    const int64_t absHeight = topDown ? -int64_t(height) : height;
-    if (planes != 1 || width <= 0 || absHeight <= 0 || width > kMaxDimension || absHeight > kMaxDimension)
-        BadBitmap();
-    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
-    if (!(bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32))
-        BadBitmap();
-    if (compression == BI_RLE8 && bitCount != 8) BadBitmap();
-    if (compression == BI_RLE4 && bitCount != 4) BadBitmap();
-    if (compression == BI_BITFIELDS && bitCount != 16 && bitCount != 32) BadBitmap();
-    if (compression != BI_RGB && !rle && compression != BI_BITFIELDS) BadBitmap();
-    if (rle && topDown) BadBitmap();
-
-    // Colour table
+void TBitmap::InstallDib(TBmpResult result, const TDibImage& dib) {
+    if (result == TBmpResult::TooLarge) throw EInvalidGraphic(SImageTooLarge);
+    if (result != TBmpResult::Ok) BadBitmap();
     std::vector<RGBQUAD> colours;
-    if (bitCount <= 8) {
-        const uint32_t max = 1u << bitCount;
-        const uint32_t count = clrUsed && clrUsed < max ? clrUsed : max;
-        if (clrUsed > 0x10000) BadBitmap();
-        const int entry = core ? 3 : 4;
-        const uint32_t stored = clrUsed > max ? clrUsed : count;
-        std::string table = stream.ReadString(int64_t(stored) * entry);
-        for (uint32_t i = 0; i < count; ++i) {
-            const auto* q = reinterpret_cast<const uint8_t*>(table.data()) + size_t(i) * entry;
-            colours.push_back(Quad(q[2], q[1], q[0]));
-        }
-        // Indices beyond the table read as black.
-        colours.resize(max, Quad(0, 0, 0));
-    } else if (clrUsed && clrUsed <= 0x10000) {
-        stream.ReadString(int64_t(clrUsed) * 4);  // an optimisation table only
-    }
-
-    // The pixels start at bfOffBits when the file says so and it is past the headers.
-    if (fileStart >= 0 && offBits) {
-        const int64_t at = fileStart + offBits;
-        if (at > stream.Position()) {
-            if (at > stream.Size()) BadBitmap();
-            stream.Seek(at, soBeginning);
-        }
-    }
-
-    TPixelFormat format;
-    bool generic = false;  // 16/32 bits with masks we do not hold natively
-    switch (bitCount) {
-        case 1: format = pf1bit; break;
-        case 4: format = pf4bit; break;
-        case 8: format = pf8bit; break;
-        case 16:
-            if (compression == BI_RGB) {
-                format = pf15bit;
-            } else if (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F) {
-                format = pf15bit;
-            } else if (masks[0] == 0xF800 && masks[1] == 0x07E0 && masks[2] == 0x001F) {
-                format = pf16bit;
-            } else {
-                format = pf24bit;
-                generic = true;
-            }
-            break;
-        case 24: format = pf24bit; break;
-        default:
-            if (compression == BI_RGB || (masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF)) {
-                format = pf32bit;
-            } else {
-                format = pf24bit;
-                generic = true;
-            }
-    }
-
-    const int64_t srcStride = StrideOf(width, bitCount);
-    const int64_t remaining = stream.Size() - stream.Position();
-    std::string data;
-    if (rle) {
-        if (remaining <= 0) BadBitmap();
-        data = stream.ReadString(std::min<int64_t>(remaining, kMaxImageBytes));
-    } else {
-        const int64_t need = srcStride * absHeight;
-        if (need > remaining || need > kMaxImageBytes) BadBitmap();
-        data = stream.ReadString(need);
-    }
-
-    Image img = CreateImage(width, static_cast<int32_t>(absHeight), format, colours);
-    try {
-        auto* out = static_cast<uint8_t*>(img.bits);
-        if (rle) {
-            std::memset(out, 0, size_t(img.stride) * img.height);
-            DecodeRLE(reinterpret_cast<const uint8_t*>(data.data()), data.size(), compression == BI_RLE4, width,
-                      img.height, img.stride, out);
-        } else {
-            for (int64_t y = 0; y < absHeight; ++y) {
-                // Memory rows are bottom-up; file row y is the y-th from the bottom unless top-down.
-                const int64_t memRow = topDown ? absHeight - 1 - y : y;
-                const auto* src = reinterpret_cast<const uint8_t*>(data.data()) + y * srcStride;
-                uint8_t* dst = out + memRow * img.stride;
-                if (!generic) {
-                    std::memcpy(dst, src, size_t(srcStride));
-                } else {
-                    for (int x = 0; x < width; ++x) {
-                        uint32_t v;
-                        if (bitCount == 16)
-                            v = src[x * 2] | (src[x * 2 + 1] << 8);
-                        else
-                            v = src[x * 4] | (src[x * 4 + 1] << 8) | (src[x * 4 + 2] << 16) |
-                                (uint32_t(src[x * 4 + 3]) << 24);
-                        dst[x * 3] = Channel(v, masks[2]);
-                        dst[x * 3 + 1] = Channel(v, masks[1]);
-                        dst[x * 3 + 2] = Channel(v, masks[0]);
-                    }
-                }
-            }
-        }
-    } catch (...) {
-        img.Free();
-        throw;
-    }
+    for (const TDibColour& c : dib.Colours) colours.push_back(Quad(c.Red, c.Green, c.Blue));
+    Image img = CreateImage(dib.Width, dib.Height, FormatOf(dib), colours);
+    std::memcpy(img.bits, dib.Bits.data(), dib.Bits.size());
     Install(img);
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {
     const int64_t start = stream.Position();
-    if (stream.Size() - start <= 0) {
+    const int64_t remaining = stream.Size() - start;
+    if (remaining <= 0) {
         SetHandle(nullptr);
         return;
     }
-    try {
-        if (stream.ReadU8() != 'B' || stream.ReadU8() != 'M') BadBitmap();
-        stream.ReadU32();  // file size: often wrong, not needed
-        stream.ReadU32();
-        const uint32_t offBits = stream.ReadU32();
-        ReadDIB(stream, start, offBits);
-    } catch (const EReadError&) {
-        BadBitmap();
-    }
+    const std::string bytes = stream.ReadString(std::min(remaining, kMaxBmpFileBytes));
+    TDibImage dib;
+    const TBmpResult result = ReadBmpFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), dib);
+    if (result == TBmpResult::Ok) stream.Seek(start + int64_t(dib.End), soBeginning);
+    InstallDib(result, dib);
 }
 
 void TBitmap::SaveToStream(TStream& stream) {
@@ -1505,12 +1295,8 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) 
     const void* data = mem ? LockResource(mem) : nullptr;
     const DWORD size = SizeofResource(instance, res);
     if (!data || !size) throw EResNotFound(Format(SResNotFound, name.c_str()));
-    TBlockStream stream(data, size);
-    try {
-        ReadDIB(stream, -1, 0);
-    } catch (const EReadError&) {
-        BadBitmap();
-    }
+    TDibImage dib;
+    InstallDib(ReadPackedDib(static_cast<const uint8_t*>(data), size, dib), dib);
 }
 
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
@@ -1520,12 +1306,8 @@ void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
     const void* data = mem ? LockResource(mem) : nullptr;
     const DWORD size = SizeofResource(instance, res);
     if (!data || !size) throw EResNotFound(Format(SResNotFound, IntToStr(id).c_str()));
-    TBlockStream stream(data, size);
-    try {
-        ReadDIB(stream, -1, 0);
-    } catch (const EReadError&) {
-        BadBitmap();
-    }
+    TDibImage dib;
+    InstallDib(ReadPackedDib(static_cast<const uint8_t*>(data), size, dib), dib);
 }
 
 void TBitmap::ReadData(TStream& stream) {
@@ -2126,62 +1908,22 @@ std::string GraphicExtension(const TClassInfo* graphicClass) {
 // ---------------------------------------------------------------------------
 // PNG writing
 
-namespace {
-
-void PutBE32(std::string& s, uint32_t v) {
-    s += char(v >> 24);
-    s += char((v >> 16) & 255);
-    s += char((v >> 8) & 255);
-    s += char(v & 255);
-}
-
-void WriteChunk(TStream& stream, const char* type, const std::string& data) {
-    std::string chunk;
-    PutBE32(chunk, static_cast<uint32_t>(data.size()));
-    chunk.append(type, 4);
-    chunk += data;
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(chunk.data() + 4),
-                            static_cast<uInt>(chunk.size() - 4));
-    PutBE32(chunk, static_cast<uint32_t>(crc));
-    stream.WriteString(chunk);
-}
-
-}  // namespace
-
 void SaveBitmapToPNG(TBitmap& bitmap, TStream& stream) {
     if (bitmap.Empty()) throw EInvalidGraphicOperation(SInvalidGraphic);
     TBitmap copy;
     copy.Assign(&bitmap);
     copy.SetPixelFormat(pf24bit);
     const int w = copy.Width(), h = copy.Height();
-    // Each row: filter type 0, then red, green, blue.
-    std::string raw;
-    raw.reserve(size_t(h) * (size_t(w) * 3 + 1));
+    std::vector<uint32_t> pixels;
+    pixels.reserve(size_t(w) * size_t(h));
     for (int y = 0; y < h; ++y) {
         const auto* p = static_cast<const uint8_t*>(copy.ScanLine(y));
-        raw += '\0';
-        for (int x = 0; x < w; ++x) {
-            raw += char(p[x * 3 + 2]);
-            raw += char(p[x * 3 + 1]);
-            raw += char(p[x * 3]);
-        }
+        for (int x = 0; x < w; ++x)
+            pixels.push_back((uint32_t(p[x * 3 + 2]) << 16) | (uint32_t(p[x * 3 + 1]) << 8) | p[x * 3]);
     }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::string packed(packedSize, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
-                  static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION) != Z_OK)
-        throw EOutOfResources(SOutOfResources);
-    packed.resize(packedSize);
-    stream.WriteString(std::string("\x89PNG\r\n\x1a\n", 8));
-    std::string ihdr;
-    PutBE32(ihdr, static_cast<uint32_t>(w));
-    PutBE32(ihdr, static_cast<uint32_t>(h));
-    ihdr += char(8);  // bits per channel
-    ihdr += char(2);  // RGB
-    ihdr += std::string(3, '\0');  // deflate, adaptive filtering, no interlace
-    WriteChunk(stream, "IHDR", ihdr);
-    WriteChunk(stream, "IDAT", packed);
-    WriteChunk(stream, "IEND", std::string());
+    std::string png;
+    if (!WritePng(w, h, pixels, png)) throw EOutOfResources(SOutOfResources);
+    stream.WriteString(png);
 }
 
 void SaveBitmapToPNGFile(TBitmap& bitmap, const std::string& fileName) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/BmpFile.h"
 #include "classlib/Classes.h"
 #include "classlib/Component.h"
 #include "classlib/SysUtils.h"
@@ -488,9 +489,8 @@ private:
     Image Converted(int32_t width, int32_t height, TPixelFormat format);
     void FreeMask();
     HDC CanvasDC();
-    // The DIB that follows (info header, colour table, pixels); fileStart is the
-    // position of the file header when there is one, else -1.
-    void ReadDIB(TStream& stream, int64_t fileStart, uint32_t offBits);
+    // Takes over what the BMP reader made of a file or resource; throws what the reader refused.
+    void InstallDib(TBmpResult result, const TDibImage& dib);
     // The colour of a pixel from the bits (0 = top row).
     TColor PixelColor(int32_t x, int32_t y);
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/BmpFile.h"
 #include "classlib/Classes.h"
 #include "skin/SkinRead.h"
 #include "skin/TinselIni.h"
@@ -43,8 +44,8 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// A 24-bit BMP file read independently of the writer; ok is false for
-// anything a Windows bitmap loader would refuse or misread.
+// A bitmap entry as the class library reads it; ok is false for anything it
+// would refuse, and for any depth but the 24 bits the generator writes.
 struct TBmp {
   bool ok = false;
   std::string why;
@@ -55,27 +56,17 @@ struct TBmp {
 
 TBmp ParseBmp(const Bytes& b) {
   TBmp r;
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return r.why = "no BM header", r;
-  if (LE32(b, 2) != b.size()) return r.why = "file size field", r;
-  const uint32_t offset = LE32(b, 10);
-  if (LE32(b, 14) != 40) return r.why = "not a BITMAPINFOHEADER", r;
-  const int32_t w = static_cast<int32_t>(LE32(b, 18)), h = static_cast<int32_t>(LE32(b, 22));
-  if (w <= 0 || h <= 0) return r.why = "not a bottom-up bitmap with a size", r;
-  if (LE16(b, 26) != 1 || LE16(b, 28) != 24 || LE32(b, 30) != 0) return r.why = "not 24-bit BI_RGB", r;
-  const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
-  if (offset < 54 || offset + stride * h != b.size()) return r.why = "pixel data size", r;
-  if (LE32(b, 34) != 0 && LE32(b, 34) != stride * h) return r.why = "biSizeImage", r;
-  r.width = w;
-  r.height = h;
-  r.pixels.resize(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    const size_t row = offset + stride * static_cast<size_t>(h - 1 - y);
-    for (int x = 0; x < w; ++x) {
-      const size_t p = row + 3 * static_cast<size_t>(x);
-      r.pixels[static_cast<size_t>(y) * w + x] = b[p] | (b[p + 1] << 8) | (b[p + 2] << 16);
-    }
-    for (size_t pad = row + 3 * static_cast<size_t>(w); pad < row + stride; ++pad)
-      if (b[pad] != 0) return r.why = "row padding not zero", r;
+  TDibImage dib;
+  if (ReadBmpFile(b.data(), b.size(), dib) != TBmpResult::Ok) return r.why = "not a bitmap", r;
+  if (dib.BitCount != 24) return r.why = "not 24 bits", r;
+  if (dib.End != b.size()) return r.why = "bytes behind the pixels", r;
+  r.width = dib.Width;
+  r.height = dib.Height;
+  r.pixels.resize(static_cast<size_t>(r.width) * r.height);
+  for (int y = 0; y < r.height; ++y) {
+    const uint8_t* row = dib.Bits.data() + static_cast<size_t>(dib.Stride) * (r.height - 1 - y);
+    for (int x = 0; x < r.width; ++x)
+      r.pixels[static_cast<size_t>(y) * r.width + x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
   }
   r.ok = true;
   return r;
