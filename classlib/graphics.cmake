@@ -1,6 +1,11 @@
 # Graphics (GDI objects, canvas, bitmaps, icons, metafiles, JPEG) and the common dialogs.
 add_library(dp_graphics STATIC
-  Graphics.cpp
+  GraphicsBase.cpp
+  GdiObjects.cpp
+  Canvas.cpp
+  Bitmaps.cpp
+  BitmapFiles.cpp
+  Pictures.cpp
   Jpeg.cpp
   Dialogs.cpp
 )
