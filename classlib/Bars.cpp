@@ -22,7 +22,7 @@ TStatusPanel::~TStatusPanel() {
     if (m_bar) m_bar->Detach(this);
 }
 
-int TStatusPanel::Index() const { return m_bar ? IndexIn(m_bar->m_panels, this) : -1; }
+int TStatusPanel::Index() const { return m_bar ? m_bar->m_panels.IndexOf(this) : -1; }
 
 TComponent* TStatusPanel::GetParentComponent() const { return m_bar; }
 
@@ -85,11 +85,10 @@ TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner), m_canvas(std::ma
 }
 
 TStatusBar::~TStatusBar() {
-    for (TStatusPanel* p : m_panels) p->m_bar = nullptr;
-    m_panels.clear();
+    m_panels.Release();
 }
 
-TStatusPanel* TStatusBar::Panels(int index) const { return ItemAt(m_panels, index); }
+TStatusPanel* TStatusBar::Panels(int index) const { return m_panels.At(index); }
 
 TStatusPanel* TStatusBar::AddPanel() {
     auto* p = new TStatusPanel(this);
@@ -98,8 +97,7 @@ TStatusPanel* TStatusBar::AddPanel() {
 }
 
 void TStatusBar::ClearPanels() {
-    std::vector<TStatusPanel*> old;
-    old.swap(m_panels);
+    std::vector<TStatusPanel*> old = m_panels.Take();
     for (TStatusPanel* p : old) {
         p->m_bar = nullptr;
         delete p;
@@ -108,14 +106,12 @@ void TStatusBar::ClearPanels() {
 }
 
 void TStatusBar::Attach(TStatusPanel* p) {
-    p->m_bar = this;
-    m_panels.push_back(p);
+    m_panels.Attach(this, p);
     UpdatePanels();
 }
 
 void TStatusBar::Detach(TStatusPanel* p) {
-    EraseFrom(m_panels, p);
-    p->m_bar = nullptr;
+    m_panels.Detach(p);
     if (!ComponentState().Contains(csDestroying)) UpdatePanels();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/CommonControls.h"
+#include "classlib/OwnedItems.h"
 
 // ---------------------------------------------------------------------------
 // Status bar
@@ -56,7 +57,7 @@ public:
     explicit TStatusBar(TComponent* owner);
     ~TStatusBar() override;
 
-    int PanelCount() const { return static_cast<int>(m_panels.size()); }
+    int PanelCount() const { return m_panels.Count(); }
     // Raises EListError for an index out of range.
     TStatusPanel* Panels(int index) const;
     // A new panel at the end, owned by the bar.
@@ -85,7 +86,7 @@ protected:
     friend class TStatusPanel;
     void Attach(TStatusPanel* p);
     void Detach(TStatusPanel* p);
-    std::vector<TStatusPanel*> m_panels;
+    TOwnedItemList<TStatusPanel, TStatusBar, &TStatusPanel::m_bar> m_panels;
     bool m_simplePanel = false;
     std::string m_simpleText;
     bool m_sizeGrip = true;

@@ -29,7 +29,7 @@ TListColumn::~TListColumn() {
     if (m_view) m_view->Detach(this);
 }
 
-int TListColumn::Index() const { return m_view ? IndexIn(m_view->m_columns, this) : -1; }
+int TListColumn::Index() const { return m_view ? m_view->m_columns.IndexOf(this) : -1; }
 TComponent* TListColumn::GetParentComponent() const { return m_view; }
 
 void TListColumn::SetParentComponent(TComponent* parent) {
@@ -70,7 +70,7 @@ TListItem::~TListItem() {
     if (m_view) m_view->Detach(this);
 }
 
-int TListItem::Index() const { return m_view ? IndexIn(m_view->m_items, this) : -1; }
+int TListItem::Index() const { return m_view ? m_view->m_items.IndexOf(this) : -1; }
 TComponent* TListItem::GetParentComponent() const { return m_view; }
 
 void TListItem::SetParentComponent(TComponent* parent) {
@@ -140,14 +140,12 @@ TListView::TListView(TComponent* owner) : TWinControl(owner) {
 }
 
 TListView::~TListView() {
-    for (TListColumn* c : m_columns) c->m_view = nullptr;
-    for (TListItem* i : m_items) i->m_view = nullptr;
-    m_columns.clear();
-    m_items.clear();
+    m_columns.Release();
+    m_items.Release();
 }
 
-TListColumn* TListView::Columns(int index) const { return ItemAt(m_columns, index); }
-TListItem* TListView::Items(int index) const { return ItemAt(m_items, index); }
+TListColumn* TListView::Columns(int index) const { return m_columns.At(index); }
+TListItem* TListView::Items(int index) const { return m_items.At(index); }
 
 TListColumn* TListView::AddColumn() {
     auto* c = new TListColumn(this);
@@ -162,8 +160,7 @@ TListItem* TListView::AddItem() {
 }
 
 void TListView::ClearItems() {
-    std::vector<TListItem*> old;
-    old.swap(m_items);
+    std::vector<TListItem*> old = m_items.Take();
     if (HandleAllocated()) SendMessageA(m_handle, LVM_DELETEALLITEMS, 0, 0);
     for (TListItem* i : old) {
         i->m_view = nullptr;
@@ -172,31 +169,25 @@ void TListView::ClearItems() {
 }
 
 void TListView::Attach(TListColumn* c) {
-    c->m_view = this;
-    m_columns.push_back(c);
+    m_columns.Attach(this, c);
     if (HandleAllocated()) FillColumns();
 }
 
 void TListView::Detach(TListColumn* c) {
-    const int i = IndexIn(m_columns, c);
-    c->m_view = nullptr;
+    const int i = m_columns.Detach(c);
     if (i < 0) return;
-    m_columns.erase(m_columns.begin() + i);
     if (HandleAllocated() && !ComponentState().Contains(csDestroying))
         SendMessageA(m_handle, LVM_DELETECOLUMN, static_cast<WPARAM>(i), 0);
 }
 
 void TListView::Attach(TListItem* item) {
-    item->m_view = this;
-    m_items.push_back(item);
+    m_items.Attach(this, item);
     if (HandleAllocated()) InsertItemWindow(ItemCount() - 1);
 }
 
 void TListView::Detach(TListItem* item) {
-    const int i = IndexIn(m_items, item);
-    item->m_view = nullptr;
+    const int i = m_items.Detach(item);
     if (i < 0) return;
-    m_items.erase(m_items.begin() + i);
     if (HandleAllocated() && !ComponentState().Contains(csDestroying))
         SendMessageA(m_handle, LVM_DELETEITEM, static_cast<WPARAM>(i), 0);
 }
@@ -328,7 +319,7 @@ TListItem* TListView::Selected() {
     return i >= 0 && i < ItemCount() ? m_items[static_cast<size_t>(i)] : nullptr;
 }
 
-void TListView::SetSelected(TListItem* item) { SetItemIndex(item ? IndexIn(m_items, item) : -1); }
+void TListView::SetSelected(TListItem* item) { SetItemIndex(item ? m_items.IndexOf(item) : -1); }
 
 void TListView::SetViewStyle(TViewStyle v) {
     if (v == m_viewStyle) return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classlib/CommonControls.h"
+#include "classlib/OwnedItems.h"
 
 // ---------------------------------------------------------------------------
 // List view
@@ -76,10 +77,10 @@ public:
 
     TViewStyle ViewStyle() const { return m_viewStyle; }
     void SetViewStyle(TViewStyle v);
-    int ColumnCount() const { return static_cast<int>(m_columns.size()); }
+    int ColumnCount() const { return m_columns.Count(); }
     TListColumn* Columns(int index) const;
     TListColumn* AddColumn();
-    int ItemCount() const { return static_cast<int>(m_items.size()); }
+    int ItemCount() const { return m_items.Count(); }
     TListItem* Items(int index) const;
     TListItem* AddItem();
     void ClearItems();
@@ -119,8 +120,8 @@ protected:
     void FillColumns();
     void FillItems();
     void InsertItemWindow(int index);
-    std::vector<TListColumn*> m_columns;
-    std::vector<TListItem*> m_items;
+    TOwnedItemList<TListColumn, TListView, &TListColumn::m_view> m_columns;
+    TOwnedItemList<TListItem, TListView, &TListItem::m_view> m_items;
     TViewStyle m_viewStyle = vsIcon;
     bool m_rowSelect = false, m_gridLines = false, m_readOnly = false, m_multiSelect = false;
     TBorderStyle m_borderStyle = bsSingle;

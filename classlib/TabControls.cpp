@@ -395,7 +395,7 @@ THeaderSection::~THeaderSection() {
     if (m_header) m_header->Detach(this);
 }
 
-int THeaderSection::Index() const { return m_header ? IndexIn(m_header->m_sections, this) : -1; }
+int THeaderSection::Index() const { return m_header ? m_header->m_sections.IndexOf(this) : -1; }
 TComponent* THeaderSection::GetParentComponent() const { return m_header; }
 
 void THeaderSection::SetParentComponent(TComponent* parent) {
@@ -434,11 +434,10 @@ THeaderControl::THeaderControl(TComponent* owner) : TWinControl(owner) {
 }
 
 THeaderControl::~THeaderControl() {
-    for (THeaderSection* s : m_sections) s->m_header = nullptr;
-    m_sections.clear();
+    m_sections.Release();
 }
 
-THeaderSection* THeaderControl::Sections(int index) const { return ItemAt(m_sections, index); }
+THeaderSection* THeaderControl::Sections(int index) const { return m_sections.At(index); }
 
 THeaderSection* THeaderControl::AddSection() {
     auto* s = new THeaderSection(this);
@@ -447,16 +446,13 @@ THeaderSection* THeaderControl::AddSection() {
 }
 
 void THeaderControl::Attach(THeaderSection* s) {
-    s->m_header = this;
-    m_sections.push_back(s);
+    m_sections.Attach(this, s);
     if (HandleAllocated()) Fill();
 }
 
 void THeaderControl::Detach(THeaderSection* s) {
-    const int i = IndexIn(m_sections, s);
-    s->m_header = nullptr;
+    const int i = m_sections.Detach(s);
     if (i < 0) return;
-    m_sections.erase(m_sections.begin() + i);
     if (HandleAllocated() && !ComponentState().Contains(csDestroying))
         SendMessageA(m_handle, HDM_DELETEITEM, static_cast<WPARAM>(i), 0);
 }

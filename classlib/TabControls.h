@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classlib/CommonControls.h"
+#include "classlib/OwnedItems.h"
 
 // ---------------------------------------------------------------------------
 // Tabs
@@ -175,7 +176,7 @@ public:
     explicit THeaderControl(TComponent* owner);
     ~THeaderControl() override;
 
-    int SectionCount() const { return static_cast<int>(m_sections.size()); }
+    int SectionCount() const { return m_sections.Count(); }
     THeaderSection* Sections(int index) const;
     THeaderSection* AddSection();
     // A section's rectangle from the window.
@@ -193,5 +194,5 @@ protected:
     void Detach(THeaderSection* s);
     void SectionChanged(THeaderSection* s);
     void Fill();
-    std::vector<THeaderSection*> m_sections;
+    TOwnedItemList<THeaderSection, THeaderControl, &THeaderSection::m_header> m_sections;
 };
