@@ -1,4 +1,5 @@
-// Bitmaps to and from files: BMP through the portable reader, PNG for screenshots.
+// Where bitmaps meet files: TBitmap's BMP loading and saving live in BitmapFiles.cpp (BMP bytes
+// go through the portable reader of BmpFile.h), and PNG is written for screenshots.
 #pragma once
 
 #include "classlib/Bitmaps.h"

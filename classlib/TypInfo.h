@@ -603,6 +603,7 @@ struct TClassRegistrar {
 #define DP_PROP_OBJ(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Obj>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_STRINGS(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Strings>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_EVENT(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Event>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+// A TColor property: its identifiers are in classlib/Colors.h.
 #define DP_PROP_COLOR(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, ::ColorTypeInfo(), DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 // An integer type with identifiers of its own (cursors, character sets...).
 #define DP_PROP_IDENTS(N, TYPEINFO, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, TYPEINFO, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
