@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "builder/WallPaperDesktop.h"
 #include "classlib/Graphics.h"
+#include "classlib/PathIdentity.h"
 #include "classlib/SysUtils.h"
 
 DP_PUBLISHED(TMySetup){

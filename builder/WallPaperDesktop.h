@@ -1,15 +1,8 @@
-// Helpers of the wallpaper model's desktop half (Windows): how paths are
-// compared before a file is copied or deleted, and which page paths fit the
-// Active Desktop's exchange buffer.
+// Helpers of the wallpaper model's desktop half (Windows): which page paths fit the Active
+// Desktop's exchange buffer. Paths are compared with SameFileName (classlib/PathIdentity.h).
 #pragma once
 
 #include <string>
-
-// True when both paths name the same file as the file system sees it: both are
-// expanded to full long paths and compared without regard to letter case;
-// files that both exist are also compared by volume and file index, so hard
-// links and other aliases count as the same file. An empty path names nothing.
-bool SameFileName(const std::string& a, const std::string& b);
 
 // The Active Desktop exchanges paths in a buffer of 260 wide characters.
 constexpr int WallpaperPathBuffer = 260;

@@ -1174,7 +1174,9 @@ void TWinControl::WndProc(TMessage& m) {
             break;
         case WM_DRAWITEM: {
             auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
-            if (di && di->CtlType != ODT_MENU && ReflectToChild(di->hwndItem, m)) return;
+            // A control's item names its window; a menu's names its menu. The type is not
+            // trusted: Wine's status bar leaves it unset.
+            if (di && IsWindow(di->hwndItem) && ReflectToChild(di->hwndItem, m)) return;
             break;
         }
         case WM_MEASUREITEM: {

@@ -33,7 +33,11 @@ TMenuMessageHook g_menuHook = nullptr;
 bool IsMenuMessage(const TMessage& m) {
     switch (m.Msg) {
         case WM_COMMAND: return m.LParam == 0;
-        case WM_DRAWITEM: return m.LParam && reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)->CtlType == ODT_MENU;
+        case WM_DRAWITEM: {
+            // By what it names, not its type, which some controls leave unset.
+            const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+            return di && di->CtlType == ODT_MENU && !IsWindow(di->hwndItem);
+        }
         case WM_MEASUREITEM:
             return m.LParam && reinterpret_cast<const MEASUREITEMSTRUCT*>(m.LParam)->CtlType == ODT_MENU;
         case WM_INITMENUPOPUP:

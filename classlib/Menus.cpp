@@ -864,7 +864,7 @@ bool DispatchMenuMessage(TMessage& m) {
         }
         case WM_DRAWITEM: {
             auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
-            if (!dis || dis->CtlType != ODT_MENU) return false;
+            if (!dis || dis->CtlType != ODT_MENU || IsWindow(dis->hwndItem)) return false;  // a control's item
             TMenuItem* item = FindMenuItemByCommand(dis->itemID);
             if (!item) return false;
             const int saved = SaveDC(dis->hDC);

@@ -119,77 +119,6 @@ const TTypeInfo* IntegerTypeInfo();
 const TTypeInfo* StringsTypeInfo();
 
 // ---------------------------------------------------------------------------
-// Colours: $00BBGGRR, or clSystemColor plus a system colour index.
-
-using TColor = int32_t;
-
-constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000u);
-constexpr TColor clScrollBar = clSystemColor | 0;
-constexpr TColor clBackground = clSystemColor | 1;
-constexpr TColor clActiveCaption = clSystemColor | 2;
-constexpr TColor clInactiveCaption = clSystemColor | 3;
-constexpr TColor clMenu = clSystemColor | 4;
-constexpr TColor clWindow = clSystemColor | 5;
-constexpr TColor clWindowFrame = clSystemColor | 6;
-constexpr TColor clMenuText = clSystemColor | 7;
-constexpr TColor clWindowText = clSystemColor | 8;
-constexpr TColor clCaptionText = clSystemColor | 9;
-constexpr TColor clActiveBorder = clSystemColor | 10;
-constexpr TColor clInactiveBorder = clSystemColor | 11;
-constexpr TColor clAppWorkSpace = clSystemColor | 12;
-constexpr TColor clHighlight = clSystemColor | 13;
-constexpr TColor clHighlightText = clSystemColor | 14;
-constexpr TColor clBtnFace = clSystemColor | 15;
-constexpr TColor clBtnShadow = clSystemColor | 16;
-constexpr TColor clGrayText = clSystemColor | 17;
-constexpr TColor clBtnText = clSystemColor | 18;
-constexpr TColor clInactiveCaptionText = clSystemColor | 19;
-constexpr TColor clBtnHighlight = clSystemColor | 20;
-constexpr TColor cl3DDkShadow = clSystemColor | 21;
-constexpr TColor cl3DLight = clSystemColor | 22;
-constexpr TColor clInfoText = clSystemColor | 23;
-constexpr TColor clInfoBk = clSystemColor | 24;
-constexpr TColor clHotLight = clSystemColor | 26;
-constexpr TColor clGradientActiveCaption = clSystemColor | 27;
-constexpr TColor clGradientInactiveCaption = clSystemColor | 28;
-constexpr TColor clMenuHighlight = clSystemColor | 29;
-constexpr TColor clMenuBar = clSystemColor | 30;
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clLtGray = 0xC0C0C0;
-constexpr TColor clDkGray = 0x808080;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clMoneyGreen = 0xC0DCC0;
-constexpr TColor clSkyBlue = 0xF0CAA6;
-constexpr TColor clCream = 0xF0FBFF;
-constexpr TColor clMedGray = 0xA4A0A0;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-
-// "TColor": tkInteger with the colour identifiers.
-const TTypeInfo* ColorTypeInfo();
-bool IdentToColor(const std::string& ident, TColor& color);
-bool ColorToIdent(TColor color, std::string& ident);
-// The identifier, else "$" and eight hexadecimal digits.
-std::string ColorToString(TColor color);
-// An identifier or an integer ("$00FF0000", decimal); raises EConvertError otherwise.
-TColor StringToColor(const std::string& text);
-
-// ---------------------------------------------------------------------------
 // Events: a bound handler with the name it was bound by.
 
 // The type-erased form in which event properties move handlers around:
@@ -674,6 +603,7 @@ struct TClassRegistrar {
 #define DP_PROP_OBJ(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Obj>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_STRINGS(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Strings>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_EVENT(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Event>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+// A TColor property: its identifiers are in classlib/Colors.h.
 #define DP_PROP_COLOR(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, ::ColorTypeInfo(), DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 // An integer type with identifiers of its own (cursors, character sets...).
 #define DP_PROP_IDENTS(N, TYPEINFO, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, TYPEINFO, DP_DETAIL_GET(G), DP_DETAIL_SET(S))

@@ -1,7 +1,11 @@
 # The common controls over comctl32, the tab set and the check-list box.
 add_library(dp_comctrls STATIC
-  ComCtrls.cpp
-  ComCtrls2.cpp
+  CommonControls.cpp
+  TabControls.cpp
+  Trackers.cpp
+  Bars.cpp
+  ListViews.cpp
+  DateTimePicker.cpp
   Tabs.cpp
   CheckLst.cpp
 )

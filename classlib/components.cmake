@@ -3,6 +3,7 @@
 add_library(dp_components STATIC
   Component.cpp
   TypInfo.cpp
+  Colors.cpp
   FormReader.cpp
 )
 target_link_libraries(dp_components PUBLIC dp_runtime)

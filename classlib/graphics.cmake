@@ -1,6 +1,11 @@
 # Graphics (GDI objects, canvas, bitmaps, icons, metafiles) and the common dialogs.
 add_library(dp_graphics STATIC
-  Graphics.cpp
+  GraphicsBase.cpp
+  GdiObjects.cpp
+  Canvas.cpp
+  Bitmaps.cpp
+  BitmapFiles.cpp
+  Pictures.cpp
   GraphicsPng.cpp
   Dialogs.cpp
   DialogBoxes.cpp
@@ -11,7 +16,7 @@ if(TARGET dp_components)
 else()
   target_link_libraries(dp_graphics PUBLIC dp_runtime)
 endif()
-target_link_libraries(dp_graphics PUBLIC dp_winsys ZLIB::ZLIB gdi32 comdlg32 user32)
+target_link_libraries(dp_graphics PUBLIC dp_winsys dp_imagefiles gdi32 comdlg32 user32)
 
 # JPEG pictures. Linked whole by the programs that show them: the format registers itself
 # with the pictures at start-up, and the codec stays out of programs that never need it.

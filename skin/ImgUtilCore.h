@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/TypInfo.h"
+#include "classlib/Colors.h"
 
 // Colour 1 mixed into colour 2 by weight: 0-99 are percentages, 100 and above per
 // mille (so 100 is 10 %). Weights outside 0..1000 are held to that range. System

@@ -9,6 +9,7 @@
 
 #include "builder/WallPaperClass.h"
 #include "builder/WallPaperDesktop.h"
+#include "classlib/PathIdentity.h"
 #include "classlib/SysUtils.h"
 #include "tests/builder/BuilderTestUtil.h"
 #include "tests/model/ModelTestUtil.h"

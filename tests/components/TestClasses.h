@@ -6,6 +6,7 @@
 
 #include "classlib/Classes.h"
 #include "classlib/Component.h"
+#include "classlib/Colors.h"
 #include "classlib/TypInfo.h"
 
 enum TTestAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };

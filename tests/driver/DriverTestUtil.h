@@ -1,4 +1,4 @@
-// The driver's own tests: the target program under the driver, and a PNG reader to check shots.
+// The driver's own tests: the target program under the driver; shots are read with ReadPng.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/PngFile.h"
 #include "tests/driver/TestDriver.h"
 
 // Control ids and texts of dp_driver_target.exe.
@@ -54,10 +55,3 @@ protected:
     HWND main_ = nullptr;
 };
 
-// A PNG as WritePng makes it (8-bit RGB, one or more IDAT chunks), decoded; false if it is not one.
-struct Png {
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB
-};
-bool ReadPng(const std::string& bytes, Png& png, std::string& error);

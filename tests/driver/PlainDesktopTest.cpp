@@ -25,15 +25,15 @@ TEST_F(PlainTargetTest, DrivesAndCaptures) {
 
     std::string path = Screenshot(main_, "plain");
     ASSERT_FALSE(path.empty());
-    Png png;
+    TRgbImage png;
     std::string error;
     ASSERT_TRUE(ReadPng(ReadFileText(path), png, error)) << error;
     RECT r;
     GetWindowRect(main_, &r);
-    EXPECT_EQ(png.width, static_cast<uint32_t>(r.right - r.left));
+    EXPECT_EQ(png.Width, static_cast<uint32_t>(r.right - r.left));
     POINT client{0, 0};
     ClientToScreen(main_, &client);
-    EXPECT_EQ(png.pixels.at(static_cast<size_t>(client.y - r.top + 220) * png.width + (client.x - r.left + 330)),
+    EXPECT_EQ(png.Pixels.at(static_cast<size_t>(client.y - r.top + 220) * png.Width + (client.x - r.left + 330)),
               kSwatchColour);
     ASSERT_TRUE(RequestClose(main_));
     EXPECT_EQ(target_.WaitExit(), 3);

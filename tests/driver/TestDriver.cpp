@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
 
+#include "classlib/PngFile.h"
 #include "tests/driver/AgentProtocol.h"
 
 namespace dptest {
@@ -967,55 +967,6 @@ std::string ArtifactDir() {
 
 namespace {
 
-void PutBE32(std::vector<unsigned char>& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(v >> shift));
-}
-
-void PutChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data) {
-    PutBE32(out, static_cast<uint32_t>(data.size()));
-    size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    uLong crc = crc32(0, out.data() + start, static_cast<uInt>(out.size() - start));
-    PutBE32(out, static_cast<uint32_t>(crc));
-}
-
-}  // namespace
-
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
-    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return false;
-    std::vector<unsigned char> raw;
-    raw.reserve(static_cast<size_t>(height) * (1 + 3 * static_cast<size_t>(width)));
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);  // filter: none
-        for (int x = 0; x < width; ++x) {
-            uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-            raw.push_back(static_cast<unsigned char>(p >> 16));
-            raw.push_back(static_cast<unsigned char>(p >> 8));
-            raw.push_back(static_cast<unsigned char>(p));
-        }
-    }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<unsigned char> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return false;
-    packed.resize(packedSize);
-
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> ihdr;
-    PutBE32(ihdr, static_cast<uint32_t>(width));
-    PutBE32(ihdr, static_cast<uint32_t>(height));
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter choice, no interlace
-    PutChunk(png, "IHDR", ihdr);
-    PutChunk(png, "IDAT", packed);
-    PutChunk(png, "IEND", {});
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-namespace {
-
 // The screen's pixels where the window is: right only while nothing covers it.
 bool CaptureFromScreen(HWND wnd, int& width, int& height, std::vector<uint32_t>& pixels) {
     RECT r;
@@ -1085,7 +1036,7 @@ bool CaptureWindowPng(HWND wnd, const std::string& path) {
         ADD_FAILURE() << "cannot capture " << Describe(wnd, false);
         return false;
     }
-    if (!WritePng(path, w, h, pixels)) {
+    if (!WritePngFile(path, w, h, pixels)) {
         ADD_FAILURE() << "cannot write " << path;
         return false;
     }

@@ -202,8 +202,7 @@ std::string ReadFileText(const std::string& path);  // empty when missing
 std::string BinDir();
 // <build>/artifacts/<Suite.Test>/ of the running test (or of the program), created.
 std::string ArtifactDir();
-// pixels: 0x00RRGGBB, rows top to bottom; 8-bit RGB PNG.
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
+// Screenshots are written with WritePngFile (classlib/PngFile.h): pixels 0x00RRGGBB, rows top to bottom.
 // The window as on screen (frame included where there is one), raised first.
 bool CaptureWindow(HWND wnd, int& width, int& height, std::vector<uint32_t>& pixels);
 bool CaptureWindowPng(HWND wnd, const std::string& path);

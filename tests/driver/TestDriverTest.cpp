@@ -287,20 +287,20 @@ TEST_F(TargetTest, EndsByMenuCloseOrKill) {
 TEST_F(TargetTest, CapturesTheWindowWithItsFrameAsPng) {
     std::string path = ArtifactDir() + "target.png";
     ASSERT_TRUE(CaptureWindowPng(main_, path));
-    Png png;
+    TRgbImage png;
     std::string error;
     ASSERT_TRUE(ReadPng(ReadFileText(path), png, error)) << error;
     RECT r;
     GetWindowRect(main_, &r);
-    EXPECT_EQ(png.width, static_cast<uint32_t>(r.right - r.left));
-    EXPECT_EQ(png.height, static_cast<uint32_t>(r.bottom - r.top));
+    EXPECT_EQ(png.Width, static_cast<uint32_t>(r.right - r.left));
+    EXPECT_EQ(png.Height, static_cast<uint32_t>(r.bottom - r.top));
     POINT client{0, 0};
     ClientToScreen(main_, &client);
     size_t top = static_cast<size_t>(client.y - r.top);
     ASSERT_GT(top, 10u);  // caption and menu bar
-    EXPECT_EQ(png.pixels.at((top + 220) * png.width + (client.x - r.left + 330)), kSwatchColour);
+    EXPECT_EQ(png.Pixels.at((top + 220) * png.Width + (client.x - r.left + 330)), kSwatchColour);
     // The caption bar, which Wine draws only on a virtual desktop (black without).
-    uint32_t caption = png.pixels.at(8 * png.width + png.width / 2);
+    uint32_t caption = png.Pixels.at(8 * png.Width + png.Width / 2);
     EXPECT_NE(caption, 0u);
     EXPECT_NE(caption, kSwatchColour);
     EXPECT_FALSE(Screenshot(main_, "named").empty());
@@ -310,15 +310,15 @@ TEST_F(TargetTest, CapturesTheWindowWithItsFrameAsPng) {
 TEST(PngTest, WritesWhatItIsGiven) {
     std::vector<uint32_t> pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0xFFFFFF, 0x000000};
     std::string path = ArtifactDir() + "tiny.png";
-    ASSERT_TRUE(WritePng(path, 3, 2, pixels));
-    Png png;
+    ASSERT_TRUE(WritePngFile(path, 3, 2, pixels));
+    TRgbImage png;
     std::string error;
     ASSERT_TRUE(ReadPng(ReadFileText(path), png, error)) << error;
-    EXPECT_EQ(png.width, 3u);
-    EXPECT_EQ(png.height, 2u);
-    EXPECT_EQ(png.pixels, pixels);
-    EXPECT_FALSE(WritePng(path, 4, 2, pixels));  // too few pixels
-    EXPECT_FALSE(WritePng(path, 0, 0, {}));
+    EXPECT_EQ(png.Width, 3u);
+    EXPECT_EQ(png.Height, 2u);
+    EXPECT_EQ(png.Pixels, pixels);
+    EXPECT_FALSE(WritePngFile(path, 4, 2, pixels));  // too few pixels
+    EXPECT_FALSE(WritePngFile(path, 0, 0, {}));
 }
 
 TEST(TextMatchTest, MnemonicMarkersAndShortcuts) {

@@ -35,6 +35,7 @@ public:
     TMainMenu* MainMenu1 = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
     TShockwaveFlash* ShockwaveFlash1 = nullptr;
+    TScrollBox* ScrollBox1 = nullptr;
     int panelDraws = 0;
     void StatusBar1DrawPanel(TStatusBar* bar, TStatusPanel*, const TRect& r) {
         ++panelDraws;
@@ -46,7 +47,7 @@ public:
 }  // namespace
 
 DP_PUBLISHED(TGalleryForm){DP_FIELD(PageControl1), DP_FIELD(StatusBar1), DP_FIELD(MediaPlayer1), DP_FIELD(ImageList1),
-                           DP_FIELD(MainMenu1),    DP_FIELD(PopupMenu1), DP_FIELD(ShockwaveFlash1),
+                           DP_FIELD(MainMenu1),    DP_FIELD(PopupMenu1), DP_FIELD(ShockwaveFlash1), DP_FIELD(ScrollBox1),
                            DP_METHOD(StatusBar1DrawPanel)};
 
 namespace {

@@ -1,4 +1,4 @@
-// Window screenshots as PNG files (test artefacts).
+// Window screenshots as PNG files (test artefacts): the pixels, for WritePngFile.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-// pixels: 0x00RRGGBB, rows top to bottom.
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
+#include "classlib/PngFile.h"
+
 // The window's area of the screen.
 bool CaptureWindow(HWND wnd, int& width, int& height, std::vector<uint32_t>& pixels);

@@ -1274,7 +1274,7 @@ TEST_F(Gui, ScreenshotOfAFormWithEveryControl) {
     int w = 0, h = 0;
     std::vector<uint32_t> px;
     ASSERT_TRUE(CaptureWindow(form->Handle(), w, h, px));
-    ASSERT_TRUE(WritePng(std::string(DP_TEST_BIN_DIR) + "/gui_every_control.png", w, h, px));
+    ASSERT_TRUE(WritePngFile(std::string(DP_TEST_BIN_DIR) + "/gui_every_control.png", w, h, px));
     // The shape's black brush and the bit button's green glyph reached the screen.
     RECT c;
     GetClientRect(form->Handle(), &c);

@@ -489,10 +489,10 @@ TEST_F(Menus, OwnerDrawnMainMenuIsPaintedByTheHandlersAndChosen) {
             UpdateWindow(menu);
             int w = 0, h = 0;
             std::vector<uint32_t> px;
-            if (CaptureWindow(menu, w, h, px)) WritePng(Artefact("menus_main_dropdown.png"), w, h, px);
+            if (CaptureWindow(menu, w, h, px)) WritePngFile(Artefact("menus_main_dropdown.png"), w, h, px);
             saveColour = ScreenPixel(form->drawn["Save1"].probe);
             barColour = ScreenPixel(form->drawn["File1"].probe);
-            if (CaptureWindow(form->Handle(), w, h, px)) WritePng(Artefact("menus_main_bar.png"), w, h, px);
+            if (CaptureWindow(form->Handle(), w, h, px)) WritePngFile(Artefact("menus_main_bar.png"), w, h, px);
             captured = true;
             PostKey(menu, VK_DOWN);
             return false;
@@ -537,7 +537,7 @@ TEST_F(Menus, PopupTracksAtAPointAndRunsTheChosenItem) {
             menuAt = {r.left, r.top};
             int w = 0, h = 0;
             std::vector<uint32_t> px;
-            if (CaptureWindow(menu, w, h, px)) WritePng(Artefact("menus_popup.png"), w, h, px);
+            if (CaptureWindow(menu, w, h, px)) WritePngFile(Artefact("menus_popup.png"), w, h, px);
             copyColour = ScreenPixel(form->drawn["Copy1"].probe);
             // Down twice: Copy, then Paste.
             PostKey(menu, VK_DOWN);
@@ -730,7 +730,7 @@ TEST(ImageList, AddMaskedCutsTheStripAndDrawsEnabledAndGreyed) {
     std::vector<uint32_t> px;
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 40; ++x) px.push_back(BitmapPixel(&target, x, y));
-    WritePng(Artefact("imagelist_draw.png"), 40, 20, px);
+    WritePngFile(Artefact("imagelist_draw.png"), 40, 20, px);
 
     // The second image, and an index out of range draws nothing.
     TBitmap second;
@@ -855,7 +855,7 @@ TEST_F(Menus, MediaPlayerDrawsItsGlyphsColouredPlainAndGreyed) {
     int w = 0, h = 0;
     std::vector<uint32_t> px;
     ASSERT_TRUE(CaptureWindow(mp->Handle(), w, h, px));
-    WritePng(Artefact("mediaplayer.png"), w, h, px);
+    WritePngFile(Artefact("mediaplayer.png"), w, h, px);
     ASSERT_EQ(w, 270);
     const int bw = mp->ButtonWidth();
     EXPECT_EQ(bw, 30);

@@ -3,7 +3,6 @@
 // fallback picture shows where the movie sits), and the screenshot is checked
 // for the background colour and the movie rectangle.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdint>
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "builder/WallPaperClass.h"
+#include "classlib/BmpFile.h"
+#include "classlib/PngFile.h"
 
 namespace fs = std::filesystem;
 
@@ -44,43 +45,12 @@ std::string Hex(const Rgb& c) {
   return buf;
 }
 
-void PutU16(std::string& s, uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-void PutU32(std::string& s, uint32_t v) {
-  PutU16(s, v & 0xFFFF);
-  PutU16(s, v >> 16);
-}
-
-// A 16 x 16 bottom-up 24-bit BMP of one colour.
+// A 16 x 16 BMP of one colour.
 std::string SolidBmp(const Rgb& c) {
-  const uint32_t w = 16, h = 16, row = w * 3, pixels = row * h;
-  std::string s = "BM";
-  PutU32(s, 54 + pixels);
-  PutU32(s, 0);
-  PutU32(s, 54);
-  PutU32(s, 40);
-  PutU32(s, w);
-  PutU32(s, h);
-  PutU16(s, 1);
-  PutU16(s, 24);
-  PutU32(s, 0);
-  PutU32(s, pixels);
-  PutU32(s, 2835);
-  PutU32(s, 2835);
-  PutU32(s, 0);
-  PutU32(s, 0);
-  for (uint32_t i = 0; i < w * h; ++i) {
-    s += static_cast<char>(c.b);
-    s += static_cast<char>(c.g);
-    s += static_cast<char>(c.r);
-  }
-  return s;
+  const std::vector<uint32_t> pixels(16 * 16, (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | uint32_t(c.b));
+  const std::vector<uint8_t> bmp = WriteBmp24(16, 16, pixels.data());
+  return std::string(bmp.begin(), bmp.end());
 }
-
-// ---------------------------------------------------------------------------
-// A small PNG reader: 8-bit RGB or RGBA, not interlaced (what Chromium writes).
 
 struct Image {
   int width = 0, height = 0;
@@ -88,87 +58,15 @@ struct Image {
   const Rgb& At(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
 };
 
-uint32_t BeU32(const std::string& s, size_t at) {
-  return (static_cast<uint32_t>(static_cast<uint8_t>(s[at])) << 24) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(s[at + 1])) << 16) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(s[at + 2])) << 8) |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3]));
-}
-
-int Paeth(int a, int b, int c) {
-  const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  if (pa <= pb && pa <= pc) return a;
-  return pb <= pc ? b : c;
-}
-
+// Chromium's screenshot, as the checks below read it.
 bool DecodePng(const std::string& file, Image& img, std::string& why) {
-  if (file.size() < 8 || file.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) {
-    why = "no PNG signature";
-    return false;
-  }
-  std::string idat;
-  int colorType = -1, depth = 0, interlace = 0;
-  size_t at = 8;
-  while (at + 12 <= file.size()) {
-    const uint32_t len = BeU32(file, at);
-    if (len > file.size() - at - 12) {
-      why = "chunk past the end";
-      return false;
-    }
-    const std::string type = file.substr(at + 4, 4);
-    const std::string data = file.substr(at + 8, len);
-    if (type == "IHDR" && len >= 13) {
-      img.width = static_cast<int>(BeU32(data, 0));
-      img.height = static_cast<int>(BeU32(data, 4));
-      depth = static_cast<uint8_t>(data[8]);
-      colorType = static_cast<uint8_t>(data[9]);
-      interlace = static_cast<uint8_t>(data[12]);
-    } else if (type == "IDAT") {
-      idat += data;
-    } else if (type == "IEND") {
-      break;
-    }
-    at += 12 + len;
-  }
-  if (depth != 8 || (colorType != 2 && colorType != 6) || interlace != 0 || img.width <= 0 ||
-      img.height <= 0 || img.width > 10000 || img.height > 10000) {
-    why = "unsupported PNG: depth " + std::to_string(depth) + " colour type " + std::to_string(colorType);
-    return false;
-  }
-  const size_t bpp = colorType == 6 ? 4 : 3;
-  const size_t stride = img.width * bpp;
-  std::vector<uint8_t> raw((stride + 1) * img.height);
-  uLongf rawLen = static_cast<uLongf>(raw.size());
-  if (uncompress(raw.data(), &rawLen, reinterpret_cast<const Bytef*>(idat.data()),
-                 static_cast<uLong>(idat.size())) != Z_OK ||
-      rawLen != raw.size()) {
-    why = "image data does not inflate to its size";
-    return false;
-  }
-  std::vector<uint8_t> cur(stride), prev(stride, 0);
-  img.px.resize(static_cast<size_t>(img.width) * img.height);
-  for (int y = 0; y < img.height; ++y) {
-    const uint8_t* line = &raw[y * (stride + 1)];
-    const int filter = line[0];
-    for (size_t i = 0; i < stride; ++i) {
-      const int a = i >= bpp ? cur[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
-      int pred = 0;
-      switch (filter) {
-      case 0: pred = 0; break;
-      case 1: pred = a; break;
-      case 2: pred = b; break;
-      case 3: pred = (a + b) / 2; break;
-      case 4: pred = Paeth(a, b, c); break;
-      default:
-        why = "bad filter";
-        return false;
-      }
-      cur[i] = static_cast<uint8_t>(line[1 + i] + pred);
-    }
-    for (int x = 0; x < img.width; ++x)
-      img.px[static_cast<size_t>(y) * img.width + x] = {cur[x * bpp], cur[x * bpp + 1], cur[x * bpp + 2]};
-    prev.swap(cur);
-  }
+  TRgbImage rgb;
+  if (!ReadPng(file, rgb, why)) return false;
+  img.width = static_cast<int>(rgb.Width);
+  img.height = static_cast<int>(rgb.Height);
+  img.px.clear();
+  for (uint32_t p : rgb.Pixels)
+    img.px.push_back({static_cast<int>(p >> 16), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)});
   return true;
 }
 

@@ -2,17 +2,17 @@
 // through TSkinReader, the ini text through TQuickIni, and every strip against
 // the frame count and orientation of the painter that draws it.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "classlib/BmpFile.h"
 #include "classlib/Classes.h"
+#include "classlib/PngFile.h"
 #include "skin/SkinRead.h"
 #include "skin/TinselIni.h"
 #include "tools/skingen/SkinGen.h"
@@ -20,10 +20,6 @@
 namespace {
 
 using skingen::Bytes;
-
-// Our figures: the container, its coded form, and one entry per name.
-constexpr int64_t ContainerSize = 160269;
-constexpr int64_t PackageSize = 16068;
 
 uint32_t LE16(const Bytes& b, size_t at) { return b[at] | (b[at + 1] << 8); }
 uint32_t LE32(const Bytes& b, size_t at) { return LE16(b, at) | (LE16(b, at + 2) << 16); }
@@ -43,8 +39,8 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// A 24-bit BMP file read independently of the writer; ok is false for
-// anything a Windows bitmap loader would refuse or misread.
+// A bitmap entry as the class library reads it; ok is false for anything it
+// would refuse, and for any depth but the 24 bits the generator writes.
 struct TBmp {
   bool ok = false;
   std::string why;
@@ -55,27 +51,17 @@ struct TBmp {
 
 TBmp ParseBmp(const Bytes& b) {
   TBmp r;
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return r.why = "no BM header", r;
-  if (LE32(b, 2) != b.size()) return r.why = "file size field", r;
-  const uint32_t offset = LE32(b, 10);
-  if (LE32(b, 14) != 40) return r.why = "not a BITMAPINFOHEADER", r;
-  const int32_t w = static_cast<int32_t>(LE32(b, 18)), h = static_cast<int32_t>(LE32(b, 22));
-  if (w <= 0 || h <= 0) return r.why = "not a bottom-up bitmap with a size", r;
-  if (LE16(b, 26) != 1 || LE16(b, 28) != 24 || LE32(b, 30) != 0) return r.why = "not 24-bit BI_RGB", r;
-  const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
-  if (offset < 54 || offset + stride * h != b.size()) return r.why = "pixel data size", r;
-  if (LE32(b, 34) != 0 && LE32(b, 34) != stride * h) return r.why = "biSizeImage", r;
-  r.width = w;
-  r.height = h;
-  r.pixels.resize(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    const size_t row = offset + stride * static_cast<size_t>(h - 1 - y);
-    for (int x = 0; x < w; ++x) {
-      const size_t p = row + 3 * static_cast<size_t>(x);
-      r.pixels[static_cast<size_t>(y) * w + x] = b[p] | (b[p + 1] << 8) | (b[p + 2] << 16);
-    }
-    for (size_t pad = row + 3 * static_cast<size_t>(w); pad < row + stride; ++pad)
-      if (b[pad] != 0) return r.why = "row padding not zero", r;
+  TDibImage dib;
+  if (ReadBmpFile(b.data(), b.size(), dib) != TBmpResult::Ok) return r.why = "not a bitmap", r;
+  if (dib.BitCount != 24) return r.why = "not 24 bits", r;
+  if (dib.End != b.size()) return r.why = "bytes behind the pixels", r;
+  r.width = dib.Width;
+  r.height = dib.Height;
+  r.pixels.resize(static_cast<size_t>(r.width) * r.height);
+  for (int y = 0; y < r.height; ++y) {
+    const uint8_t* row = dib.Bits.data() + static_cast<size_t>(dib.Stride) * (r.height - 1 - y);
+    for (int x = 0; x < r.width; ++x)
+      r.pixels[static_cast<size_t>(y) * r.width + x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
   }
   r.ok = true;
   return r;
@@ -148,37 +134,27 @@ TEST(SkinGen, EntryNamesKeepTheirCapitals) {
   EXPECT_FALSE(Skin().Entry("MY_MENUITEM.BMP").empty());
 }
 
-TEST(SkinGen, Figures) {
+// Every entry holds exactly what it claims: a bitmap whose headers account for
+// every byte, or the ini text; the container's sizes add up.
+TEST(SkinGen, EntriesHoldWhatTheirHeadersSay) {
   TLoaded& s = Skin();
   ASSERT_TRUE(s.loaded);
-  EXPECT_EQ(static_cast<int64_t>(s.package.size()), PackageSize);
-  EXPECT_EQ(static_cast<int32_t>(LE32(s.package, 0)), ContainerSize);
-
-  // Entry sizes: a BMP of w x h is 54 bytes of headers and rows padded to 4.
-  static const std::map<std::string, int32_t> sizes = {
-      {"my_left.bmp", 1494},       {"my_right.bmp", 1494},      {"my_top.bmp", 18774},
-      {"my_bottom.bmp", 2934},     {"my_menubar.bmp", 4854},    {"my_close.bmp", 3510},
-      {"my_maximize.bmp", 3510},   {"my_minimize.bmp", 3510},   {"my_icon.bmp", 3126},
-      {"my_button.bmp", 7974},     {"my_checkbox.bmp", 2082},   {"my_radio.bmp", 2082},
-      {"my_combobutton.bmp", 4338}, {"my_extra.bmp", 2214},     {"my_tabs.bmp", 9998},
-      {"my_tabborder.bmp", 4854},  {"my_tabpane.bmp", 4854},    {"my_scrollbar.bmp", 17718},
-      {"my_hscroll.bmp", 3126},    {"my_vscroll.bmp", 3126},    {"my_hthumb.bmp", 2358},
-      {"my_vthumb.bmp", 2358},     {"my_progress.bmp", 1974},   {"my_statusbar.bmp", 3654},
-      {"my_toolbars.bmp", 6654},   {"my_header.bmp", 6054},     {"my_menuitem.bmp", 7254},
-      {"my_menuback.bmp", 3126},   {"my_groupedge.bmp", 1590},  {"my_updownh.bmp", 4662},
-      {"my_updownv.bmp", 3894},    {"satin-steel.ini", 3653},   {"my_trackthumbh.bmp", 3414},
-      {"my_trackthumbv.bmp", 3354},
-  };
-  ASSERT_EQ(s.reader.Count, static_cast<int>(sizes.size()));
   int64_t total = 0;
   for (int i = 0; i < s.reader.Count; ++i) {
     const std::string name = s.reader.Names.Get(i);
-    ASSERT_TRUE(sizes.count(name)) << name;
-    EXPECT_EQ(s.reader.Sizes[i], sizes.at(name)) << name;
+    SCOPED_TRACE(name);
+    const Bytes entry = s.Entry(name);
+    EXPECT_EQ(static_cast<int64_t>(entry.size()), s.reader.Sizes[i]);
     total += s.reader.Sizes[i];
+    if (i == skingen::SkinIniPlace) {
+      EXPECT_EQ(std::string(entry.begin(), entry.end()), skingen::SkinIniText());
+      continue;
+    }
+    const TBmp bmp = ParseBmp(entry);
+    EXPECT_TRUE(bmp.ok) << bmp.why;
   }
   EXPECT_EQ(s.reader.Data.Size(), total);
-  EXPECT_EQ(16 + s.reader.Head.NameLength + 4 * 34 + total, ContainerSize);
+  EXPECT_EQ(16 + s.reader.Head.NameLength + 4 * s.reader.Count + total, static_cast<int64_t>(LE32(s.package, 0)));
 }
 
 TEST(SkinGen, SkinStreamIsTheLengthThenThePackage) {
@@ -434,46 +410,31 @@ TEST(SkinGen, ColoursAndSections) {
 // ---------------------------------------------------------------------------
 // The writers.
 
-TEST(SkinGen, BmpRowsAreBottomUpAndPadded) {
-  skingen::TImage img(2, 2);
+TEST(SkinGen, BmpEntriesReadBackAsDrawn) {
+  skingen::TImage img(3, 2);
   img.Set(0, 0, 0x112233);
-  img.Set(1, 0, 0x445566);
-  img.Set(0, 1, 0x778899);
+  img.Set(2, 0, 0x445566);
   img.Set(1, 1, 0xAABBCC);
-  const Bytes b = skingen::BmpBytes(img);
-  ASSERT_EQ(b.size(), 54u + 2 * 8);
-  // Last row first, blue-green-red, two bytes of padding to 8.
-  EXPECT_EQ(Bytes(b.begin() + 54, b.end()),
-            (Bytes{0x99, 0x88, 0x77, 0xCC, 0xBB, 0xAA, 0, 0, 0x33, 0x22, 0x11, 0x66, 0x55, 0x44, 0, 0}));
-  const TBmp back = ParseBmp(b);
+  const TBmp back = ParseBmp(skingen::BmpBytes(img));
   ASSERT_TRUE(back.ok) << back.why;
-  EXPECT_EQ(back.At(1, 0), 0x445566u);
+  ASSERT_EQ(back.width, 3);
+  ASSERT_EQ(back.height, 2);
+  EXPECT_EQ(back.pixels, img.Pixels);
 }
 
 TEST(SkinGen, ContactSheetShowsEveryBitmapTwiceItsSize) {
   const auto bitmaps = skingen::DrawSkinBitmaps();
   const skingen::TImage sheet = skingen::ContactSheet(bitmaps, 2);
   const Bytes png = skingen::PngBytes(sheet);
-  ASSERT_GT(png.size(), 33u);
-  auto be32 = [&](size_t at) {
-    return (uint32_t{png[at]} << 24) | (uint32_t{png[at + 1]} << 16) | (uint32_t{png[at + 2]} << 8) | png[at + 3];
-  };
-  EXPECT_EQ(be32(16), static_cast<uint32_t>(sheet.Width));
-  EXPECT_EQ(be32(20), static_cast<uint32_t>(sheet.Height));
-  // The IDAT chunk inflates to the sheet's rows, each behind a filter byte.
-  const uint32_t idatLength = be32(33);
-  ASSERT_EQ(std::string(png.begin() + 37, png.begin() + 41), "IDAT");
-  std::vector<uint8_t> raw(static_cast<size_t>(sheet.Height) * (1 + 3 * sheet.Width));
-  uLongf rawSize = static_cast<uLongf>(raw.size());
-  ASSERT_EQ(uncompress(raw.data(), &rawSize, png.data() + 41, idatLength), Z_OK);
-  ASSERT_EQ(rawSize, raw.size());
+  TRgbImage read;
+  std::string error;
+  ASSERT_TRUE(ReadPng(std::string(png.begin(), png.end()), read, error)) << error;
+  ASSERT_EQ(read.Width, static_cast<uint32_t>(sheet.Width));
+  ASSERT_EQ(read.Height, static_cast<uint32_t>(sheet.Height));
 
   // Each bitmap appears somewhere as 2 x 2 blocks; find the top-left block of
   // every bitmap by its first row and check it whole, magenta included.
-  auto sheetAt = [&](int x, int y) {
-    const size_t p = static_cast<size_t>(y) * (1 + 3 * sheet.Width) + 1 + 3 * static_cast<size_t>(x);
-    return (uint32_t{raw[p]} << 16) | (uint32_t{raw[p + 1]} << 8) | raw[p + 2];
-  };
+  auto sheetAt = [&](int x, int y) { return read.At(static_cast<uint32_t>(x), static_cast<uint32_t>(y)); };
   int magentaBitmaps = 0;
   for (const auto& b : bitmaps) {
     bool found = false;

@@ -7,7 +7,7 @@ function(dp_stored_form template output)
   set(tool ${CMAKE_CURRENT_BINARY_DIR}/host/artwork)
   get_property(built DIRECTORY PROPERTY DP_ARTWORK_TOOL_RULE)
   if(NOT built)
-    find_program(DP_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+    dp_require_program(DP_HOST_CXX "A host C++ compiler" c++ g++ clang++)
     add_custom_command(OUTPUT ${tool}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/host
       COMMAND ${DP_HOST_CXX} -std=c++17 -O1 -I${CMAKE_SOURCE_DIR} ${DP_ARTWORK_SOURCE} -o ${tool}

@@ -2,12 +2,13 @@
 // strip is laid out the way the painter that uses it numbers its frames.
 #include "tools/skingen/SkinGen.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <stdexcept>
+
+#include "classlib/BmpFile.h"
+#include "classlib/PngFile.h"
 
 namespace skingen {
 
@@ -963,52 +964,7 @@ std::string SkinIniText() {
   return text;
 }
 
-namespace {
-void PutLE16(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutLE32(Bytes& out, uint32_t v) {
-  PutLE16(out, v & 0xFFFF);
-  PutLE16(out, v >> 16);
-}
-void PutBE32(Bytes& out, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
-}
-}  // namespace
-
-Bytes BmpBytes(const TImage& image) {
-  const uint32_t stride = (static_cast<uint32_t>(image.Width) * 3 + 3) & ~3u;
-  const uint32_t pixelBytes = stride * static_cast<uint32_t>(image.Height);
-  Bytes out;
-  out.reserve(54 + pixelBytes);
-  out.push_back('B');
-  out.push_back('M');
-  PutLE32(out, 54 + pixelBytes);  // file size
-  PutLE32(out, 0);
-  PutLE32(out, 54);               // pixel data offset
-  PutLE32(out, 40);               // BITMAPINFOHEADER
-  PutLE32(out, static_cast<uint32_t>(image.Width));
-  PutLE32(out, static_cast<uint32_t>(image.Height));  // positive: bottom-up
-  PutLE16(out, 1);
-  PutLE16(out, 24);
-  PutLE32(out, 0);  // BI_RGB
-  PutLE32(out, pixelBytes);
-  PutLE32(out, 2835);  // 72 dpi
-  PutLE32(out, 2835);
-  PutLE32(out, 0);
-  PutLE32(out, 0);
-  for (int y = image.Height - 1; y >= 0; --y) {
-    for (int x = 0; x < image.Width; ++x) {
-      const uint32_t p = image.At(x, y);
-      out.push_back(static_cast<uint8_t>(p));
-      out.push_back(static_cast<uint8_t>(p >> 8));
-      out.push_back(static_cast<uint8_t>(p >> 16));
-    }
-    for (uint32_t pad = static_cast<uint32_t>(image.Width) * 3; pad < stride; ++pad) out.push_back(0);
-  }
-  return out;
-}
+Bytes BmpBytes(const TImage& image) { return WriteBmp24(image.Width, image.Height, image.Pixels.data()); }
 
 std::vector<skinpack::TSkinEntry> SkinEntries(const std::vector<TSkinBitmap>& bitmaps) {
   std::vector<skinpack::TSkinEntry> entries;
@@ -1038,7 +994,7 @@ Bytes SkinPackageBytes(const std::vector<TSkinBitmap>& bitmaps) {
 Bytes SkinStreamBytes(const Bytes& package) {
   Bytes out;
   out.reserve(package.size() + 4);
-  PutLE32(out, static_cast<uint32_t>(package.size()));
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(package.size() >> shift));
   out.insert(out.end(), package.begin(), package.end());
   return out;
 }
@@ -1073,39 +1029,9 @@ TImage ContactSheet(const std::vector<TSkinBitmap>& bitmaps, int scale) {
 }
 
 Bytes PngBytes(const TImage& image) {
-  Bytes raw;
-  raw.reserve(static_cast<size_t>(image.Height) * (1 + 3 * static_cast<size_t>(image.Width)));
-  for (int y = 0; y < image.Height; ++y) {
-    raw.push_back(0);  // no filter
-    for (int x = 0; x < image.Width; ++x) {
-      const uint32_t p = image.At(x, y);
-      raw.push_back(static_cast<uint8_t>(p >> 16));
-      raw.push_back(static_cast<uint8_t>(p >> 8));
-      raw.push_back(static_cast<uint8_t>(p));
-    }
-  }
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  Bytes packed(size);
-  if (compress2(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK)
-    throw std::runtime_error("cannot compress the contact sheet");
-  packed.resize(size);
-
-  auto chunk = [](Bytes& out, const char* type, const Bytes& data) {
-    PutBE32(out, static_cast<uint32_t>(data.size()));
-    Bytes body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    out.insert(out.end(), body.begin(), body.end());
-    PutBE32(out, static_cast<uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
-  };
-  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  Bytes ihdr;
-  PutBE32(ihdr, static_cast<uint32_t>(image.Width));
-  PutBE32(ihdr, static_cast<uint32_t>(image.Height));
-  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  chunk(png, "IHDR", ihdr);
-  chunk(png, "IDAT", packed);
-  chunk(png, "IEND", {});
-  return png;
+  std::string png;
+  if (!WritePng(image.Width, image.Height, image.Pixels, png)) throw std::runtime_error("cannot compress the contact sheet");
+  return Bytes(png.begin(), png.end());
 }
 
 }  // namespace skingen
