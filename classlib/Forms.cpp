@@ -826,6 +826,17 @@ void TApplication::HandleException(TObject* sender) {
 
 DP_PUBLISHED(TScreen){};
 
+TFont* TScreen::MenuFont() {
+    if (!m_menuFont) {
+        m_menuFont = std::make_unique<TFont>();
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            m_menuFont->SetHandle(CreateFontIndirectA(&metrics.lfMenuFont));
+    }
+    return m_menuFont.get();
+}
+
 TRect TScreen::WorkAreaRect() const {
     RECT r;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
