@@ -253,14 +253,15 @@ void TTinselForm::MakeMenuOwnerDraw(HMENU menu) {
     for (int i = 0; i < count; ++i) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_TYPE | MIIM_SUBMENU;
+        info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
         GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
         if (info.hSubMenu) MakeMenuOwnerDraw(info.hSubMenu);
         if (info.fType & MFT_OWNERDRAW) continue;
+        // The type flags alone: the entry keeps its text for the painters of raw entries.
         MENUITEMINFOA set{};
         set.cbSize = sizeof set;
-        set.fMask = MIIM_TYPE;
-        set.fType = MFT_OWNERDRAW;
+        set.fMask = MIIM_FTYPE;
+        set.fType = info.fType | MFT_OWNERDRAW;
         SetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &set);
     }
 }
