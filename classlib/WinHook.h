@@ -20,6 +20,8 @@ public:
     LRESULT CallNext(int code, WPARAM wParam, LPARAM lParam) const {
         return CallNextHookEx(FHook, code, wParam, lParam);
     }
+    // Hooks of this kind installed in the program right now.
+    static int LiveCount();
 
 private:
     HHOOK FHook = nullptr;

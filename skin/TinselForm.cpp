@@ -371,7 +371,8 @@ void TTinselForm::SkinChanged() {
 // Everything that ties the skin to the window and the form, let go; restoreWindow also
 // gives a living window its menu, styles and system frame back.
 void TTinselForm::DetachAll(bool restoreWindow) {
-    FSysPopup.reset();
+    // A pop-up whose loop runs right now goes with this object, later.
+    if (FDepth == 0) FSysPopup.reset();
     if (FHoverTimer) FHoverTimer->SetEnabled(false);
     if (FAnchor) {
         FAnchor->Skin = nullptr;

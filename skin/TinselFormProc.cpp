@@ -276,13 +276,13 @@ LRESULT TTinselForm::NCCalcSize(WPARAM wParam, LPARAM lParam) {
     const WINDOWPOS* pos = params->lppos;
     RECT client{pos->x + BorderLeft, pos->y + BorderTop + MenuBarHeight, pos->x + pos->cx - BorderRight,
                 pos->y + pos->cy - BorderBottom};
-    // A window smaller than its borders (minimised) gets an empty client area, never a negative one.
-    client.right = std::max(client.right, client.left);
-    client.bottom = std::max(client.bottom, client.top);
-    client.left = std::min(client.left, static_cast<LONG>(pos->x + pos->cx));
-    client.top = std::min(client.top, static_cast<LONG>(pos->y + pos->cy));
-    client.right = std::max(client.right, client.left);
-    client.bottom = std::max(client.bottom, client.top);
+    // A window smaller than its borders (minimised) gets an empty client area inside it,
+    // never a negative one.
+    const LONG right = pos->x + std::max(pos->cx, 0), bottom = pos->y + std::max(pos->cy, 0);
+    client.left = std::min(client.left, right);
+    client.top = std::min(client.top, bottom);
+    client.right = std::clamp(client.right, client.left, right);
+    client.bottom = std::clamp(client.bottom, client.top, bottom);
     params->rgrc[0] = client;
     params->rgrc[1] = client;
     return WVR_REDRAW;

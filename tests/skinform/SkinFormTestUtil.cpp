@@ -94,6 +94,25 @@ TForm* ShowForm(const std::string& caption, TFormBorderStyle border, int x, int 
     return form;
 }
 
+HWND ShowBareWindow(const std::string& caption, DWORD style, int x, int y, int w, int h) {
+    static const ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "SkinTestBare";
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    HWND wnd = CreateWindowExA(0, "SkinTestBare", caption.c_str(), style, x, y, w, h, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(wnd, SW_SHOW);
+    SetForegroundWindow(wnd);
+    Pump();
+    return wnd;
+}
+
 bool IsSkinned(HWND wnd) {
     TTinselForm* f = SkinManager ? SkinManager->FindSkinForm(wnd) : nullptr;
     return f && f->LifeState == lsActive;

@@ -29,6 +29,8 @@ void Pump();
 // A shown form with that caption, border style and outer bounds; owned by the caller.
 TForm* ShowForm(const std::string& caption, TFormBorderStyle border, int x, int y, int w, int h,
                 TBorderIcons icons = {biSystemMenu, biMinimize, biMaximize});
+// A bare top-level window of this program (no form, no owner), shown and activated.
+HWND ShowBareWindow(const std::string& caption, DWORD style, int x, int y, int w, int h);
 // The window's form skin once it is active (failure when it does not come).
 TTinselForm* WaitSkinned(HWND wnd);
 bool IsSkinned(HWND wnd);
