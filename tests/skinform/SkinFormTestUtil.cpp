@@ -13,40 +13,6 @@
 namespace skinform {
 namespace {
 
-TSkinData* g_skin = nullptr;
-
-class SkinEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        desktop_ = std::make_unique<dptest::VirtualDesktop>(1024, 768);
-        ASSERT_TRUE(desktop_->Ok());
-        Application->Initialize();
-        TMemoryStream file;
-        file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
-        TMemoryStream s;
-        s.WriteI32(static_cast<int32_t>(file.Size()));
-        s.CopyFrom(file, 0);
-        s.SetPosition(0);
-        g_skin = new TSkinData(nullptr);
-        g_skin->SetSkinControls(TSkinControlTypes::FromMask(DefaultSkinControls));
-        g_skin->ReadStream(s);
-        ASSERT_FALSE(g_skin->SkinEmpty);
-        g_skin->SetActive(true);
-        g_skin->Loaded();
-    }
-    void TearDown() override {
-        delete g_skin;
-        g_skin = nullptr;
-        FreeSkinManager();
-        desktop_.reset();
-    }
-
-private:
-    std::unique_ptr<dptest::VirtualDesktop> desktop_;
-};
-
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new SkinEnvironment);
-
 void Send(DWORD flags, int x, int y) {
     SetCursorPos(x, y);
     INPUT in{};
@@ -58,8 +24,6 @@ void Send(DWORD flags, int x, int y) {
 }
 
 }  // namespace
-
-TSkinData* Skin() { return g_skin; }
 
 void Pump() {
     MSG msg;
@@ -174,7 +138,10 @@ std::string ArtifactPath(const std::string& name) { return dptest::ArtifactDir()
 
 bool ShotWindow(HWND wnd, const std::string& name) {
     RECT r;
-    if (!GetWindowRect(wnd, &r)) return false;
+    return GetWindowRect(wnd, &r) && ShotRect(r, name);
+}
+
+bool ShotRect(const RECT& r, const std::string& name) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
     BITMAPINFO bi{};

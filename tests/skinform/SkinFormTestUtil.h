@@ -17,7 +17,7 @@ class TTinselForm;
 
 namespace skinform {
 
-// The skin every test window gets (made by the environment).
+// The skin every test window gets (made by SkinFormEnv.cpp's environment).
 TSkinData* Skin();
 
 // Handles the thread's messages until pred holds; false (and a test failure naming what) when
@@ -48,6 +48,8 @@ COLORREF ScreenPixel(int x, int y);
 // A rectangle of the screen, rows top to bottom.
 std::vector<COLORREF> ScreenRect(const RECT& r);
 
+// A rectangle of the screen as a PNG among the test's artefacts.
+bool ShotRect(const RECT& r, const std::string& name);
 // Where the test's pictures go.
 std::string ArtifactPath(const std::string& name);
 bool ShotWindow(HWND wnd, const std::string& name);
