@@ -29,8 +29,6 @@ public:
 
 namespace {
 
-bool IsNT4OrOlder() { return Win32Platform == VER_PLATFORM_WIN32_NT && Win32MajorVersion < 5; }
-
 std::string ClassNameOf(HWND wnd) {
     char name[101] = {};
     GetClassNameA(wnd, name, sizeof name);
@@ -322,6 +320,7 @@ void TTinselForm::LoadSkinMetrics() {
 void TTinselForm::ClearSysButtons() {
     HotObject = nullptr;
     SysButtons.clear();
+    ClearPieceCache();
 }
 
 void TTinselForm::FrameChanged() {

@@ -27,9 +27,22 @@ void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
     const TDataSkinBorder* piece = SkinData->Borders[static_cast<size_t>(index - 1)].get();
     if (!piece || !piece->Bitmap || piece->Bitmap->Empty() || RectWidth(r) == 0 || RectHeight(r) == 0) return;
     const int32_t frame = (ActiveFlag || piece->Frames <= 1) ? 1 : 2;
-    auto made = SkinMakeFrameBitmap(Rect(0, 0, RectWidth(r), RectHeight(r)), piece->Bitmap.get(), piece->Margins,
-                                    index == 3 || index == 4, piece->Tile != 1, piece->Frames, frame);
-    if (!made->Empty()) BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), made->Canvas()->Handle(), 0, 0, SRCCOPY);
+    TPieceCache& cache = FPieces[index - 1];
+    if (!cache.Bitmap || cache.Width != RectWidth(r) || cache.Height != RectHeight(r) || cache.Frame != frame) {
+        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, RectWidth(r), RectHeight(r)), piece->Bitmap.get(),
+                                           piece->Margins, index == 3 || index == 4, piece->Tile != 1, piece->Frames,
+                                           frame);
+        cache.Width = RectWidth(r);
+        cache.Height = RectHeight(r);
+        cache.Frame = frame;
+    }
+    if (!cache.Bitmap->Empty())
+        BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache.Bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TTinselForm::ClearPieceCache() {
+    for (TPieceCache& c : FPieces) c = TPieceCache{};
+    if (MenuBar) MenuBar->ForgetBackground();
 }
 
 void TTinselForm::PaintFrame(HDC given) {

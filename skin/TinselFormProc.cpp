@@ -205,7 +205,7 @@ bool TTinselForm::FrameStage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             result = CallOld(msg, wParam, lParam);
             SkinData->NCPaintEnabled = enabled;
             if (LifeState == lsDead || !FSubclass.Attached()) return true;
-            if (HMENU menu = GetMenu(Handle)) {
+            if (GetMenu(Handle)) {
                 if (MenuBar && SkinData->MenuUpdate()) MenuBar->ReloadItems();
                 SetMenu(Handle, nullptr);
                 if (LifeState == lsActive) PaintFrame(0);

@@ -236,6 +236,13 @@ private:
     int32_t FDepth = 0;
     // A bar item asked for while another's drop-down runs; -1 when none.
     int32_t FPendingOpen = -1;
+    // The border pieces as last built: rebuilt only for a new size, state or skin.
+    struct TPieceCache {
+        int32_t Width = -1, Height = -1, Frame = 0;
+        std::unique_ptr<TBitmap> Bitmap;
+    };
+    TPieceCache FPieces[4];
+    void ClearPieceCache();
     // The system's check mark, loaded once.
     HBITMAP FCheckBitmap = nullptr;
     HBITMAP CheckBitmap();

@@ -290,18 +290,26 @@ void TTinselMenu::Paint(HDC dc, const TRect& bar) {
     TCanvas* canvas = work.Canvas();
     const TRect R = Rect(0, 0, w, h);
     const TDataSkinObject* element = FData->MenuBar.get();
-    if (element && element->Bitmap && !element->Bitmap->Empty()) {
-        const int32_t frame = FForm->ActiveFlag ? 1 : 2;
-        if (element->Tile == 1)
-            SkinDrawFrame(canvas->Handle(), R, element->Bitmap.get(), true, false, false, 2, frame, element->Margins);
-        else
-            SkinDrawFrameTiled3(canvas, R, element->Bitmap.get(), true, false, 2, frame, element->Margins);
+    const int32_t frame = FForm->ActiveFlag ? 1 : 2;
+    if (!FBackground->Empty() && FBackWidth == w && FBackHeight == h && FBackFrame == frame) {
+        BitBlt(canvas->Handle(), 0, 0, w, h, FBackground->Canvas()->Handle(), 0, 0, SRCCOPY);
     } else {
-        canvas->Brush()->SetColor(FData->Colours.Menubar);
-        canvas->FillRect(R);
+        if (element && element->Bitmap && !element->Bitmap->Empty()) {
+            if (element->Tile == 1)
+                SkinDrawFrame(canvas->Handle(), R, element->Bitmap.get(), true, false, false, 2, frame,
+                              element->Margins);
+            else
+                SkinDrawFrameTiled3(canvas, R, element->Bitmap.get(), true, false, 2, frame, element->Margins);
+        } else {
+            canvas->Brush()->SetColor(FData->Colours.Menubar);
+            canvas->FillRect(R);
+        }
+        CopyBitmap(&work, FBackground.get());
+        FBackWidth = w;
+        FBackHeight = h;
+        FBackFrame = frame;
     }
     FBarRect = bar;
-    CopyBitmap(&work, FBackground.get());
     HDC wdc = canvas->Handle();
     FPainting = true;
     PlaceItems(wdc);

@@ -61,6 +61,8 @@ public:
     const TRect& BarRect() const { return FBarRect; }
     TBitmap* Background() const { return FBackground.get(); }
     bool RightToLeftMenu() const;
+    // The skin changed: the background is drawn afresh.
+    void ForgetBackground() { FBackWidth = -1; }
 
 private:
     void FreeItems();
@@ -76,6 +78,8 @@ private:
     std::vector<std::unique_ptr<TMenuBtn>> FItems;
     TRect FBarRect{0, 0, 0, 0};
     std::unique_ptr<TBitmap> FBackground;
+    // What the cached background was drawn for.
+    int32_t FBackWidth = -1, FBackHeight = -1, FBackFrame = 0;
     bool FPainting = false;
 };
 
