@@ -687,6 +687,11 @@ HWND TApplication::Handle() {
     if (!m_handle) {
         m_handle = AllocateHWnd([this](TMessage& m) { AppWndProc(m); }, "TApplication");
         if (m_handle) SetWindowTextA(m_handle, Title().c_str());
+        // The taskbar button shows the application window's icon.
+        if (m_handle && !m_icon->Empty()) {
+            SendMessageA(m_handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon->Handle()));
+            SendMessageA(m_handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon->Handle()));
+        }
     }
     return m_handle;
 }

@@ -109,6 +109,8 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     TfrmMain* form = nullptr;
     Application->CreateForm(form);
     ASSERT_NE(form->SkinData1, nullptr);
+    // The taskbar button's icon: the application window has the program's.
+    EXPECT_NE(SendMessageA(Application->Handle(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_FALSE(form->SkinData1->SkinEmpty);
     EXPECT_TRUE(form->SkinData1->Active());
     EXPECT_EQ(form->SkinData1->Skin3rd()->Count(), 116);

@@ -9,6 +9,7 @@
 
 #include "SkinFormTestUtil.h"
 #include "classlib/WinHook.h"
+#include "classlib/WinSubClass.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
@@ -74,6 +75,12 @@ TEST(SkinManager, WhichWindowsGetASkin) {
     EXPECT_FALSE(SkinManager->SkinWindow(empty));
     EXPECT_EQ(Query(empty), 0);
     DestroyWindow(empty);
+
+    // Looking a window up makes no window for a form that has none yet.
+    FormPtr unborn(NewForm<TForm>(nullptr));
+    ASSERT_FALSE(unborn->HandleAllocated());
+    EXPECT_EQ(SkinManager->FormOfHandle(Application->Handle()), nullptr);
+    EXPECT_FALSE(unborn->HandleAllocated());
 
     // A form tagged 99 is activated and stays plain.
     FormPtr tagged(NewForm<TForm>(nullptr));
@@ -159,6 +166,30 @@ TEST(SkinManager, UnskinGivesTheSystemFrameBackAndSkinAllComesAfterTheDeferral) 
     GetClientRect(wnd, &again);
     EXPECT_EQ(again.right, skinned.right);
     EXPECT_EQ(again.bottom, skinned.bottom);
+}
+
+TEST(SkinManager, AnotherSubclassOfTheWindowSurvivesTheUnskin) {
+    FormPtr form(ShowForm("Chained", bsSizeable, 100, 100, 400, 300));
+    const HWND wnd = form->Handle();
+    ASSERT_NE(WaitSkinned(wnd), nullptr);
+    // Someone subclasses the window after the skin did; the skin goes first.
+    int seen = 0;
+    TWindowSubclass other;
+    ASSERT_TRUE(other.Attach(wnd, [&](UINT msg, WPARAM w, LPARAM l) {
+        if (msg == WM_NULL) ++seen;
+        return other.CallPrevious(msg, w, l);
+    }));
+    Skin()->SetActive(false);
+    ASSERT_TRUE(PumpUntil([&] { return Query(wnd) == 0; }, "the window unskinned"));
+    SendMessageA(wnd, WM_NULL, 0, 0);
+    EXPECT_EQ(seen, 1) << "the later subclass was cut off";
+    EXPECT_EQ(SendMessageA(wnd, WM_GETTEXTLENGTH, 0, 0), 7);  // the window's own procedure still answers
+    other.Detach();
+    SendMessageA(wnd, WM_NULL, 0, 0);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(SendMessageA(wnd, WM_GETTEXTLENGTH, 0, 0), 7);
+    Skin()->SetActive(true);
+    ASSERT_NE(WaitSkinned(wnd), nullptr);
 }
 
 TEST(SkinManager, TwoQuickRequestsRunOnlyTheSecond) {

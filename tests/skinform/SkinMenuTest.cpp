@@ -223,6 +223,22 @@ TEST_F(SkinMenu, ItemsAreDrawnFromTheSkinOverTheMenuFace) {
     }
 }
 
+TEST_F(SkinMenu, RenamingAnItemReloadsTheBarAndForgetsTheHotItem) {
+    TMenuBtn* help = skin_->MenuBar->Item(2);
+    const TPoint p = ItemScreenPoint(2);
+    MouseMove(p.x, p.y);
+    ASSERT_TRUE(PumpUntil([&] { return skin_->HotObject == help; }, "the Help item hot under the mouse"));
+    auto* menu = DynamicAs<TMainMenu>(form_->Menu());
+    ASSERT_NE(menu, nullptr);
+    menu->Items()->Items(2)->SetCaption("&Assistance");
+    Pump();
+    EXPECT_EQ(skin_->HotObject, nullptr);
+    ASSERT_EQ(skin_->MenuBar->Count(), 3);
+    EXPECT_EQ(skin_->MenuBar->Item(2)->Caption, L"&Assistance");
+    EXPECT_EQ(GetMenu(form_->Handle()), nullptr);
+    MouseMove(p.x, p.y + 200);
+}
+
 TEST_F(SkinMenu, SystemMenuByARightClickOnTheCaption) {
     RECT w{};
     GetWindowRect(form_->Handle(), &w);
