@@ -358,6 +358,22 @@ TEST(SkinForm, OnWindows2000TheCaptionStyleGoesWhileSkinned) {
     SkinManager->PurgeDeadForms();
 }
 
+TEST(SkinForm, ARecreatedWindowIsSkinnedAgain) {
+    FormPtr form(ShowForm("Recreated", bsSizeable, 100, 100, 400, 300));
+    const HWND old = form->Handle();
+    ASSERT_NE(WaitSkinned(old), nullptr);
+    // A new border style makes the form a new window.
+    form->SetBorderStyle(bsSingle);
+    const HWND now = form->Handle();
+    ASSERT_NE(now, old);
+    TTinselForm* f = WaitSkinned(now);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->BorderClassValue, bcSingle);
+    EXPECT_EQ(SendMessageA(now, WM_SKIN_QUERY, 0, 0), 1);
+    SkinManager->PurgeDeadForms();
+    EXPECT_EQ(SkinManager->FindSkinForm(old), nullptr);
+}
+
 TEST(SkinForm, FormFreedInsideItsOwnMenuLoop) {
     doomed = ShowForm("Doomed", bsSizeable, 100, 100, 400, 300);
     const HWND wnd = doomed->Handle();
