@@ -201,6 +201,24 @@ TEST_F(SkinMenu, ItemsAreDrawnFromTheSkinOverTheMenuFace) {
             {"normal item", StripPixel(item, 0, 0), last.left, last.top},
         };
         mismatch.clear();
+        // The disabled entry's text in the skin's shadow colour, the checked one's mark in the
+        // button text colour, the separator from the second frame of [MenuItem].
+        RECT disabled{}, checkedRect{}, separator{};
+        GetMenuItemRect(nullptr, menu, 2, &disabled);
+        GetMenuItemRect(nullptr, menu, 3, &checkedRect);
+        GetMenuItemRect(nullptr, menu, 1, &separator);
+        auto has = [](const RECT& r, COLORREF c) {
+            for (COLORREF p : ScreenRect(r))
+                if (p == c) return true;
+            return false;
+        };
+        if (!has(disabled, static_cast<COLORREF>(ColorToRGB(d->Colours.ButtonShadow)))) mismatch += "disabled text; ";
+        RECT glyph = checkedRect;
+        glyph.right = glyph.left + 24;
+        if (!has(glyph, GetSysColor(COLOR_BTNTEXT))) mismatch += "check mark; ";
+        const int sepRows = separator.bottom - separator.top, H = item->Height();
+        const COLORREF sepPixel = StripPixel(item, F, H > sepRows ? H - sepRows : 0);
+        if (sepPixel != TRANSPARENT_KEY && ScreenPixel(separator.left, separator.top) != sepPixel) mismatch += "separator; ";
         for (const auto& c : checks) {
             const COLORREF got = ScreenPixel(c.x, c.y);
             if (got != c.want) mismatch += std::string(c.what) + " " + std::to_string(got) + " not " + std::to_string(c.want) + "; ";
