@@ -20,6 +20,16 @@ bool HasStrip(const TWinSysButton& b) {
     return s && !s->Empty() && b.Record->Frames >= 1;
 }
 
+// One cell of a button's strip stretched over its rectangle, key-coloured pixels left out,
+// straight from the strip: caption buttons are drawn on every frame paint.
+void DrawButtonCell(HDC dc, const TWinSysButton& b, int32_t frame) {
+    TBitmap* strip = StripOf(b);
+    const TRect cell = SkinFrameRect(strip, b.Record->Frames, frame, false);
+    if (RectWidth(cell) <= 0 || RectHeight(cell) <= 0 || RectWidth(b.Rect) <= 0 || RectHeight(b.Rect) <= 0) return;
+    TransparentBlt(dc, b.Rect.left, b.Rect.top, RectWidth(b.Rect), RectHeight(b.Rect), strip->Canvas()->Handle(),
+                   cell.left, cell.top, RectWidth(cell), RectHeight(cell), ColorToRGB(TRANSPARENT_KEY));
+}
+
 }  // namespace
 
 void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
@@ -245,7 +255,7 @@ void TTinselForm::PaintSysButtons(TCanvas* canvas) {
             continue;
         }
         const int32_t frame = (!ActiveFlag && b.Record->Frames >= 4) ? 4 : 1;
-        SkinDrawFrameStretched(dc, b.Rect, StripOf(b), true, b.Record->Frames, frame);
+        DrawButtonCell(dc, b, frame);
     }
 }
 
@@ -258,7 +268,7 @@ void TWinSysButton::Paint() {
     if (Record->Action == 3 || Record->Action == 11)
         Form->DrawIconAt(dc, Rect);
     else
-        SkinDrawFrameStretched(dc, Rect, StripOf(*this), true, Record->Frames, frame);
+        DrawButtonCell(dc, *this, frame);
     ReleaseDC(Form->Handle, dc);
 }
 

@@ -256,6 +256,18 @@ TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
         for (int y = 0; y < B; ++y)
             for (int x = 0; x < d->Borders[3]->Margins.left; ++x)
                 expect("bottom border", x, (frame - 1) * bottomCell + y, bottom, L + x, H - B + y);
+        // The close button: its first frame when active, its fourth when inactive.
+        TWinSysButton* close = ButtonOfKind(f, 0);
+        ASSERT_NE(close, nullptr);
+        TBitmap* strip = close->Record->Bitmap.get();
+        const int cw = strip->Width() / close->Record->Frames, cellFrame = frame == 1 ? 0 : 3;
+        for (int y = 0; y < RectHeight(close->Rect); y += 2)
+            for (int x = 0; x < RectWidth(close->Rect); x += 2) {
+                const COLORREF want = StripPixel(strip, cellFrame * cw + x, y);
+                if (want == TRANSPARENT_KEY) continue;
+                EXPECT_EQ(ScreenPixel(w.left + close->Rect.left + x, w.top + close->Rect.top + y), want)
+                    << state << " close button at " << x << "," << y;
+            }
         (void)T;
     };
     check(1, "active");
