@@ -40,7 +40,7 @@ DP_PUBLISHED(TfrmMain){
     DP_FIELD(N2),                DP_FIELD(Get1),               DP_FIELD(VistourWebsite1),
     DP_FIELD(N3),                DP_FIELD(About1),             DP_FIELD(OpenDialog1),
     DP_FIELD(OpenPictureDialog1), DP_FIELD(ColorDialog1),      DP_FIELD(OpenDialog2),
-    DP_FIELD(SaveDialog1),       DP_FIELD(SaveDialog2),
+    DP_FIELD(SaveDialog1),       DP_FIELD(SaveDialog2),       DP_FIELD(SkinData1),
     DP_METHOD(FormCreate),       DP_METHOD(FormActivate),      DP_METHOD(FormDestroy),
     DP_METHOD(FormCloseQuery),   DP_METHOD(FormClose),         DP_METHOD(WallpaperChange),
     DP_METHOD(cbbMoviePositionChange), DP_METHOD(edtLeftKeyPress), DP_METHOD(Button1Click),

@@ -14,6 +14,7 @@
 #include "classlib/Menus.h"
 #include "classlib/OleCtrls.h"
 #include "classlib/StdCtrls.h"
+#include "skin/TinselData.h"
 
 // The maker's addresses, shown as defaults and in the Help menu.
 constexpr const char* MakerSalesEmail = "sales@driftpane.example.com";
@@ -119,6 +120,8 @@ public:
   TOpenDialog* OpenDialog2 = nullptr;
   TSaveDialog* SaveDialog1 = nullptr;
   TSaveDialog* SaveDialog2 = nullptr;
+  // Gives the builder's windows their skin; the window's own code never calls it.
+  TSkinData* SkinData1 = nullptr;
 
   // --- transfer and state
   // true: controls to model; false: model to controls.

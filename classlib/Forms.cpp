@@ -702,6 +702,11 @@ HWND TApplication::Handle() {
     if (!m_handle) {
         m_handle = AllocateHWnd([this](TMessage& m) { AppWndProc(m); }, "TApplication");
         if (m_handle) SetWindowTextA(m_handle, Title().c_str());
+        // The taskbar button shows the application window's icon.
+        if (m_handle && !m_icon->Empty()) {
+            SendMessageA(m_handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon->Handle()));
+            SendMessageA(m_handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon->Handle()));
+        }
     }
     return m_handle;
 }
@@ -857,6 +862,17 @@ void TApplication::HandleException(TObject* sender) {
 // ---------------------------------------------------------------------------
 
 DP_PUBLISHED(TScreen){};
+
+TFont* TScreen::MenuFont() {
+    if (!m_menuFont) {
+        m_menuFont = std::make_unique<TFont>();
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            m_menuFont->SetHandle(CreateFontIndirectA(&metrics.lfMenuFont));
+    }
+    return m_menuFont.get();
+}
 
 TRect TScreen::WorkAreaRect() const {
     RECT r;

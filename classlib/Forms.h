@@ -305,10 +305,13 @@ public:
     TCustomForm* ActiveForm() const;
     int FormCount() const { return static_cast<int>(m_forms.size()); }
     TCustomForm* Forms(int index) const { return m_forms.at(index); }
+    // The system's menu font (read when first asked for).
+    TFont* MenuFont();
 
 private:
     friend class TCustomForm;
     TCursor m_cursor = crDefault;
+    std::unique_ptr<TFont> m_menuFont;
     std::vector<TCustomForm*> m_forms;
 };
 

@@ -742,8 +742,13 @@ void TMainMenu::UpdateForm() {
 void TMainMenu::MenuChanged() {
     if (TCustomForm* form = Form()) {
         form->SetMenuHandle(Handle());
-        if (form->HandleAllocated()) DrawMenuBar(form->Handle());
-        form->Perform(CM_MENUCHANGED, 0, 0);
+        // Through the window procedure, so that a subclass of the window hears of it too.
+        if (form->HandleAllocated()) {
+            DrawMenuBar(form->Handle());
+            SendMessageA(form->Handle(), CM_MENUCHANGED, 0, 0);
+        } else {
+            form->Perform(CM_MENUCHANGED, 0, 0);
+        }
     }
 }
 

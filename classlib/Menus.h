@@ -14,7 +14,8 @@ class TImageList;
 class TMenu;
 class TCustomForm;
 
-// Sent to the form (through Perform) after its main menu's window menu was rebuilt.
+// Sent to the form's window (to the form itself while it has none) after its main menu's
+// window menu was rebuilt.
 constexpr UINT CM_MENUCHANGED = CM_BASE + 21;
 
 // A key with its shift state: the virtual key in the low byte, the shift keys above.

@@ -5,6 +5,8 @@ add_library(dp_winsys STATIC
   DdeMan.cpp
   WinSys.cpp
   PathIdentity.cpp
+  WinHook.cpp
+  SysVersion.cpp
 )
 target_include_directories(dp_winsys PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(dp_winsys PUBLIC dp_runtime advapi32 ole32 oleaut32 uuid shell32 user32 kernel32)

@@ -1,4 +1,4 @@
-// The drawing primitives of TinselForm (the form skin itself lives in TinselForm.cpp).
+// The drawing primitives of TinselForm (the form skin itself lives in TinselForm*.cpp).
 #include <windows.h>
 
 #include <algorithm>

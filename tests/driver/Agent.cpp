@@ -121,14 +121,27 @@ void Serve(HWND wnd, Request& req) {
         Capture(wnd, req);
         return;
     }
-    HMENU menu = GetMenu(wnd);
+    const auto popup = reinterpret_cast<HWND>(static_cast<UINT_PTR>(req.popup));
+    HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)) : GetMenu(wnd);
+    struct EndOpenMenu {
+        bool open;
+        ~EndOpenMenu() {
+            if (open) EndMenu();
+        }
+    } endMenu{popup != nullptr};
     if (!menu || !IsMenu(menu)) {
         req.status = kNoMenu;
         return;
     }
     std::vector<std::string> parts = SplitPath(req.path);
-    if (req.op == kOpMenuFind && req.init) SendMessageA(wnd, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
-    for (size_t level = 0;; ++level) {
+    const size_t first = popup ? 1 : 0;
+    if (req.op == kOpMenuFind && req.init) {
+        if (popup)
+            SendMessageA(wnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+        else
+            SendMessageA(wnd, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+    }
+    for (size_t level = first;; ++level) {
         if (req.op == kOpMenuList && level == parts.size()) {
             ListItems(menu, req);
             req.status = kOk;

@@ -37,6 +37,10 @@ struct Request {
     uint32_t init;
     uint64_t hwnd;
     char path[1024];  // parts separated by '|'
+    // A window whose menu bar is drawn by the program itself has no window menu: the driver
+    // opens the first part's drop-down as a user would, and the path is walked from that
+    // open menu window (which the agent then closes).
+    uint64_t popup;
     int32_t width;    // of the capture, as the driver sized the block
     int32_t height;
     // filled by the agent

@@ -207,6 +207,27 @@ std::string Lines(const char* items) {
     return s.empty() ? " (none)" : s;
 }
 
+// A window that draws its menu bar itself (a skinned one) has no window menu: the first part's
+// drop-down is opened from the keyboard (Alt + its hot key, as a user would) and becomes the
+// request's popup. False when there is no such bar item to open.
+// A listing may name the bar item alone.
+bool OpenDrawnMenuBar(HWND top, const std::string& path, bool listing, agent::Request& req) {
+    const std::string first = path.substr(0, path.find('|'));
+    const size_t amp = first.find('&');
+    if ((!listing && path.find('|') == std::string::npos) || amp == std::string::npos || amp + 1 >= first.size())
+        return false;
+    const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(first[amp + 1])));
+    PostMessageA(top, WM_SYSCOMMAND, SC_KEYMENU, key);
+    const DWORD pid = ProcessOf(top);
+    HWND popup = WaitForWindow(
+        [&](HWND w) { return ProcessOf(w) == pid && IsWindowVisible(w) && ClassOf(w) == "#32768"; },
+        "the drop-down of " + Quoted(first) + " on the drawn menu bar of " + Describe(top, false));
+    if (!popup) return false;
+    req.popup = reinterpret_cast<UINT_PTR>(popup);
+    req.status = agent::kPending;
+    return true;
+}
+
 // Looks the item up (op kOpMenuFind); failure messages only when report.
 bool FindMenuItem(HWND top, const std::string& path, bool init, bool report, agent::Request& req) {
     using namespace agent;
@@ -220,6 +241,12 @@ bool FindMenuItem(HWND top, const std::string& path, bool init, bool report, age
     req.hwnd = reinterpret_cast<UINT_PTR>(top);
     std::snprintf(req.path, sizeof req.path, "%s", path.c_str());
     if (!AskAgent(top, req)) return false;
+    if (req.status == kNoMenu && OpenDrawnMenuBar(top, path, false, req)) {
+        const HWND popup = reinterpret_cast<HWND>(static_cast<UINT_PTR>(req.popup));
+        const bool asked = AskAgent(top, req);
+        WaitWindowGone(popup);
+        if (!asked) return false;
+    }
     if (req.status == kOk) return true;
     if (!report) return false;
     std::string where = "menu " + Quoted(path) + " of " + Describe(top, false);
@@ -752,7 +779,14 @@ std::vector<std::string> MenuItems(HWND top, const std::string& path) {
     req.op = agent::kOpMenuList;
     req.hwnd = reinterpret_cast<UINT_PTR>(top);
     std::snprintf(req.path, sizeof req.path, "%s", path.c_str());
-    if (!AskAgent(top, req) || req.status != agent::kOk) return out;
+    if (!AskAgent(top, req)) return out;
+    if (req.status == agent::kNoMenu && !path.empty() && OpenDrawnMenuBar(top, path, true, req)) {
+        const HWND popup = reinterpret_cast<HWND>(static_cast<UINT_PTR>(req.popup));
+        const bool asked = AskAgent(top, req);
+        WaitWindowGone(popup);
+        if (!asked) return out;
+    }
+    if (req.status != agent::kOk) return out;
     std::istringstream in(req.items);
     std::string line;
     while (std::getline(in, line)) out.push_back(line);

@@ -15,6 +15,7 @@
 #include "skin/SkinRead.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
+#include "skin/TinselFormSkin.h"
 #include "tools/skingen/SkinGen.h"
 #include "tools/skinpack/SkinPack.h"
 
@@ -373,7 +374,8 @@ TEST_F(SkinDataTest, DamagedImagesAndPackages) {
     old.SetActive(true);
     old.Loaded();
     EXPECT_FALSE(old.Active());
-    EXPECT_TRUE(SkinManager->PostedActions.empty());
+    EXPECT_FALSE(SkinManager->Enabled);  // nothing asked for
+    EXPECT_EQ(SkinManager->PendingAction(), 0);
 
     // No ini entry at all: a skin of defaults.
     TSkinData noIni(nullptr);
@@ -453,8 +455,9 @@ TEST_F(SkinDataTest, ReadFromAFormDefinition) {
     EXPECT_EQ(d->Skin3rd()->Strings(0), "TPngBitBtn=pngbitbtn");
     EXPECT_EQ(d->PackageStream.Size(), static_cast<int64_t>(package.size()));
     ASSERT_TRUE(SkinManager);
-    ASSERT_EQ(SkinManager->PostedActions.size(), 1u);  // skin all, once loaded
-    EXPECT_EQ(SkinManager->PostedActions[0].Code, 1);
+    // Skin all, once loaded: before the manager runs it only switches skinning on.
+    EXPECT_TRUE(SkinManager->Enabled);
+    EXPECT_EQ(SkinManager->PendingAction(), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -521,33 +524,38 @@ TEST_F(SkinDataTest, LoadedWithAnEmptySkinSwitchesActiveOffQuietly) {
     d.Loaded();
     ASSERT_TRUE(SkinManager);
     EXPECT_FALSE(d.Active());
-    EXPECT_TRUE(SkinManager->PostedActions.empty());
-    EXPECT_EQ(SkinManager->HookInstalls, 1);
+    EXPECT_FALSE(SkinManager->Enabled);
+    EXPECT_TRUE(SkinManager->HookInstalled());
     EXPECT_EQ(SkinManager->MainData(), &d);
-    // Active on an empty skin changes the property and posts nothing.
+    // Active on an empty skin changes the property and asks nothing.
+    SkinManager->State = 1;
     d.SetActive(true);
     EXPECT_TRUE(d.Active());
-    EXPECT_TRUE(SkinManager->PostedActions.empty());
+    EXPECT_FALSE(SkinManager->Enabled);
+    EXPECT_EQ(SkinManager->PendingAction(), 0);
 }
 
 TEST_F(SkinDataTest, WhatSetActiveAsksOfTheManager) {
+    // Before the manager runs (state 0) a request only switches skinning on or off; once it
+    // runs, the request waits 250 ms on the manager's timer.
     const Bytes package = Package("", {});
     const struct {
         TSkinFormType type;
         bool skin;
         bool value;
-        std::vector<int32_t> codes;
+        int32_t pending;
+        bool enabled;
         int32_t state;
     } cases[] = {
-        {sfMainform, true, true, {1}, 1},
-        {sfMainform, true, false, {2}, 1},      // switched on first, which set the state running
-        {sfMainform, false, true, {}, 0},
-        {sfMainform, false, false, {2}, 0},
-        {sfOnlyThisForm, true, true, {1}, 1},   // Loaded of a non-main component counts the state up
-        {sfOnlyThisForm, false, true, {}, 1},
-        {sfOnlyThisForm, false, false, {2}, 1},
-        {sfDialog, true, true, {}, 1},
-        {sfDLL, true, false, {}, 1},
+        {sfMainform, true, true, 0, true, 1},
+        {sfMainform, true, false, 2, true, 1},  // switched on first, which set the state running
+        {sfMainform, false, true, 0, false, 0},
+        {sfMainform, false, false, 0, false, 0},
+        {sfOnlyThisForm, true, true, 1, true, 1},  // Loaded of a non-main component counts the state up
+        {sfOnlyThisForm, false, true, 0, true, 1},
+        {sfOnlyThisForm, false, false, 2, true, 1},
+        {sfDialog, true, true, 0, true, 1},
+        {sfDLL, true, false, 0, true, 1},
     };
     for (const auto& c : cases) {
         FreeSkinManager();
@@ -556,16 +564,15 @@ TEST_F(SkinDataTest, WhatSetActiveAsksOfTheManager) {
         if (c.skin) Feed(d, package);
         d.Loaded();
         if (!c.value) d.SetActive(true);  // so that there is something to switch off
-        SkinManager->PostedActions.clear();
         d.SetActive(c.value);
-        std::vector<int32_t> codes;
-        for (const auto& a : SkinManager->PostedActions) {
-            codes.push_back(a.Code);
-            EXPECT_EQ(a.Delay, 250);
-            EXPECT_EQ(a.Data, &d);
+        const std::string what = std::to_string(c.type) + " " + std::to_string(c.skin) + " " + std::to_string(c.value);
+        EXPECT_EQ(SkinManager->PendingAction(), c.pending) << what;
+        if (c.pending) {
+            EXPECT_EQ(SkinManager->PendingDelay(), 250) << what;
+            EXPECT_EQ(SkinManager->CurrentData(), &d) << what;
         }
-        EXPECT_EQ(codes, c.codes) << c.type << " " << c.skin << " " << c.value;
-        EXPECT_EQ(SkinManager->State, c.state) << c.type << " " << c.skin << " " << c.value;
+        EXPECT_EQ(SkinManager->Enabled, c.enabled) << what;
+        EXPECT_EQ(SkinManager->State, c.state) << what;
     }
 }
 
@@ -575,9 +582,8 @@ TEST_F(SkinDataTest, LoadedPostsSkinAllForAnActiveSkinAndTrimsMenuKinds) {
     d.SetActive(true);
     d.SetSkinControls(TSkinControlTypes{xcMainMenu, xcMenuItem, xcSystemMenu});
     d.Loaded();
-    ASSERT_EQ(SkinManager->PostedActions.size(), 1u);
-    EXPECT_EQ(SkinManager->PostedActions[0].Code, 1);
-    EXPECT_EQ(SkinManager->PostedActions[0].Delay, 250);
+    EXPECT_TRUE(SkinManager->Enabled);  // skin all, before the manager runs
+    EXPECT_TRUE(SkinManager->HookInstalled());
     EXPECT_EQ(d.SkinControls(), (TSkinControlTypes{xcMainMenu, xcSystemMenu}));
 
     TSkinData other(nullptr);
@@ -593,12 +599,12 @@ TEST_F(SkinDataTest, ApplySkinRefreshesAndPostsSkinChangedOnceRunning) {
     Feed(d, Package("", {}));
     d.ApplySkin();  // creates the manager through Loaded
     ASSERT_TRUE(SkinManager);
-    EXPECT_EQ(SkinManager->Refreshes, 1);
-    EXPECT_TRUE(SkinManager->PostedActions.empty());
+    EXPECT_EQ(SkinManager->CurrentData(), &d);
+    EXPECT_EQ(SkinManager->PendingAction(), 0);
     SkinManager->State = 1;
     d.ApplySkin();
-    ASSERT_EQ(SkinManager->PostedActions.size(), 1u);
-    EXPECT_EQ(SkinManager->PostedActions[0].Code, 3);
+    EXPECT_EQ(SkinManager->PendingAction(), 3);
+    EXPECT_EQ(SkinManager->PendingDelay(), 250);
     EXPECT_EQ(SkinManager->CurrentData(), &d);
 }
 
@@ -663,7 +669,6 @@ TEST_F(SkinDataTest, SkinFileLoadsAndAppliesAtRunTime) {
     EXPECT_EQ(d.SkinName, "file");
     ASSERT_TRUE(SkinManager);  // ApplySkin ran Loaded for it
     EXPECT_EQ(SkinManager->CurrentData(), &d);
-    EXPECT_EQ(SkinManager->Refreshes, 1);
 
     TSkinData design(nullptr);
     design.SetDesigning(true);
@@ -676,14 +681,17 @@ TEST_F(SkinDataTest, NonMainComponentSkinsItsOwnFormAtOnce) {
     Application->Initialize();
     auto* form = new TForm(nullptr);
     auto* d = new TSkinData(form);
+    Feed(*d, Package("", {}));
     d->SetSkinFormtype(sfOnlyThisForm);
     d->SetActive(true);
     d->Loaded();
     ASSERT_TRUE(SkinManager);
     EXPECT_TRUE(SkinManager->Enabled);
     EXPECT_EQ(SkinManager->State, 1);
-    EXPECT_EQ(SkinManager->SkinnedWindows, (std::vector<HWND>{form->Handle()}));
-    EXPECT_EQ(SkinManager->HookInstalls, 0);
+    ASSERT_EQ(SkinManager->FormSkins().size(), 1u);
+    EXPECT_EQ(SkinManager->FindSkinForm(form->Handle()), SkinManager->FormSkins()[0]);
+    EXPECT_EQ(SendMessageA(form->Handle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_FALSE(SkinManager->HookInstalled());
     EXPECT_EQ(SkinManager->MainData(), nullptr);
     EXPECT_NE(d->CaptionFont->Handle(), nullptr);
     delete form;  // frees the component, which leaves the manager

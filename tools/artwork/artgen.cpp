@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -325,6 +326,22 @@ int Form(const std::string& in, const std::string& out) {
   std::string line;
   while (std::getline(f, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A file made earlier in the build, beside the output: its bytes as they are.
+    const size_t fileAt = line.find("@FILE:");
+    if (fileAt != std::string::npos) {
+      const size_t end = line.find('@', fileAt + 6);
+      const std::string dir = out.substr(0, out.find_last_of('/') + 1);
+      std::ifstream file(dir + line.substr(fileAt + 6, end == std::string::npos ? 0 : end - fileAt - 6),
+                         std::ios::binary);
+      if (end == std::string::npos || !file) {
+        std::cerr << "artgen: missing file in " << in << ": " << line << "\n";
+        return 1;
+      }
+      const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+      const size_t indent = line.find_first_not_of(' ');
+      line = line.substr(0, fileAt) + HexBlock(data, std::string(indent == std::string::npos ? 0 : indent, ' ')) +
+             line.substr(end + 1);
+    }
     const size_t at = line.find("@ART:");
     if (at != std::string::npos) {
       const size_t end = line.find('@', at + 5);

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "SkinFormTestUtil.h"
+#include "classlib/Classes.h"
+#include "skin/SkinManage.h"
+#include "skin/TinselData.h"
+#include "tests/driver/TestDriver.h"
+
+// The skinned-window tests' world: a virtual desktop of their own and the builder's stored
+// skin in a main-form skin data component.
+namespace skinform {
+namespace {
+
+TSkinData* g_skin = nullptr;
+
+class SkinEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        desktop_ = std::make_unique<dptest::VirtualDesktop>(1024, 768);
+        ASSERT_TRUE(desktop_->Ok());
+        Application->Initialize();
+        TMemoryStream file;
+        file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
+        TMemoryStream s;
+        s.WriteI32(static_cast<int32_t>(file.Size()));
+        s.CopyFrom(file, 0);
+        s.SetPosition(0);
+        g_skin = new TSkinData(nullptr);
+        g_skin->SetSkinControls(TSkinControlTypes::FromMask(DefaultSkinControls));
+        g_skin->ReadStream(s);
+        ASSERT_FALSE(g_skin->SkinEmpty);
+        g_skin->SetActive(true);
+        g_skin->Loaded();
+    }
+    void TearDown() override {
+        delete g_skin;
+        g_skin = nullptr;
+        FreeSkinManager();
+        desktop_.reset();
+    }
+
+private:
+    std::unique_ptr<dptest::VirtualDesktop> desktop_;
+};
+
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new SkinEnvironment);
+
+}  // namespace
+
+TSkinData* Skin() { return g_skin; }
+
+}  // namespace skinform

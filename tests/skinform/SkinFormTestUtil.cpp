@@ -1,0 +1,169 @@
+#include "SkinFormTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "classlib/Classes.h"
+#include "classlib/PngFile.h"
+#include "skin/SkinManage.h"
+#include "skin/TinselData.h"
+#include "skin/TinselFormSkin.h"
+#include "tests/driver/TestDriver.h"
+
+namespace skinform {
+namespace {
+
+void Send(DWORD flags, int x, int y) {
+    SetCursorPos(x, y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+}
+
+}  // namespace
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        Pump();
+        if (pred()) return true;
+        if (GetTickCount() - start > limitMs) {
+            ADD_FAILURE() << "waited " << limitMs << " ms for: " << what;
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+TForm* ShowForm(const std::string& caption, TFormBorderStyle border, int x, int y, int w, int h,
+                TBorderIcons icons) {
+    auto* form = NewForm<TForm>(nullptr);
+    form->SetBorderStyle(border);
+    form->SetBorderIcons(icons);
+    form->SetCaption(caption);
+    form->SetBounds(x, y, w, h);
+    form->Show();
+    Pump();
+    return form;
+}
+
+HWND ShowBareWindow(const std::string& caption, DWORD style, int x, int y, int w, int h) {
+    static const ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "SkinTestBare";
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    HWND wnd = CreateWindowExA(0, "SkinTestBare", caption.c_str(), style, x, y, w, h, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(wnd, SW_SHOW);
+    SetForegroundWindow(wnd);
+    Pump();
+    return wnd;
+}
+
+bool IsSkinned(HWND wnd) {
+    TTinselForm* f = SkinManager ? SkinManager->FindSkinForm(wnd) : nullptr;
+    return f && f->LifeState == lsActive;
+}
+
+TTinselForm* WaitSkinned(HWND wnd) {
+    if (!PumpUntil([&] { return IsSkinned(wnd); }, "a form skin of window " + dptest::Describe(wnd, false)))
+        return nullptr;
+    // Activation resized the window: its frame is painted by now.
+    Pump();
+    return SkinManager->FindSkinForm(wnd);
+}
+
+void MouseMove(int x, int y) { Send(0, x, y); }
+void MouseDown(int x, int y) { Send(MOUSEEVENTF_LEFTDOWN, x, y); }
+void MouseUp(int x, int y) { Send(MOUSEEVENTF_LEFTUP, x, y); }
+void MouseClick(int x, int y) {
+    MouseDown(x, y);
+    MouseUp(x, y);
+}
+void RightClick(int x, int y) {
+    Send(MOUSEEVENTF_RIGHTDOWN, x, y);
+    Send(MOUSEEVENTF_RIGHTUP, x, y);
+}
+
+void Key(WORD vk, bool alt) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD k, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    if (alt) add(VK_MENU, false);
+    add(vk, false);
+    add(vk, true);
+    if (alt) add(VK_MENU, true);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC dc = GetDC(nullptr);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(nullptr, dc);
+    return c;
+}
+
+std::vector<COLORREF> ScreenRect(const RECT& r) {
+    std::vector<COLORREF> out;
+    HDC dc = GetDC(nullptr);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) out.push_back(GetPixel(dc, x, y));
+    ReleaseDC(nullptr, dc);
+    return out;
+}
+
+std::string ArtifactPath(const std::string& name) { return dptest::ArtifactDir() + name; }
+
+bool ShotWindow(HWND wnd, const std::string& name) {
+    RECT r;
+    return GetWindowRect(wnd, &r) && ShotRect(r, name);
+}
+
+bool ShotRect(const RECT& r, const std::string& name) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size_t(w) * h);
+    for (auto& p : pixels) p &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+    return WritePngFile(ArtifactPath(name), w, h, pixels);
+}
+
+}  // namespace skinform

@@ -1,0 +1,57 @@
+// Shared by the skinned-window tests: a virtual desktop of their own, the builder's stored skin
+// in a main-form skin data component, forms made in code, real mouse input, screen pixels and
+// waits for real states.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "classlib/Controls.h"
+#include "classlib/Forms.h"
+
+class TSkinData;
+class TTinselForm;
+
+namespace skinform {
+
+// The skin every test window gets (made by SkinFormEnv.cpp's environment).
+TSkinData* Skin();
+
+// Handles the thread's messages until pred holds; false (and a test failure naming what) when
+// it does not within limitMs.
+bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD limitMs = 20000);
+// Handles what is waiting now.
+void Pump();
+
+// A shown form with that caption, border style and outer bounds; owned by the caller.
+TForm* ShowForm(const std::string& caption, TFormBorderStyle border, int x, int y, int w, int h,
+                TBorderIcons icons = {biSystemMenu, biMinimize, biMaximize});
+// A bare top-level window of this program (no form, no owner), shown and activated.
+HWND ShowBareWindow(const std::string& caption, DWORD style, int x, int y, int w, int h);
+// The window's form skin once it is active (failure when it does not come).
+TTinselForm* WaitSkinned(HWND wnd);
+bool IsSkinned(HWND wnd);
+
+// Real input through the system's queue, at screen points.
+void MouseMove(int x, int y);
+void MouseDown(int x, int y);
+void MouseUp(int x, int y);
+void MouseClick(int x, int y);
+void RightClick(int x, int y);
+void Key(WORD vk, bool alt = false);
+
+// What the screen shows.
+COLORREF ScreenPixel(int x, int y);
+// A rectangle of the screen, rows top to bottom.
+std::vector<COLORREF> ScreenRect(const RECT& r);
+
+// A rectangle of the screen as a PNG among the test's artefacts.
+bool ShotRect(const RECT& r, const std::string& name);
+// Where the test's pictures go.
+std::string ArtifactPath(const std::string& name);
+bool ShotWindow(HWND wnd, const std::string& name);
+
+}  // namespace skinform
