@@ -26,8 +26,7 @@ struct TDecompressionStream::State {
     bool ended = false;
 };
 
-TDecompressionStream::TDecompressionStream(TStream& source) : m_source(source), m_state(new State)
-{
+TDecompressionStream::TDecompressionStream(TStream& source) : m_source(source), m_state(new State) {
     // No bigger an input buffer than what the source still holds (when it can tell).
     const int64_t left = source.Size() - source.Position();
     m_state->inputSize = static_cast<size_t>(left > 0 ? std::min(left, kInflateInput) : kInflateInput);
@@ -38,16 +37,13 @@ TDecompressionStream::TDecompressionStream(TStream& source) : m_source(source), 
     }
 }
 
-TDecompressionStream::~TDecompressionStream()
-{
+TDecompressionStream::~TDecompressionStream() {
     inflateEnd(&m_state->z);
     delete m_state;
 }
 
-int64_t TDecompressionStream::Read(void* buffer, int64_t count)
-{
-    if (count <= 0 || m_state->ended)
-        return 0;
+int64_t TDecompressionStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || m_state->ended) return 0;
     z_stream& z = m_state->z;
     uint8_t* out = static_cast<uint8_t*>(buffer);
     int64_t done = 0;
@@ -58,8 +54,7 @@ int64_t TDecompressionStream::Read(void* buffer, int64_t count)
         z.avail_out = static_cast<uInt>(want);
         if (z.avail_in == 0) {
             int64_t got = m_source.Read(m_state->input.get(), static_cast<int64_t>(m_state->inputSize));
-            if (got <= 0)
-                break;  // the source ran dry before the compressed data ended
+            if (got <= 0) break;  // the source ran dry before the compressed data ended
             z.next_in = m_state->input.get();
             z.avail_in = static_cast<uInt>(got);
         }
@@ -76,15 +71,10 @@ int64_t TDecompressionStream::Read(void* buffer, int64_t count)
     return done;
 }
 
-int64_t TDecompressionStream::Write(const void*, int64_t)
-{
-    throw EDecompressionError("Invalid stream operation");
-}
+int64_t TDecompressionStream::Write(const void*, int64_t) { throw EDecompressionError("Invalid stream operation"); }
 
-int64_t TDecompressionStream::Seek(int64_t offset, TSeekOrigin origin)
-{
-    if (offset == 0 && origin == soCurrent)
-        return m_state->produced;
+int64_t TDecompressionStream::Seek(int64_t offset, TSeekOrigin origin) {
+    if (offset == 0 && origin == soCurrent) return m_state->produced;
     throw EDecompressionError("Invalid stream operation");
 }
 
@@ -98,21 +88,18 @@ constexpr size_t kWindow = 256 * 1024;
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-uint32_t Le32(const uint8_t* p)
-{
+uint32_t Le32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
            (static_cast<uint32_t>(p[3]) << 24);
 }
 
 unsigned long long AsULL(uint64_t v) { return static_cast<unsigned long long>(v); }
 
-[[noreturn]] void Damaged(const std::string& name, const std::string& why)
-{
+[[noreturn]] void Damaged(const std::string& name, const std::string& why) {
     throw ESwfError(Format("Damaged movie file %s: %s", name.c_str(), why.c_str()));
 }
 
-bool IsMutedCode(unsigned code)
-{
+bool IsMutedCode(unsigned code) {
     switch (code) {
         case 14:  // DefineSound
         case 18:  // SoundStreamHead
@@ -120,14 +107,12 @@ bool IsMutedCode(unsigned code)
         case 24:  // Protect
         case 45:  // SoundStreamHead2
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
 // The run time's input/output error for an OS error code of FileIO.
-[[noreturn]] void InOutError(uint32_t osCode)
-{
+[[noreturn]] void InOutError(uint32_t osCode) {
     int code = static_cast<int>(osCode);
 #ifndef _WIN32
     // errno values to the Windows codes the run time reports.
@@ -155,12 +140,10 @@ public:
 
     // Handles every tag whose header lies wholly in bytes [base, base + count) and rewrites
     // muted words there. Returns the offset up to which the bytes are final.
-    uint64_t Advance(uint8_t* bytes, uint64_t base, uint64_t count)
-    {
+    uint64_t Advance(uint8_t* bytes, uint64_t base, uint64_t count) {
         const uint64_t end = base + count;
         if (m_state == State::Rect) {
-            if (m_next >= end)
-                return base;
+            if (m_next >= end) return base;
             // RECT: five bits of width N, four values of N bits, padded to a byte; then the
             // frame rate and frame count.
             const uint64_t rectBits = 5 + 4 * static_cast<uint64_t>(bytes[m_next - base] >> 3);
@@ -173,8 +156,7 @@ public:
             const uint64_t pos = m_next;
             if (pos + 2 > m_fileLength)
                 Damaged(m_name, Format("no End tag before FileLength %llu", AsULL(m_fileLength)));
-            if (pos + 2 > end)
-                break;
+            if (pos + 2 > end) break;
             const uint16_t word = Le16(bytes + (pos - base));
             const unsigned code = word >> 6;
             uint64_t length = word & 0x3F;
@@ -183,8 +165,7 @@ public:
                 if (pos + 6 > m_fileLength)
                     Damaged(m_name, Format("the tag header at offset %llu runs past FileLength %llu", AsULL(pos),
                                            AsULL(m_fileLength)));
-                if (pos + 6 > end)
-                    break;
+                if (pos + 6 > end) break;
                 length = Le32(bytes + (pos - base) + 2);
                 data = pos + 6;
             }
@@ -195,8 +176,8 @@ public:
             }
             // A long length near 4 GiB must not wrap back into the movie.
             if (data + length > m_fileLength)
-                Damaged(m_name, Format("tag %u at offset %llu (%llu bytes) runs past FileLength %llu", code,
-                                       AsULL(pos), AsULL(length), AsULL(m_fileLength)));
+                Damaged(m_name, Format("tag %u at offset %llu (%llu bytes) runs past FileLength %llu", code, AsULL(pos),
+                                       AsULL(length), AsULL(m_fileLength)));
             if (IsMutedCode(code)) {
                 const uint16_t muted = static_cast<uint16_t>((word & 0x3F) | 0xFFC0);
                 bytes[pos - base] = static_cast<uint8_t>(muted & 0xFF);
@@ -220,19 +201,16 @@ private:
 
 }  // namespace
 
-TSwfHeader ReadSwfHeader(TStream& src, const std::string& name)
-{
+TSwfHeader ReadSwfHeader(TStream& src, const std::string& name) {
     TSwfHeader h;
     const int64_t size = src.Size();
     src.SetPosition(0);
     uint8_t head[8];
     const int64_t headBytes = std::min<int64_t>(size, 8);
-    if (headBytes > 0)
-        src.ReadBuffer(head, headBytes);
+    if (headBytes > 0) src.ReadBuffer(head, headBytes);
     const bool fws = headBytes >= 3 && std::memcmp(head, "FWS", 3) == 0;
     const bool cws = headBytes >= 3 && std::memcmp(head, "CWS", 3) == 0;
-    if (!fws && !cws)
-        return h;
+    if (!fws && !cws) return h;
     if (size < 8)
         Damaged(name, Format("the file is shorter than its header (%lld bytes)", static_cast<long long>(size)));
     h.movie = true;
@@ -249,27 +227,25 @@ TSwfHeader ReadSwfHeader(TStream& src, const std::string& name)
     return h;
 }
 
-void WriteMutedSwf(TStream& src, const TSwfHeader& header, const std::string& name, TStream& dst)
-{
+void WriteMutedSwf(TStream& src, const TSwfHeader& header, const std::string& name, TStream& dst) {
     src.SetPosition(8);
     uint8_t head[8] = {'F', 'W', 'S', header.version};
-    for (int i = 0; i < 4; ++i)
-        head[4 + i] = static_cast<uint8_t>(header.fileLength >> (8 * i));
+    for (int i = 0; i < 4; ++i) head[4 + i] = static_cast<uint8_t>(header.fileLength >> (8 * i));
     dst.WriteBuffer(head, 8);
 
     std::unique_ptr<TDecompressionStream> inflater;
-    if (header.compressed)
-        inflater = std::make_unique<TDecompressionStream>(src);
+    if (header.compressed) inflater = std::make_unique<TDecompressionStream>(src);
     // Small movies get a small piece; it must still hold a long tag header.
     const uint64_t windowSize = std::max<uint64_t>(64, std::min<uint64_t>(kWindow, header.fileLength));
     std::unique_ptr<uint8_t[]> window(new uint8_t[windowSize]);
     TTagWalk walk(header.fileLength, name);
-    uint64_t base = 8;     // offset of window[0] in the movie
-    uint64_t have = 0;     // bytes in the window
-    uint64_t pulled = 8;   // bytes of the movie read or inflated so far
+    uint64_t base = 8;    // offset of window[0] in the movie
+    uint64_t have = 0;    // bytes in the window
+    uint64_t pulled = 8;  // bytes of the movie read or inflated so far
     while (pulled < header.fileLength || have > 0) {
         if (pulled < header.fileLength && have < windowSize) {
-            const int64_t want = static_cast<int64_t>(std::min<uint64_t>(windowSize - have, header.fileLength - pulled));
+            const int64_t want =
+                static_cast<int64_t>(std::min<uint64_t>(windowSize - have, header.fileLength - pulled));
             int64_t got;
             if (inflater) {
                 try {
@@ -282,8 +258,7 @@ void WriteMutedSwf(TStream& src, const TSwfHeader& header, const std::string& na
                                          AsULL(header.fileLength - 8ull)));
             } else {
                 got = src.Read(window.get() + have, want);
-                if (got <= 0)
-                    throw EReadError();  // FileLength was checked: the file changed under us
+                if (got <= 0) throw EReadError();  // FileLength was checked: the file changed under us
             }
             have += static_cast<uint64_t>(got);
             pulled += static_cast<uint64_t>(got);
@@ -291,8 +266,7 @@ void WriteMutedSwf(TStream& src, const TSwfHeader& header, const std::string& na
         const uint64_t ready = walk.Advance(window.get(), base, have) - base;
         if (ready == 0 && pulled < header.fileLength && have < windowSize)
             continue;  // a tag header straddles what has arrived: read on
-        if (ready > 0)
-            dst.WriteBuffer(window.get(), static_cast<int64_t>(ready));
+        if (ready > 0) dst.WriteBuffer(window.get(), static_cast<int64_t>(ready));
         // At most the five bytes of a split tag header stay behind.
         std::memmove(window.get(), window.get() + ready, static_cast<size_t>(have - ready));
         have -= ready;
@@ -301,21 +275,17 @@ void WriteMutedSwf(TStream& src, const TSwfHeader& header, const std::string& na
             Damaged(name, "the walk stopped before FileLength");  // the walk raises first; never loop forever
     }
     // Every byte up to FileLength has passed the walk; without an End tag it raised.
-    if (!walk.Done())
-        Damaged(name, Format("no End tag before FileLength %llu", AsULL(header.fileLength)));
+    if (!walk.Done()) Damaged(name, Format("no End tag before FileLength %llu", AsULL(header.fileLength)));
 }
 
-bool MuteSwfStream(TStream& src, const std::string& name, TStream& dst)
-{
+bool MuteSwfStream(TStream& src, const std::string& name, TStream& dst) {
     const TSwfHeader header = ReadSwfHeader(src, name);
-    if (!header.movie)
-        return false;
+    if (!header.movie) return false;
     WriteMutedSwf(src, header, name, dst);
     return true;
 }
 
-void InflateSwfBody(int64_t count, TStream& src, TMemoryStream& dst)
-{
+void InflateSwfBody(int64_t count, TStream& src, TMemoryStream& dst) {
     dst.Clear();
     src.SetPosition(0);
     try {
@@ -324,8 +294,7 @@ void InflateSwfBody(int64_t count, TStream& src, TMemoryStream& dst)
         int64_t left = std::max<int64_t>(count, 0);
         while (left > 0) {
             int64_t got = z.Read(chunk, std::min<int64_t>(left, sizeof chunk));
-            if (got <= 0)
-                throw EReadError();
+            if (got <= 0) throw EReadError();
             dst.WriteBuffer(chunk, got);
             left -= got;
         }
@@ -341,40 +310,33 @@ namespace {
 // Closes a handle on every way out.
 struct HandleGuard {
     TFileHandle h;
-    ~HandleGuard()
-    {
-        if (h != kInvalidFileHandle)
-            FileClose(h);
+    ~HandleGuard() {
+        if (h != kInvalidFileHandle) FileClose(h);
     }
 };
 
 }  // namespace
 
-bool CopySwfMuted(const std::string& src, const std::string& dst)
-{
+bool CopySwfMuted(const std::string& src, const std::string& dst) {
     // The copy goes to a file of its own beside the target: a movie found damaged half-way
     // leaves neither a partial target nor a lost old one.
     const std::string temp = dst + ".muting";
     {
         HandleGuard in{FileOpen(src, fmOpenRead | fmShareDenyWrite)};
-        if (in.h == kInvalidFileHandle)
-            InOutError(FileLastError());
+        if (in.h == kInvalidFileHandle) InOutError(FileLastError());
         THandleStream stream(in.h);
         const TSwfHeader header = ReadSwfHeader(stream, src);
-        if (!header.movie)
-            return true;
+        if (!header.movie) return true;
         bool created = false;
         try {
             TFileStream out(temp, fmCreate);
             created = true;
             WriteMutedSwf(stream, header, src, out);
         } catch (const EFCreateError&) {
-            if (created)
-                DeleteFile(temp);
+            if (created) DeleteFile(temp);
             throw EFCreateError(Format(SFCreateError, dst.c_str()));
         } catch (...) {
-            if (created)
-                DeleteFile(temp);
+            if (created) DeleteFile(temp);
             throw;
         }
     }
@@ -386,8 +348,7 @@ bool CopySwfMuted(const std::string& src, const std::string& dst)
     return false;
 }
 
-void CopyFileStream(const std::string& src, const std::string& dst)
-{
+void CopyFileStream(const std::string& src, const std::string& dst) {
     TFileStream in(src, fmOpenRead | fmShareDenyWrite);
     bool created = false;
     try {
@@ -395,8 +356,7 @@ void CopyFileStream(const std::string& src, const std::string& dst)
         created = true;
         out.CopyFrom(in, 0);
     } catch (...) {
-        if (created)
-            DeleteFile(dst);
+        if (created) DeleteFile(dst);
         throw;
     }
 }

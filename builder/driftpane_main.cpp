@@ -6,13 +6,13 @@
 #include "classlib/Forms.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  try {
-    Application->Initialize();
-    Application->CreateForm(frmMain);
-    Application->Run();
-  } catch (const Exception& e) {
-    Application->ShowException(e.Message());
-  }
-  DoneApplication();
-  return 0;
+    try {
+        Application->Initialize();
+        Application->CreateForm(frmMain);
+        Application->Run();
+    } catch (const Exception& e) {
+        Application->ShowException(e.Message());
+    }
+    DoneApplication();
+    return 0;
 }

@@ -84,9 +84,7 @@ TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner), m_canvas(std::ma
     SetAlign(alBottom);
 }
 
-TStatusBar::~TStatusBar() {
-    m_panels.Release();
-}
+TStatusBar::~TStatusBar() { m_panels.Release(); }
 
 TStatusPanel* TStatusBar::Panels(int index) const { return m_panels.At(index); }
 
@@ -262,7 +260,8 @@ bool TToolButton::Down() {
 void TToolButton::SetDown(bool v) {
     m_down = v;
     if (m_toolBar && m_toolBar->HandleAllocated())
-        SendMessageA(m_toolBar->Handle(), TB_CHECKBUTTON, static_cast<WPARAM>(m_command), MAKELPARAM(v ? TRUE : FALSE, 0));
+        SendMessageA(m_toolBar->Handle(), TB_CHECKBUTTON, static_cast<WPARAM>(m_command),
+                     MAKELPARAM(v ? TRUE : FALSE, 0));
 }
 
 void TToolButton::SetGrouped(bool v) {
@@ -391,7 +390,8 @@ void TToolBar::UpdateButtonPlaces() {
 
 TRect TToolBar::ButtonRect(int index) {
     RECT r{};
-    if (!HandleAllocated() || !SendMessageA(m_handle, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
+    if (!HandleAllocated() ||
+        !SendMessageA(m_handle, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
         return TRect{};
     return r;
 }

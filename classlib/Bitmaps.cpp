@@ -291,11 +291,11 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
         DIBSECTION ds{};
         const int n = GetObjectA(bitmap, sizeof(ds), &ds);
         if (n == 0) throw EInvalidGraphic(SInvalidGraphic);
-        const bool ourLayout = n == sizeof(DIBSECTION) && ds.dsBm.bmBits && ds.dsBmih.biHeight > 0 &&
-                               (ds.dsBmih.biCompression == BI_RGB ||
-                                (ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBmih.biBitCount == 16 &&
-                                 ds.dsBitfields[0] == 0xF800 && ds.dsBitfields[1] == 0x07E0 &&
-                                 ds.dsBitfields[2] == 0x001F));
+        const bool ourLayout =
+            n == sizeof(DIBSECTION) && ds.dsBm.bmBits && ds.dsBmih.biHeight > 0 &&
+            (ds.dsBmih.biCompression == BI_RGB ||
+             (ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBmih.biBitCount == 16 && ds.dsBitfields[0] == 0xF800 &&
+              ds.dsBitfields[1] == 0x07E0 && ds.dsBitfields[2] == 0x001F));
         if (ourLayout) {
             img.handle = bitmap;
             img.bits = ds.dsBm.bmBits;
@@ -368,11 +368,19 @@ TColor TBitmap::PixelColor(int32_t x, int32_t y) {
             const unsigned v = row[x * 2] | (row[x * 2 + 1] << 8);
             int r, g, b;
             if (m_pixelFormat == pf16bit) {
-                r = (v >> 11) & 31; g = (v >> 5) & 63; b = v & 31;
-                r = r * 255 / 31; g = g * 255 / 63; b = b * 255 / 31;
+                r = (v >> 11) & 31;
+                g = (v >> 5) & 63;
+                b = v & 31;
+                r = r * 255 / 31;
+                g = g * 255 / 63;
+                b = b * 255 / 31;
             } else {
-                r = (v >> 10) & 31; g = (v >> 5) & 31; b = v & 31;
-                r = r * 255 / 31; g = g * 255 / 31; b = b * 255 / 31;
+                r = (v >> 10) & 31;
+                g = (v >> 5) & 31;
+                b = v & 31;
+                r = r * 255 / 31;
+                g = g * 255 / 31;
+                b = b * 255 / 31;
             }
             return TColor(r | (g << 8) | (b << 16));
         }
@@ -414,7 +422,8 @@ HBITMAP TBitmap::MaskHandle() {
     std::vector<uint8_t> bits(size_t(rowBytes) * m_height, 0);
     for (int y = 0; y < m_height; ++y)
         for (int x = 0; x < m_width; ++x)
-            if ((PixelColor(x, y) & 0xFFFFFF) == (key & 0xFFFFFF)) bits[size_t(y) * rowBytes + x / 8] |= 0x80 >> (x % 8);
+            if ((PixelColor(x, y) & 0xFFFFFF) == (key & 0xFFFFFF))
+                bits[size_t(y) * rowBytes + x / 8] |= 0x80 >> (x % 8);
     m_mask = CreateBitmap(m_width, m_height, 1, 1, bits.data());
     if (!m_mask) throw EOutOfResources(SOutOfResources);
     m_maskColor = key;

@@ -26,12 +26,12 @@ struct TDibColour {
 struct TDibImage {
     int32_t Width = 0;
     int32_t Height = 0;
-    int BitCount = 0;                // 1, 4, 8, 16, 24 or 32
-    bool Rgb565 = false;             // 16 bits: 5-6-5 rather than 5-5-5
+    int BitCount = 0;                 // 1, 4, 8, 16, 24 or 32
+    bool Rgb565 = false;              // 16 bits: 5-6-5 rather than 5-5-5
     std::vector<TDibColour> Colours;  // up to 8 bits: 1 << BitCount entries, black past the file's
-    int64_t Stride = 0;              // DibStride(Width, BitCount)
-    std::vector<uint8_t> Bits;       // Height rows of Stride bytes, the bottom row first
-    size_t End = 0;                  // where the bitmap's bytes end in the input
+    int64_t Stride = 0;               // DibStride(Width, BitCount)
+    std::vector<uint8_t> Bits;        // Height rows of Stride bytes, the bottom row first
+    size_t End = 0;                   // where the bitmap's bytes end in the input
 };
 
 enum class TBmpResult {

@@ -78,12 +78,9 @@ void DrawButtonFace(HDC dc, const TRect& r, TBitmap* glyph, int numGlyphs, const
 // ---------------------------------------------------------------------------
 
 DP_PUBLISHED(TBitBtn){
-    DP_PROP_OBJ(Glyph, Glyph, SetGlyph),
-    DP_PROP_INT(NumGlyphs, NumGlyphs, SetNumGlyphs),
-    DP_PROP_ENUM(Layout, Layout, SetLayout),
-    DP_PROP_INT(Margin, Margin, SetMargin),
-    DP_PROP_INT(Spacing, Spacing, SetSpacing),
-    DP_PROP_ENUM(Kind, Kind, SetKind),
+    DP_PROP_OBJ(Glyph, Glyph, SetGlyph),       DP_PROP_INT(NumGlyphs, NumGlyphs, SetNumGlyphs),
+    DP_PROP_ENUM(Layout, Layout, SetLayout),   DP_PROP_INT(Margin, Margin, SetMargin),
+    DP_PROP_INT(Spacing, Spacing, SetSpacing), DP_PROP_ENUM(Kind, Kind, SetKind),
 };
 
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner), m_glyph(std::make_unique<TBitmap>()) {
@@ -104,15 +101,27 @@ void TBitBtn::SetGlyph(TBitmap* glyph) {
 }
 
 void TBitBtn::GlyphChanged(TObject*) { Invalidate(); }
-void TBitBtn::SetNumGlyphs(int32_t v) { m_numGlyphs = std::clamp(v, 1, 4); Invalidate(); }
-void TBitBtn::SetLayout(TButtonLayout v) { m_layout = v; Invalidate(); }
-void TBitBtn::SetMargin(int32_t v) { m_margin = v; Invalidate(); }
-void TBitBtn::SetSpacing(int32_t v) { m_spacing = v; Invalidate(); }
+void TBitBtn::SetNumGlyphs(int32_t v) {
+    m_numGlyphs = std::clamp(v, 1, 4);
+    Invalidate();
+}
+void TBitBtn::SetLayout(TButtonLayout v) {
+    m_layout = v;
+    Invalidate();
+}
+void TBitBtn::SetMargin(int32_t v) {
+    m_margin = v;
+    Invalidate();
+}
+void TBitBtn::SetSpacing(int32_t v) {
+    m_spacing = v;
+    Invalidate();
+}
 
 void TBitBtn::SetKind(TBitBtnKind v) {
     m_kind = v;
-    static const TModalResult results[] = {mrNone, mrOk, mrCancel, mrNone, mrYes, mrNo, mrNone,
-                                           mrAbort, mrRetry, mrIgnore, mrAll};
+    static const TModalResult results[] = {mrNone, mrOk,    mrCancel, mrNone,   mrYes, mrNo,
+                                           mrNone, mrAbort, mrRetry,  mrIgnore, mrAll};
     if (v != bkCustom) m_modalResult = results[v];
     if (v == bkCancel) m_cancel = true;
     if (v == bkOK || v == bkYes) m_default = true;
@@ -170,12 +179,30 @@ void TSpeedButton::SetGlyph(TBitmap* glyph) {
 }
 
 void TSpeedButton::GlyphChanged(TObject*) { Invalidate(); }
-void TSpeedButton::SetNumGlyphs(int32_t v) { m_numGlyphs = std::clamp(v, 1, 4); Invalidate(); }
-void TSpeedButton::SetFlat(bool v) { m_flat = v; Invalidate(); }
-void TSpeedButton::SetLayout(TButtonLayout v) { m_layout = v; Invalidate(); }
-void TSpeedButton::SetMargin(int32_t v) { m_margin = v; Invalidate(); }
-void TSpeedButton::SetSpacing(int32_t v) { m_spacing = v; Invalidate(); }
-void TSpeedButton::SetTransparent(bool v) { m_transparent = v; Invalidate(); }
+void TSpeedButton::SetNumGlyphs(int32_t v) {
+    m_numGlyphs = std::clamp(v, 1, 4);
+    Invalidate();
+}
+void TSpeedButton::SetFlat(bool v) {
+    m_flat = v;
+    Invalidate();
+}
+void TSpeedButton::SetLayout(TButtonLayout v) {
+    m_layout = v;
+    Invalidate();
+}
+void TSpeedButton::SetMargin(int32_t v) {
+    m_margin = v;
+    Invalidate();
+}
+void TSpeedButton::SetSpacing(int32_t v) {
+    m_spacing = v;
+    Invalidate();
+}
+void TSpeedButton::SetTransparent(bool v) {
+    m_transparent = v;
+    Invalidate();
+}
 
 void TSpeedButton::SetDown(bool v) {
     if (m_groupIndex == 0) v = false;

@@ -272,10 +272,10 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const std::string& text) {
 }
 
 void TCanvas::TextRect(TRect& r, std::string& text, TTextFormat format) {
-    static const UINT flags[] = {DT_BOTTOM,     DT_CALCRECT,   DT_CENTER,   DT_EDITCONTROL,  DT_END_ELLIPSIS,
-                                 DT_PATH_ELLIPSIS, DT_EXPANDTABS, DT_EXTERNALLEADING, DT_LEFT, DT_MODIFYSTRING,
-                                 DT_NOCLIP,     DT_NOPREFIX,   DT_RIGHT,    DT_RTLREADING,   DT_SINGLELINE,
-                                 DT_TOP,        DT_VCENTER,    DT_WORDBREAK};
+    static const UINT flags[] = {DT_BOTTOM,        DT_CALCRECT,   DT_CENTER,          DT_EDITCONTROL, DT_END_ELLIPSIS,
+                                 DT_PATH_ELLIPSIS, DT_EXPANDTABS, DT_EXTERNALLEADING, DT_LEFT,        DT_MODIFYSTRING,
+                                 DT_NOCLIP,        DT_NOPREFIX,   DT_RIGHT,           DT_RTLREADING,  DT_SINGLELINE,
+                                 DT_TOP,           DT_VCENTER,    DT_WORDBREAK};
     UINT f = 0;
     for (int i = 0; i < 18; ++i)
         if (format.Contains(static_cast<TTextFormats>(i))) f |= flags[i];

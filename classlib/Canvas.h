@@ -12,9 +12,24 @@ enum TFillStyle { fsSurface, fsBorder };
 
 // Text drawing options of TextRect's extended form.
 enum TTextFormats {
-    tfBottom, tfCalcRect, tfCenter, tfEditControl, tfEndEllipsis, tfPathEllipsis, tfExpandTabs,
-    tfExternalLeading, tfLeft, tfModifyString, tfNoClip, tfNoPrefix, tfRight, tfRtlReading,
-    tfSingleLine, tfTop, tfVerticalCenter, tfWordBreak
+    tfBottom,
+    tfCalcRect,
+    tfCenter,
+    tfEditControl,
+    tfEndEllipsis,
+    tfPathEllipsis,
+    tfExpandTabs,
+    tfExternalLeading,
+    tfLeft,
+    tfModifyString,
+    tfNoClip,
+    tfNoPrefix,
+    tfRight,
+    tfRtlReading,
+    tfSingleLine,
+    tfTop,
+    tfVerticalCenter,
+    tfWordBreak
 };
 using TTextFormat = TSet<TTextFormats>;
 

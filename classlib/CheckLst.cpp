@@ -98,7 +98,8 @@ void TCheckListBox::WndProc(TMessage& m) {
             m.Result = TRUE;
             return;
         case CN_MEASUREITEM:
-            reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)->itemHeight = static_cast<UINT>(std::max(m_itemHeight, kBox + 2));
+            reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)->itemHeight =
+                static_cast<UINT>(std::max(m_itemHeight, kBox + 2));
             m.Result = TRUE;
             return;
         case WM_LBUTTONDOWN:

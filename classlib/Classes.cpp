@@ -16,7 +16,8 @@ constexpr int64_t kMemoryDelta = 0x2000;
 
 int64_t SaturatingAdd(int64_t a, int64_t b) {
     int64_t r;
-    if (__builtin_add_overflow(a, b, &r)) return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+    if (__builtin_add_overflow(a, b, &r))
+        return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
     return r;
 }
 
@@ -248,8 +249,7 @@ void THandleStream::SetSize(int64_t newSize) {
     if (old >= 0 && old < newSize) Seek(old, soBeginning);
 }
 
-TFileStream::TFileStream(const std::string& name, uint16_t mode)
-    : THandleStream(kInvalidFileHandle), m_fileName(name) {
+TFileStream::TFileStream(const std::string& name, uint16_t mode) : THandleStream(kInvalidFileHandle), m_fileName(name) {
     if (mode == fmCreate) {
         m_handle = FileCreate(name);
         if (m_handle == kInvalidFileHandle) throw EFCreateError(Format(SFCreateError, name.c_str()));
@@ -503,8 +503,7 @@ void TStrings::SplitDelimited(const std::string& text, char delimiter, char quot
             while (p < n && blank(text[p])) ++p;
             if (p < n && text[p] == delimiter) {
                 if (p + 1 == n) Add(std::string());
-                do
-                    ++p;
+                do ++p;
                 while (p < n && blank(text[p]));
             }
         }
@@ -540,8 +539,10 @@ std::string TStrings::Values(const std::string& name) const {
 void TStrings::SetValues(const std::string& name, const std::string& value) {
     int i = IndexOfName(name);
     if (!value.empty()) {
-        if (i < 0) Add(name + "=" + value);
-        else Put(i, name + "=" + value);
+        if (i < 0)
+            Add(name + "=" + value);
+        else
+            Put(i, name + "=" + value);
     } else if (i >= 0) {
         Delete(i);
     }
@@ -608,9 +609,7 @@ void TStrings::LoadFromStream(TStream& src) {
     SetText(left > 0 ? src.ReadString(left) : std::string());
 }
 
-void TStrings::SaveToStream(TStream& dst) const {
-    dst.WriteString(Text());
-}
+void TStrings::SaveToStream(TStream& dst) const { dst.WriteString(Text()); }
 
 // ---------------------------------------------------------------------------
 // TStringList

@@ -182,9 +182,18 @@ public:
     public:
         Ref(TStrings& owner, int index) : m_owner(owner), m_index(index) {}
         operator std::string() const { return m_owner.Get(m_index); }
-        Ref& operator=(const std::string& s) { m_owner.Put(m_index, s); return *this; }
-        Ref& operator=(const char* s) { m_owner.Put(m_index, s); return *this; }
-        Ref& operator=(const Ref& other) { m_owner.Put(m_index, other.m_owner.Get(other.m_index)); return *this; }
+        Ref& operator=(const std::string& s) {
+            m_owner.Put(m_index, s);
+            return *this;
+        }
+        Ref& operator=(const char* s) {
+            m_owner.Put(m_index, s);
+            return *this;
+        }
+        Ref& operator=(const Ref& other) {
+            m_owner.Put(m_index, other.m_owner.Get(other.m_index));
+            return *this;
+        }
         std::string str() const { return m_owner.Get(m_index); }
         bool operator==(const std::string& s) const { return str() == s; }
         bool operator==(const char* s) const { return str() == s; }
@@ -218,7 +227,7 @@ public:
     char QuoteChar = '"';
 
     // name=value lines
-    std::string Names(int index) const;         // "" when the line has no '='
+    std::string Names(int index) const;  // "" when the line has no '='
     std::string Values(const std::string& name) const;
     // An empty value deletes the line; a new name is added at the end.
     void SetValues(const std::string& name, const std::string& value);

@@ -129,8 +129,8 @@ void CheckField(const TComponent* owner, const std::string& name, const TCompone
     if (!owner || name.empty()) return;
     const TFieldInfo* f = FindFieldInfo(owner->ClassType(), name);
     if (f && !component->InheritsFrom(f->FieldClass()))
-        throw EComponentError(Format(SFieldClassMismatch, name.c_str(), f->FieldClass()->Name,
-                                     component->ClassName().c_str()));
+        throw EComponentError(
+            Format(SFieldClassMismatch, name.c_str(), f->FieldClass()->Name, component->ClassName().c_str()));
 }
 }  // namespace
 
@@ -151,8 +151,10 @@ TComponent::~TComponent() {
 
 void TComponent::DefineProperties(TFiler& filer) {
     TPersistent::DefineProperties(filer);
-    filer.DefineProperty("Left", [this](TReader& r) { m_designLeft = r.ReadInteger(); }, nullptr, false);
-    filer.DefineProperty("Top", [this](TReader& r) { m_designTop = r.ReadInteger(); }, nullptr, false);
+    filer.DefineProperty(
+        "Left", [this](TReader& r) { m_designLeft = r.ReadInteger(); }, nullptr, false);
+    filer.DefineProperty(
+        "Top", [this](TReader& r) { m_designTop = r.ReadInteger(); }, nullptr, false);
 }
 
 void TComponent::SetName(const std::string& name) {
@@ -255,7 +257,9 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
 }
 
 void TComponent::UnlinkFreeNotify(TComponent* a, TComponent* b) {
-    auto drop = [](std::vector<TComponent*>& v, TComponent* c) { v.erase(std::remove(v.begin(), v.end(), c), v.end()); };
+    auto drop = [](std::vector<TComponent*>& v, TComponent* c) {
+        v.erase(std::remove(v.begin(), v.end(), c), v.end());
+    };
     drop(a->m_freeNotifies, b);
     drop(b->m_freeNotifies, a);
 }

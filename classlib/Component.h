@@ -121,17 +121,17 @@ struct TClassInfo {
 // In the body of every class with run-time class information:
 //   class TButton : public TWinControl { DP_DECLARE_CLASS(TButton, TWinControl) ... };
 // and DP_PUBLISHED(TButton) { ... }; in its .cpp (TypInfo.h). Leaves the access at public.
-#define DP_DECLARE_CLASS(C, P)                                                     \
-public:                                                                            \
-    using inherited = P;                                                           \
-    static const ::TClassInfo s_dpClassInfo;                                       \
-    static const ::TClassInfo& StaticClassInfo() { return s_dpClassInfo; }         \
-    const ::TClassInfo* ClassType() const override { return &s_dpClassInfo; }      \
-                                                                                   \
-private:                                                                           \
-    using DpSelf = C;                                                              \
-    static const ::TPublishedTable s_dpTable;                                      \
-                                                                                   \
+#define DP_DECLARE_CLASS(C, P)                                                \
+public:                                                                       \
+    using inherited = P;                                                      \
+    static const ::TClassInfo s_dpClassInfo;                                  \
+    static const ::TClassInfo& StaticClassInfo() { return s_dpClassInfo; }    \
+    const ::TClassInfo* ClassType() const override { return &s_dpClassInfo; } \
+                                                                              \
+private:                                                                      \
+    using DpSelf = C;                                                         \
+    static const ::TPublishedTable s_dpTable;                                 \
+                                                                              \
 public:
 
 // ---------------------------------------------------------------------------
@@ -208,11 +208,10 @@ class TFiler {
 public:
     virtual ~TFiler() = default;
     // A property stored as a plain value (integer, string, identifier, list...).
-    virtual void DefineProperty(const std::string& name, TReaderProc readData, TWriterProc writeData,
-                                bool hasData) = 0;
+    virtual void DefineProperty(const std::string& name, TReaderProc readData, TWriterProc writeData, bool hasData) = 0;
     // A property stored as raw bytes; readData gets them as a stream positioned at 0.
-    virtual void DefineBinaryProperty(const std::string& name, TStreamProc readData,
-                                      TStreamProc writeData, bool hasData) = 0;
+    virtual void DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc writeData,
+                                      bool hasData) = 0;
 };
 
 // ---------------------------------------------------------------------------

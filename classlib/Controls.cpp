@@ -31,12 +31,22 @@ TShiftState KeyDataToShiftState(LPARAM keyData) {
 }
 
 const TTypeInfo* CursorTypeInfo() {
-    static const TTypeInfo info = dp::MakeIdentInfo(
-        "TCursor", {{crDefault, "crDefault"}, {crNone, "crNone"}, {crArrow, "crArrow"}, {crCross, "crCross"},
-                    {crIBeam, "crIBeam"}, {crSizeNESW, "crSizeNESW"}, {crSizeNS, "crSizeNS"},
-                    {crSizeNWSE, "crSizeNWSE"}, {crSizeWE, "crSizeWE"}, {crUpArrow, "crUpArrow"},
-                    {crHourGlass, "crHourGlass"}, {crNo, "crNo"}, {crAppStart, "crAppStart"}, {crHelp, "crHelp"},
-                    {crHandPoint, "crHandPoint"}, {crSizeAll, "crSizeAll"}});
+    static const TTypeInfo info = dp::MakeIdentInfo("TCursor", {{crDefault, "crDefault"},
+                                                                {crNone, "crNone"},
+                                                                {crArrow, "crArrow"},
+                                                                {crCross, "crCross"},
+                                                                {crIBeam, "crIBeam"},
+                                                                {crSizeNESW, "crSizeNESW"},
+                                                                {crSizeNS, "crSizeNS"},
+                                                                {crSizeNWSE, "crSizeNWSE"},
+                                                                {crSizeWE, "crSizeWE"},
+                                                                {crUpArrow, "crUpArrow"},
+                                                                {crHourGlass, "crHourGlass"},
+                                                                {crNo, "crNo"},
+                                                                {crAppStart, "crAppStart"},
+                                                                {crHelp, "crHelp"},
+                                                                {crHandPoint, "crHandPoint"},
+                                                                {crSizeAll, "crSizeAll"}});
     return &info;
 }
 
@@ -63,10 +73,17 @@ HCURSOR CursorHandle(TCursor cursor) {
 }
 
 const TTypeInfo* ModalResultTypeInfo() {
-    static const TTypeInfo info = dp::MakeIdentInfo(
-        "TModalResult", {{mrNone, "mrNone"}, {mrOk, "mrOk"}, {mrCancel, "mrCancel"}, {mrAbort, "mrAbort"},
-                         {mrRetry, "mrRetry"}, {mrIgnore, "mrIgnore"}, {mrYes, "mrYes"}, {mrNo, "mrNo"},
-                         {mrAll, "mrAll"}, {mrNoToAll, "mrNoToAll"}, {mrYesToAll, "mrYesToAll"}});
+    static const TTypeInfo info = dp::MakeIdentInfo("TModalResult", {{mrNone, "mrNone"},
+                                                                     {mrOk, "mrOk"},
+                                                                     {mrCancel, "mrCancel"},
+                                                                     {mrAbort, "mrAbort"},
+                                                                     {mrRetry, "mrRetry"},
+                                                                     {mrIgnore, "mrIgnore"},
+                                                                     {mrYes, "mrYes"},
+                                                                     {mrNo, "mrNo"},
+                                                                     {mrAll, "mrAll"},
+                                                                     {mrNoToAll, "mrNoToAll"},
+                                                                     {mrYesToAll, "mrYesToAll"}});
     return &info;
 }
 
@@ -465,15 +482,23 @@ void TControl::DblClick() { OnDblClick(this); }
 void TControl::Resize() { OnResize(this); }
 void TControl::Changed() {}
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) { OnMouseDown(this, button, shift, x, y); }
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    OnMouseDown(this, button, shift, x, y);
+}
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) { OnMouseUp(this, button, shift, x, y); }
 void TControl::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
 void TControl::DoMouseEnter() { OnMouseEnter(this); }
 void TControl::DoMouseLeave() { OnMouseLeave(this); }
 
-void TControl::FontChanged() { Invalidate(); AdjustSize(); }
+void TControl::FontChanged() {
+    Invalidate();
+    AdjustSize();
+}
 void TControl::ColorChanged() { Invalidate(); }
-void TControl::TextChanged() { Invalidate(); AdjustSize(); }
+void TControl::TextChanged() {
+    Invalidate();
+    AdjustSize();
+}
 void TControl::EnabledChanged() { Invalidate(); }
 void TControl::VisibleChanged() {
     if (m_parent && m_parent->HandleAllocated()) {
@@ -642,8 +667,7 @@ void TWinControl::InsertControl(TControl* control) {
         m_controls.push_back(control);
         m_tabList.push_back(w);
     } else {
-        auto it = std::find_if(m_controls.begin(), m_controls.end(),
-                               [](TControl* c) { return c->Is<TWinControl>(); });
+        auto it = std::find_if(m_controls.begin(), m_controls.end(), [](TControl* c) { return c->Is<TWinControl>(); });
         m_controls.insert(it, control);
     }
     if (!control->IsLoading()) {
@@ -730,8 +754,7 @@ void TWinControl::CreateParams(TCreateParams& p) {
     p.Y = m_top;
     p.Width = m_width;
     p.Height = m_height;
-    if (m_parent)
-        p.WndParent = m_parent->Handle();
+    if (m_parent) p.WndParent = m_parent->Handle();
     p.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     p.WindowClass.lpfnWndProc = DefWindowProcA;
     p.WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -776,8 +799,8 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::CreateWindowHandle(const TCreateParams& p) {
     t_creating = this;
-    HWND h = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
-                             p.Height, p.WndParent, nullptr, GetModuleHandleA(nullptr), p.Param);
+    HWND h = CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
+                             p.WndParent, nullptr, GetModuleHandleA(nullptr), p.Param);
     t_creating = nullptr;
     if (!h) m_handle = nullptr;
 }
@@ -883,7 +906,8 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::SetZOrder(bool topMost) {
-    if (m_handle) SetWindowPos(m_handle, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (m_handle)
+        SetWindowPos(m_handle, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 int32_t TWinControl::TabOrder() const {
@@ -953,8 +977,7 @@ TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, 
         TWinControl* w = list[i];
         if (w == current) continue;
         // Tab never lands on a control the user cannot see, such as one on a covered page.
-        if ((!checkTabStop || w->m_tabStop) && (!checkParent || w->m_parent == this) && w->CanFocus() &&
-            !IsCovered(w))
+        if ((!checkTabStop || w->m_tabStop) && (!checkParent || w->m_parent == this) && w->CanFocus() && !IsCovered(w))
             return w;
     }
     return nullptr;
@@ -1218,7 +1241,8 @@ void TWinControl::WndProc(TMessage& m) {
                         POINT old;
                         OffsetViewportOrgEx(dc, w->m_left, w->m_top, &old);
                         IntersectClipRect(dc, 0, 0, w->m_width, w->m_height);
-                        SendMessageA(w->m_handle, WM_PRINT, m.WParam, PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+                        SendMessageA(w->m_handle, WM_PRINT, m.WParam,
+                                     PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
                         RestoreDC(dc, saved);
                     }
                 }

@@ -34,10 +34,10 @@ constexpr UINT CM_ACTIVATE = CM_BASE + 0;
 constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
 constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
 constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;
-constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;       // to the form; LParam = the control
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;  // to the form; LParam = the control
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
 constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
-constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;    // WParam = new Visible
+constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;  // WParam = new Visible
 constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
 constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
 constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
@@ -48,7 +48,7 @@ constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
 constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
 constexpr UINT CM_ENTER = CM_BASE + 26;
 constexpr UINT CM_EXIT = CM_BASE + 27;
-constexpr UINT CM_RELEASE = CM_BASE + 33;            // a control is about to be freed
+constexpr UINT CM_RELEASE = CM_BASE + 33;  // a control is about to be freed
 constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 // Parent notifications reflected to the child control they concern.
 constexpr UINT CN_BASE = 0xBC00;
@@ -182,8 +182,20 @@ enum TControlStyleItem {
 };
 using TControlStyle = TSet<TControlStyleItem>;
 
-enum TControlStateItem { csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
-                         csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking, csMouseInside };
+enum TControlStateItem {
+    csLButtonDown,
+    csClicked,
+    csPalette,
+    csReadingState,
+    csAlignmentNeeded,
+    csFocusing,
+    csCreating,
+    csPaintCopy,
+    csCustomPaint,
+    csDestroyingHandle,
+    csDocking,
+    csMouseInside
+};
 using TControlState = TSet<TControlStateItem>;
 
 class TControl : public TComponent {
@@ -463,15 +475,15 @@ protected:
     HWND m_handle = nullptr;
     WNDPROC m_defWndProc = nullptr;
     int32_t m_loadedTabOrder = -1;        // TabOrder read from a definition, applied once all siblings exist
-    std::vector<TControl*> m_controls;   // all children in paint (z) order
-    std::vector<TWinControl*> m_tabList; // windowed children in tab order
+    std::vector<TControl*> m_controls;    // all children in paint (z) order
+    std::vector<TWinControl*> m_tabList;  // windowed children in tab order
     bool m_tabStop = false;
     HBRUSH m_brush = nullptr;
     TColor m_brushColor = clNone;
-    TControl* m_mouseControl = nullptr;   // graphic child under the mouse
-    TControl* m_captureControl = nullptr; // graphic child that took the mouse button
+    TControl* m_mouseControl = nullptr;    // graphic child under the mouse
+    TControl* m_captureControl = nullptr;  // graphic child that took the mouse button
     bool m_aligning = false;
-    std::string m_className;              // registered window class of this window
+    std::string m_className;  // registered window class of this window
 
     friend class TControl;
     friend class TCustomForm;

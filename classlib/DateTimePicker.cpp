@@ -70,10 +70,8 @@ SYSTEMTIME DateTimeToSystemTime(TDateTime dt) {
 // Date-time picker
 
 DP_PUBLISHED(TDateTimePicker){
-    DP_PROP_FLOAT(Date, Date, SetDate),
-    DP_PROP_FLOAT(Time, Time, SetTime),
-    DP_PROP_ENUM(Kind, Kind, SetKind),
-    DP_PROP_ENUM(DateFormat, DateFormat, SetDateFormat),
+    DP_PROP_FLOAT(Date, Date, SetDate), DP_PROP_FLOAT(Time, Time, SetTime),
+    DP_PROP_ENUM(Kind, Kind, SetKind),  DP_PROP_ENUM(DateFormat, DateFormat, SetDateFormat),
     DP_PROP_FIELD(OnChange, OnChange),
 };
 

@@ -102,8 +102,8 @@ bool TDdeClientConv::ExecuteMacro(const char* cmd, bool waitFlg) {
     if (!cmd || !Connected()) return false;
     DWORD size = static_cast<DWORD>(std::strlen(cmd) + 1);
     DWORD result = 0;
-    HDDEDATA h = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(cmd)), size, m_conv, nullptr,
-                                      CF_TEXT, XTYP_EXECUTE, waitFlg ? Timeout : TIMEOUT_ASYNC, &result);
+    HDDEDATA h = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(cmd)), size, m_conv, nullptr, CF_TEXT,
+                                      XTYP_EXECUTE, waitFlg ? Timeout : TIMEOUT_ASYNC, &result);
     return h != nullptr;
 }
 

@@ -101,4 +101,3 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
     }
     return ShowMessageBox(text, caption ? caption : MessageBoxTitle(), MessageDlgStyle(type, buttons));
 }
-

@@ -35,13 +35,27 @@ void TCommonDialog::RaiseKeptException() {
 // TOpenDialog
 
 DWORD OpenOptionsToFlags(TOpenOptions options) {
-    static const DWORD flags[] = {OFN_READONLY,         OFN_OVERWRITEPROMPT,  OFN_HIDEREADONLY,
-                                  OFN_NOCHANGEDIR,      OFN_SHOWHELP,         OFN_NOVALIDATE,
-                                  OFN_ALLOWMULTISELECT, OFN_EXTENSIONDIFFERENT, OFN_PATHMUSTEXIST,
-                                  OFN_FILEMUSTEXIST,    OFN_CREATEPROMPT,     OFN_SHAREAWARE,
-                                  OFN_NOREADONLYRETURN, OFN_NOTESTFILECREATE, OFN_NONETWORKBUTTON,
-                                  OFN_NOLONGNAMES,      0 /* old style: not offered */, OFN_NODEREFERENCELINKS,
-                                  OFN_ENABLEINCLUDENOTIFY, OFN_ENABLESIZING,  OFN_DONTADDTORECENT,
+    static const DWORD flags[] = {OFN_READONLY,
+                                  OFN_OVERWRITEPROMPT,
+                                  OFN_HIDEREADONLY,
+                                  OFN_NOCHANGEDIR,
+                                  OFN_SHOWHELP,
+                                  OFN_NOVALIDATE,
+                                  OFN_ALLOWMULTISELECT,
+                                  OFN_EXTENSIONDIFFERENT,
+                                  OFN_PATHMUSTEXIST,
+                                  OFN_FILEMUSTEXIST,
+                                  OFN_CREATEPROMPT,
+                                  OFN_SHAREAWARE,
+                                  OFN_NOREADONLYRETURN,
+                                  OFN_NOTESTFILECREATE,
+                                  OFN_NONETWORKBUTTON,
+                                  OFN_NOLONGNAMES,
+                                  0 /* old style: not offered */,
+                                  OFN_NODEREFERENCELINKS,
+                                  OFN_ENABLEINCLUDENOTIFY,
+                                  OFN_ENABLESIZING,
+                                  OFN_DONTADDTORECENT,
                                   OFN_FORCESHOWHIDDEN};
     DWORD f = 0;
     for (int i = 0; i <= ofForceShowHidden; ++i)
@@ -341,11 +355,8 @@ bool TOpenPictureDialog::HookMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM l
             result = TRUE;
             return true;
         }
-        case WM_DESTROY:
-            m_child = nullptr;
-            return false;
-        default:
-            return false;
+        case WM_DESTROY: m_child = nullptr; return false;
+        default: return false;
     }
 }
 

@@ -32,14 +32,10 @@ void Frame3D(HDC dc, TRect& r, TColor topColor, TColor bottomColor, int width) {
 // Panel
 
 DP_PUBLISHED(TCustomPanel){
-    DP_PROP_ENUM(BevelInner, BevelInner, SetBevelInner),
-    DP_PROP_ENUM(BevelOuter, BevelOuter, SetBevelOuter),
-    DP_PROP_INT(BevelWidth, BevelWidth, SetBevelWidth),
-    DP_PROP_INT(BorderWidth, BorderWidth, SetBorderWidth),
-    DP_PROP_ENUM(BorderStyle, BorderStyle, SetBorderStyle),
-    DP_PROP_ENUM(Alignment, Alignment, SetAlignment),
-    DP_PROP_BOOL(Transparent, Transparent, SetTransparent),
-    DP_PROP_BOOL(FullRepaint, FullRepaint, SetFullRepaint),
+    DP_PROP_ENUM(BevelInner, BevelInner, SetBevelInner),    DP_PROP_ENUM(BevelOuter, BevelOuter, SetBevelOuter),
+    DP_PROP_INT(BevelWidth, BevelWidth, SetBevelWidth),     DP_PROP_INT(BorderWidth, BorderWidth, SetBorderWidth),
+    DP_PROP_ENUM(BorderStyle, BorderStyle, SetBorderStyle), DP_PROP_ENUM(Alignment, Alignment, SetAlignment),
+    DP_PROP_BOOL(Transparent, Transparent, SetTransparent), DP_PROP_BOOL(FullRepaint, FullRepaint, SetFullRepaint),
 };
 DP_PUBLISHED(TPanel){};
 
@@ -56,12 +52,34 @@ void TCustomPanel::CreateParams(TCreateParams& p) {
     if (m_borderStyle == bsSingle) p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TCustomPanel::SetBevelInner(TPanelBevel v) { m_bevelInner = v; Realign(); Invalidate(); }
-void TCustomPanel::SetBevelOuter(TPanelBevel v) { m_bevelOuter = v; Realign(); Invalidate(); }
-void TCustomPanel::SetBevelWidth(int32_t v) { m_bevelWidth = v < 1 ? 1 : v; Realign(); Invalidate(); }
-void TCustomPanel::SetBorderWidth(int32_t v) { m_borderWidth = v < 0 ? 0 : v; Realign(); Invalidate(); }
-void TCustomPanel::SetAlignment(TAlignment v) { m_alignment = v; Invalidate(); }
-void TCustomPanel::SetTransparent(bool v) { m_transparent = v; Invalidate(); }
+void TCustomPanel::SetBevelInner(TPanelBevel v) {
+    m_bevelInner = v;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelOuter(TPanelBevel v) {
+    m_bevelOuter = v;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelWidth(int32_t v) {
+    m_bevelWidth = v < 1 ? 1 : v;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBorderWidth(int32_t v) {
+    m_borderWidth = v < 0 ? 0 : v;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetAlignment(TAlignment v) {
+    m_alignment = v;
+    Invalidate();
+}
+void TCustomPanel::SetTransparent(bool v) {
+    m_transparent = v;
+    Invalidate();
+}
 
 void TCustomPanel::SetBorderStyle(TBorderStyle v) {
     if (v == m_borderStyle) return;
@@ -128,8 +146,14 @@ TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
     m_color = clBtnFace;
 }
 
-void TBevel::SetShape(TBevelShape v) { m_shape = v; Invalidate(); }
-void TBevel::SetStyle(TBevelStyle v) { m_style = v; Invalidate(); }
+void TBevel::SetShape(TBevelShape v) {
+    m_shape = v;
+    Invalidate();
+}
+void TBevel::SetStyle(TBevelStyle v) {
+    m_style = v;
+    Invalidate();
+}
 
 void TBevel::Paint() {
     HDC dc = m_canvas->Handle();
@@ -157,10 +181,22 @@ void TBevel::Paint() {
             Frame3D(dc, r, c2, c2, 1);
             break;
         }
-        case bsTopLine: line(c1, 0, 0, w, 0); line(c2, 0, 1, w, 1); break;
-        case bsBottomLine: line(c1, 0, h - 2, w, h - 2); line(c2, 0, h - 1, w, h - 1); break;
-        case bsLeftLine: line(c1, 0, 0, 0, h); line(c2, 1, 0, 1, h); break;
-        case bsRightLine: line(c1, w - 2, 0, w - 2, h); line(c2, w - 1, 0, w - 1, h); break;
+        case bsTopLine:
+            line(c1, 0, 0, w, 0);
+            line(c2, 0, 1, w, 1);
+            break;
+        case bsBottomLine:
+            line(c1, 0, h - 2, w, h - 2);
+            line(c2, 0, h - 1, w, h - 1);
+            break;
+        case bsLeftLine:
+            line(c1, 0, 0, 0, h);
+            line(c2, 1, 0, 1, h);
+            break;
+        case bsRightLine:
+            line(c1, w - 2, 0, w - 2, h);
+            line(c2, w - 1, 0, w - 1, h);
+            break;
         case bsSpacer: break;
     }
 }
@@ -191,9 +227,18 @@ void TImage::SetPicture(TPicture* picture) {
     if (picture && picture != m_picture.get()) m_picture->Assign(picture);
 }
 
-void TImage::SetStretch(bool v) { m_stretch = v; Invalidate(); }
-void TImage::SetCenter(bool v) { m_center = v; Invalidate(); }
-void TImage::SetProportional(bool v) { m_proportional = v; Invalidate(); }
+void TImage::SetStretch(bool v) {
+    m_stretch = v;
+    Invalidate();
+}
+void TImage::SetCenter(bool v) {
+    m_center = v;
+    Invalidate();
+}
+void TImage::SetProportional(bool v) {
+    m_proportional = v;
+    Invalidate();
+}
 
 void TImage::SetTransparent(bool v) {
     m_transparent = v;
@@ -322,9 +367,7 @@ void TShape::Paint() {
 
 DP_PUBLISHED(TGroupButton){};
 
-TGroupButton::TGroupButton(TCustomRadioGroup* group) : TRadioButton(nullptr), m_group(group) {
-    m_parentColor = true;
-}
+TGroupButton::TGroupButton(TCustomRadioGroup* group) : TRadioButton(nullptr), m_group(group) { m_parentColor = true; }
 
 void TGroupButton::Click() {
     if (m_group && !m_group->m_updating && Checked()) m_group->ButtonClicked(this);
@@ -338,7 +381,8 @@ DP_PUBLISHED(TCustomRadioGroup){
 };
 DP_PUBLISHED(TRadioGroup){};
 
-TCustomRadioGroup::TCustomRadioGroup(TComponent* owner) : TCustomGroupBox(owner), m_items(std::make_unique<TStringList>()) {
+TCustomRadioGroup::TCustomRadioGroup(TComponent* owner)
+    : TCustomGroupBox(owner), m_items(std::make_unique<TStringList>()) {
     m_items->OnChange = [this] {
         if (!IsLoading()) UpdateButtons();
     };
@@ -390,8 +434,8 @@ void TCustomRadioGroup::ArrangeButtons() {
     const int rowHeight = std::max(1, RectHeight(r) / std::max(1, rows));
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         const int col = static_cast<int>(i) / rows, row = static_cast<int>(i) % rows;
-        m_buttons[i]->SetBounds(r.left + 6 + col * colWidth, r.top + row * rowHeight + (rowHeight - 17) / 2,
-                                colWidth, 17);
+        m_buttons[i]->SetBounds(r.left + 6 + col * colWidth, r.top + row * rowHeight + (rowHeight - 17) / 2, colWidth,
+                                17);
     }
 }
 

@@ -47,7 +47,7 @@ void FileClose(TFileHandle h);
 uint32_t FileLastError();
 
 // Name-based helpers; SysUtils wraps these in the class library's names.
-bool FileIOExists(const std::string& name);          // a file, not a folder
+bool FileIOExists(const std::string& name);  // a file, not a folder
 bool FileIODirExists(const std::string& name);
 bool FileIODelete(const std::string& name);
 bool FileIORename(const std::string& oldName, const std::string& newName);

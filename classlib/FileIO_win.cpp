@@ -27,8 +27,8 @@ TFileHandle FileOpen(const std::string& name, uint32_t mode) {
 }
 
 TFileHandle FileCreate(const std::string& name) {
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE) return kInvalidFileHandle;
     return reinterpret_cast<TFileHandle>(h);
 }
@@ -76,9 +76,7 @@ int64_t FileGetSize(TFileHandle h) {
     return size.QuadPart;
 }
 
-bool FileTruncate(TFileHandle h) {
-    return h != kInvalidFileHandle && SetEndOfFile(H(h)) != 0;
-}
+bool FileTruncate(TFileHandle h) { return h != kInvalidFileHandle && SetEndOfFile(H(h)) != 0; }
 
 void FileClose(TFileHandle h) {
     if (h != kInvalidFileHandle) CloseHandle(H(h));

@@ -45,7 +45,8 @@ public:
     TFormDefObject ParseRoot() {
         TFormDefObject root = ParseObject(0);
         SkipBlanks();
-        if (!AtEnd()) Error("unexpected text after the end of object " + Quoted(root.Name.empty() ? root.ClassName : root.Name));
+        if (!AtEnd())
+            Error("unexpected text after the end of object " + Quoted(root.Name.empty() ? root.ClassName : root.Name));
         return root;
     }
 
@@ -374,27 +375,19 @@ private:
 
 std::string Describe(const TFormDefValue& v) {
     switch (v.Type) {
-        case vaInt:
-            return IntToStr(v.Int);
-        case vaFloat:
-            return Format("%g", v.Float);
-        case vaString:
-            return Quoted(v.Text.size() > 40 ? v.Text.substr(0, 40) + "..." : v.Text);
-        case vaIdent:
-            return Quoted(v.Text);
-        case vaNil:
-            return "nil";
+        case vaInt: return IntToStr(v.Int);
+        case vaFloat: return Format("%g", v.Float);
+        case vaString: return Quoted(v.Text.size() > 40 ? v.Text.substr(0, 40) + "..." : v.Text);
+        case vaIdent: return Quoted(v.Text);
+        case vaNil: return "nil";
         case vaSet: {
             std::string s;
             for (const std::string& m : v.Members) s += (s.empty() ? "" : ", ") + m;
             return "[" + s + "]";
         }
-        case vaList:
-            return "(list)";
-        case vaBinary:
-            return "{binary data}";
-        default:
-            return "?";
+        case vaList: return "(list)";
+        case vaBinary: return "{binary data}";
+        default: return "?";
     }
 }
 
@@ -541,8 +534,9 @@ public:
     void Run(const TFormDefObject& def) {
         if (!m_root) throw EFormReadError(m_form, def.Line, "", "no form to read into");
         if (!SameText(m_root->ClassName(), def.ClassName))
-            Fail(def.Line, "", "class " + Quoted(def.ClassName) + " of object " + Quoted(def.Name) +
-                                   " does not match the form's class " + m_root->ClassName());
+            Fail(def.Line, "",
+                 "class " + Quoted(def.ClassName) + " of object " + Quoted(def.Name) +
+                     " does not match the form's class " + m_root->ClassName());
         TReadWatch watch(&m_created);
         m_watch = &watch;
         m_root->SetComponentStateFlag(csLoading, true);
@@ -661,12 +655,14 @@ private:
                 if (info->GetStrings) {
                     if (i + 2 != parts.size() || !SameText(parts.back(), "Strings")) Unknown(c, p);
                     TStrings* list = info->GetStrings(target);
-                    if (!list) Fail(p.Line, p.Name, "string list " + Quoted(parts[i]) + " of " + Label(c) + " does not exist");
+                    if (!list)
+                        Fail(p.Line, p.Name, "string list " + Quoted(parts[i]) + " of " + Label(c) + " does not exist");
                     ReadStrings(c, list, p);
                     return;
                 }
                 TObject* next = info->GetObj ? info->GetObj(target) : nullptr;
-                if (!next) Fail(p.Line, p.Name, "property " + Quoted(parts[i]) + " of " + Label(c) + " holds no object");
+                if (!next)
+                    Fail(p.Line, p.Name, "property " + Quoted(parts[i]) + " of " + Label(c) + " holds no object");
                 target = next;
             }
         } catch (const EFormReadError&) {
@@ -697,7 +693,8 @@ private:
         if (p.Value.Type != vaList) BadValue(c, p);
         for (const TFormDefValue& item : p.Value.Items)
             if (item.Type != vaString)
-                Fail(item.Line, p.Name, "invalid value " + Describe(item) + " in property " + Quoted(p.Name) + " of " + Label(c));
+                Fail(item.Line, p.Name,
+                     "invalid value " + Describe(item) + " in property " + Quoted(p.Name) + " of " + Label(c));
         list->BeginUpdate();
         try {
             list->Clear();
@@ -742,7 +739,9 @@ private:
                     for (const std::string& m : v.Members) {
                         const int bit = GetEnumValue(type->CompType, m);
                         if (bit < 0 || bit >= 32)
-                            Fail(p.Line, p.Name, "invalid set member " + Quoted(m) + " for property " + Quoted(p.Name) + " of " + Label(c));
+                            Fail(p.Line, p.Name,
+                                 "invalid set member " + Quoted(m) + " for property " + Quoted(p.Name) + " of " +
+                                     Label(c));
                         mask |= uint32_t(1) << bit;
                     }
                     SetOrd(c, target, info, p, mask);
@@ -775,11 +774,8 @@ private:
                         BadValue(c, p);
                     }
                     return;
-                case tkMethod:
-                    SetHandler(c, target, info, p);
-                    return;
-                default:
-                    BadValue(c, p);
+                case tkMethod: SetHandler(c, target, info, p); return;
+                default: BadValue(c, p);
             }
         } catch (const EFormReadError&) {
             throw;
@@ -805,13 +801,16 @@ private:
         if (v.Type != vaIdent) BadValue(c, p);
         const TMethodInfo* m = FindMethodInfo(m_root->ClassType(), v.Text);
         if (!m)
-            Fail(p.Line, p.Name, "unknown handler " + Quoted(v.Text) + " for property " + Quoted(p.Name) + " of " + Label(c));
+            Fail(p.Line, p.Name,
+                 "unknown handler " + Quoted(v.Text) + " for property " + Quoted(p.Name) + " of " + Label(c));
         TMethod method = m->Bind(m_root);
         method.Name = m->Name;
         try {
             info->SetMethod(target, method);
         } catch (const EPropertyError&) {
-            Fail(p.Line, p.Name, "handler " + Quoted(v.Text) + " does not match the type of property " + Quoted(p.Name) + " of " + Label(c));
+            Fail(p.Line, p.Name,
+                 "handler " + Quoted(v.Text) + " does not match the type of property " + Quoted(p.Name) + " of " +
+                     Label(c));
         }
     }
 
@@ -820,10 +819,14 @@ private:
             const TFormDefProperty& p = *f.prop;
             TComponent* ref = SameText(p.Value.Text, m_root->Name()) ? m_root : m_root->FindComponent(p.Value.Text);
             if (!ref)
-                Fail(p.Line, p.Name, "unknown component " + Quoted(p.Value.Text) + " for property " + Quoted(p.Name) + " of " + Label(f.component));
+                Fail(p.Line, p.Name,
+                     "unknown component " + Quoted(p.Value.Text) + " for property " + Quoted(p.Name) + " of " +
+                         Label(f.component));
             const TClassInfo* cls = f.info->PropType->ClassType;
             if (!ref->InheritsFrom(cls))
-                Fail(p.Line, p.Name, "component " + Quoted(p.Value.Text) + " is not a " + cls->Name + " (property " + Quoted(p.Name) + " of " + Label(f.component) + ")");
+                Fail(p.Line, p.Name,
+                     "component " + Quoted(p.Value.Text) + " is not a " + cls->Name + " (property " + Quoted(p.Name) +
+                         " of " + Label(f.component) + ")");
             try {
                 f.info->SetObj(f.target, ref);
             } catch (const Exception& e) {

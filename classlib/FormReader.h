@@ -85,8 +85,7 @@ void ReadFormDefinition(TComponent* root, const TFormDefObject& definition, cons
 // Read... calls take the value of the property being read.
 class TReader : public TFiler {
 public:
-    void DefineProperty(const std::string& name, TReaderProc readData, TWriterProc writeData,
-                        bool hasData) override;
+    void DefineProperty(const std::string& name, TReaderProc readData, TWriterProc writeData, bool hasData) override;
     void DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc writeData,
                               bool hasData) override;
 

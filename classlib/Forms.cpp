@@ -11,12 +11,25 @@
 // Referencing every standard control class keeps its registration linked in,
 // so that stored definitions can name classes no code mentions.
 extern const TClassInfo* const g_dpStandardControlClasses[];
-const TClassInfo* const g_dpStandardControlClasses[] = {
-    &TForm::s_dpClassInfo,        &TButton::s_dpClassInfo,   &TBitBtn::s_dpClassInfo,   &TSpeedButton::s_dpClassInfo,
-    &TEdit::s_dpClassInfo,        &TMemo::s_dpClassInfo,     &TLabel::s_dpClassInfo,    &TCheckBox::s_dpClassInfo,
-    &TRadioButton::s_dpClassInfo, &TComboBox::s_dpClassInfo, &TListBox::s_dpClassInfo,  &TGroupBox::s_dpClassInfo,
-    &TRadioGroup::s_dpClassInfo,  &TPanel::s_dpClassInfo,    &TBevel::s_dpClassInfo,    &TImage::s_dpClassInfo,
-    &TShape::s_dpClassInfo,       &TTimer::s_dpClassInfo,    nullptr};
+const TClassInfo* const g_dpStandardControlClasses[] = {&TForm::s_dpClassInfo,
+                                                        &TButton::s_dpClassInfo,
+                                                        &TBitBtn::s_dpClassInfo,
+                                                        &TSpeedButton::s_dpClassInfo,
+                                                        &TEdit::s_dpClassInfo,
+                                                        &TMemo::s_dpClassInfo,
+                                                        &TLabel::s_dpClassInfo,
+                                                        &TCheckBox::s_dpClassInfo,
+                                                        &TRadioButton::s_dpClassInfo,
+                                                        &TComboBox::s_dpClassInfo,
+                                                        &TListBox::s_dpClassInfo,
+                                                        &TGroupBox::s_dpClassInfo,
+                                                        &TRadioGroup::s_dpClassInfo,
+                                                        &TPanel::s_dpClassInfo,
+                                                        &TBevel::s_dpClassInfo,
+                                                        &TImage::s_dpClassInfo,
+                                                        &TShape::s_dpClassInfo,
+                                                        &TTimer::s_dpClassInfo,
+                                                        nullptr};
 
 std::vector<const TClassInfo*> StandardControlClasses() {
     std::vector<const TClassInfo*> v;
@@ -298,7 +311,10 @@ void TCustomForm::CreateParams(TCreateParams& p) {
     p.WndParent = Application ? Application->Handle() : nullptr;
     TBorderIcons icons = m_borderIcons;
     switch (m_borderStyle) {
-        case bsNone: p.Style |= WS_POPUP; icons = {}; break;
+        case bsNone:
+            p.Style |= WS_POPUP;
+            icons = {};
+            break;
         case bsSingle: p.Style |= WS_CAPTION | WS_BORDER; break;
         case bsSizeable: p.Style |= WS_CAPTION | WS_THICKFRAME; break;
         case bsDialog:
@@ -355,9 +371,10 @@ void TCustomForm::CreateWnd() {
         CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
         RECT r;
         GetClientRect(m_handle, &r);
-        m_clientHandle = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL,
-                                         0, 0, r.right, r.bottom, m_handle, nullptr, GetModuleHandleA(nullptr), &ccs);
+        m_clientHandle =
+            CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL, 0, 0,
+                            r.right, r.bottom, m_handle, nullptr, GetModuleHandleA(nullptr), &ccs);
     }
     if (m_clientWidth >= 0 || m_clientHeight >= 0) {
         RECT c, w;
@@ -432,7 +449,7 @@ void TCustomForm::VisibleChanged() {
         SetWindowToMonitor();
         DoShow();
         if (!m_visible) return;
-        int cmd = m_windowState == wsMaximized ? SW_SHOWMAXIMIZED
+        int cmd = m_windowState == wsMaximized   ? SW_SHOWMAXIMIZED
                   : m_windowState == wsMinimized ? SW_SHOWMINIMIZED
                                                  : SW_SHOWNORMAL;
         ShowWindow(m_handle, cmd);
@@ -619,12 +636,8 @@ void TCustomForm::WndProc(TMessage& m) {
                 MoveWindow(m_clientHandle, r.left, r.top, RectWidth(r), RectHeight(r), TRUE);
             }
             return;
-        case CM_DIALOGKEY:
-            m.Result = DialogKey(m.WParam) ? 1 : 0;
-            return;
-        case CM_DIALOGCHAR:
-            m.Result = DialogChar(m.WParam) ? 1 : 0;
-            return;
+        case CM_DIALOGKEY: m.Result = DialogKey(m.WParam) ? 1 : 0; return;
+        case CM_DIALOGCHAR: m.Result = DialogChar(m.WParam) ? 1 : 0; return;
         case CM_RECREATEWND:
             TCustomControl::WndProc(m);
             // top-level windows are made hidden; a shown form stays shown
@@ -753,8 +766,8 @@ bool TApplication::IsShortCutMsg(MSG& msg) {
 }
 
 bool TApplication::IsKeyMsg(MSG& msg) {
-    const bool dialogKey = msg.message == WM_KEYDOWN &&
-                           (msg.wParam == VK_TAB || msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
+    const bool dialogKey =
+        msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
     // Alt+letter, or the plain letter where the focused control takes no characters.
     const bool mnemonic = (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) && msg.wParam > ' ';
     if (!dialogKey && !mnemonic) return false;
@@ -790,8 +803,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     }
     if (IsShortCutMsg(msg)) return true;
     if (IsKeyMsg(msg)) return true;
-    if (m_mainForm && m_mainForm->m_clientHandle && TranslateMDISysAccel(m_mainForm->m_clientHandle, &msg))
-        return true;
+    if (m_mainForm && m_mainForm->m_clientHandle && TranslateMDISysAccel(m_mainForm->m_clientHandle, &msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;
@@ -836,9 +848,7 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
     return r;
 }
 
-void TApplication::ShowException(const std::string& message) {
-    MessageBox(message, Title(), MB_OK | MB_ICONSTOP);
-}
+void TApplication::ShowException(const std::string& message) { MessageBox(message, Title(), MB_OK | MB_ICONSTOP); }
 
 void TApplication::HandleException(TObject* sender) {
     try {

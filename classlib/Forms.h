@@ -45,7 +45,6 @@ using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
 constexpr const char* SCannotShowModal = "Cannot make a visible window modal";
 constexpr const char* SNoFormResource = "Resource %s not found";
 
-
 class TCustomForm;
 // The menus module answers the form's menu messages: WM_COMMAND of menu items
 // and accelerators, owner-drawn items (WM_DRAWITEM/WM_MEASUREITEM of ODT_MENU),

@@ -13,25 +13,24 @@ DP_PUBLISHED(TGraphicsObject){};
 void TGraphicsObject::Changed() { OnChange(this); }
 
 const TTypeInfo* FontCharsetTypeInfo() {
-    static const TTypeInfo info = dp::MakeIdentInfo(
-        "TFontCharset", {{ANSI_CHARSET, "ANSI_CHARSET"},
-                         {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
-                         {SYMBOL_CHARSET, "SYMBOL_CHARSET"},
-                         {MAC_CHARSET, "MAC_CHARSET"},
-                         {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"},
-                         {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
-                         {JOHAB_CHARSET, "JOHAB_CHARSET"},
-                         {GB2312_CHARSET, "GB2312_CHARSET"},
-                         {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"},
-                         {GREEK_CHARSET, "GREEK_CHARSET"},
-                         {TURKISH_CHARSET, "TURKISH_CHARSET"},
-                         {HEBREW_CHARSET, "HEBREW_CHARSET"},
-                         {ARABIC_CHARSET, "ARABIC_CHARSET"},
-                         {BALTIC_CHARSET, "BALTIC_CHARSET"},
-                         {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"},
-                         {THAI_CHARSET, "THAI_CHARSET"},
-                         {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"},
-                         {OEM_CHARSET, "OEM_CHARSET"}});
+    static const TTypeInfo info = dp::MakeIdentInfo("TFontCharset", {{ANSI_CHARSET, "ANSI_CHARSET"},
+                                                                     {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
+                                                                     {SYMBOL_CHARSET, "SYMBOL_CHARSET"},
+                                                                     {MAC_CHARSET, "MAC_CHARSET"},
+                                                                     {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"},
+                                                                     {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
+                                                                     {JOHAB_CHARSET, "JOHAB_CHARSET"},
+                                                                     {GB2312_CHARSET, "GB2312_CHARSET"},
+                                                                     {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"},
+                                                                     {GREEK_CHARSET, "GREEK_CHARSET"},
+                                                                     {TURKISH_CHARSET, "TURKISH_CHARSET"},
+                                                                     {HEBREW_CHARSET, "HEBREW_CHARSET"},
+                                                                     {ARABIC_CHARSET, "ARABIC_CHARSET"},
+                                                                     {BALTIC_CHARSET, "BALTIC_CHARSET"},
+                                                                     {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"},
+                                                                     {THAI_CHARSET, "THAI_CHARSET"},
+                                                                     {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"},
+                                                                     {OEM_CHARSET, "OEM_CHARSET"}});
     return &info;
 }
 
@@ -164,9 +163,10 @@ void TFont::Assign(TPersistent* source) {
 }
 
 int PenModeToRop2(TPenMode mode) {
-    static const int rops[] = {R2_BLACK,   R2_WHITE,   R2_NOP,        R2_NOT,        R2_COPYPEN,    R2_NOTCOPYPEN,
-                               R2_MERGEPENNOT, R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,
-                               R2_NOTMERGEPEN, R2_MASKPEN, R2_NOTMASKPEN, R2_XORPEN, R2_NOTXORPEN};
+    static const int rops[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                               R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                               R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                               R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     const int i = static_cast<int>(mode);
     return i >= 0 && i < 16 ? rops[i] : R2_COPYPEN;
 }
@@ -289,8 +289,8 @@ HBRUSH TBrush::Handle() {
         } else if (m_style == bsClear) {
             m_handle = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
         } else {
-            static const int hatches[] = {HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS,
-                                          HS_DIAGCROSS};
+            static const int hatches[] = {HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL,
+                                          HS_BDIAGONAL,  HS_CROSS,    HS_DIAGCROSS};
             const int i = static_cast<int>(m_style) - bsHorizontal;
             m_handle = CreateHatchBrush(hatches[i >= 0 && i < 6 ? i : 0], ColorToRGB(m_color));
         }
@@ -306,8 +306,8 @@ void TBrush::SetHandle(HBRUSH brush) {
         if (lb.lbStyle == BS_NULL) {
             m_style = bsClear;
         } else if (lb.lbStyle == BS_HATCHED) {
-            static const TBrushStyle styles[] = {bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross,
-                                                 bsDiagCross};
+            static const TBrushStyle styles[] = {bsHorizontal, bsVertical, bsFDiagonal,
+                                                 bsBDiagonal,  bsCross,    bsDiagCross};
             m_style = lb.lbHatch < 6 ? styles[lb.lbHatch] : bsHorizontal;
         } else {
             m_style = bsSolid;

@@ -43,17 +43,14 @@ uint32_t ToPixel(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8)
 }  // namespace
 
 DP_PUBLISHED(TImageList){
-    DP_PROP_INT(Width, Width, SetWidth),
-    DP_PROP_INT(Height, Height, SetHeight),
-    DP_PROP_COLOR(BkColor, BkColor, SetBkColor),
-    DP_PROP_BOOL(Masked, Masked, SetMasked),
+    DP_PROP_INT(Width, Width, SetWidth),         DP_PROP_INT(Height, Height, SetHeight),
+    DP_PROP_COLOR(BkColor, BkColor, SetBkColor), DP_PROP_BOOL(Masked, Masked, SetMasked),
     DP_PROP_FIELD(OnChange, OnChange),
 };
 
 TImageList::TImageList(TComponent* owner) : TComponent(owner) {}
 
 TImageList::~TImageList() { FreeHandle(); }
-
 
 void TImageList::SetWidth(int32_t v) {
     if (v == m_width) return;

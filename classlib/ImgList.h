@@ -27,9 +27,15 @@ public:
     void SetHeight(int32_t v);
     int Count() const { return static_cast<int>(m_images.size()); }
     TColor BkColor() const { return m_bkColor; }
-    void SetBkColor(TColor v) { m_bkColor = v; Changed(); }
+    void SetBkColor(TColor v) {
+        m_bkColor = v;
+        Changed();
+    }
     bool Masked() const { return m_masked; }
-    void SetMasked(bool v) { m_masked = v; Changed(); }
+    void SetMasked(bool v) {
+        m_masked = v;
+        Changed();
+    }
 
     // Cuts the bitmap into images of the list's width (a narrower rest is
     // dropped; at least one image when the bitmap is at least as wide); pixels

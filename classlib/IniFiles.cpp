@@ -40,8 +40,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bo
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value) {
-    if (!WritePrivateProfileStringA(section.c_str(), ident.c_str(), value.c_str(), m_fileName.c_str()))
-        WriteFailed();
+    if (!WritePrivateProfileStringA(section.c_str(), ident.c_str(), value.c_str(), m_fileName.c_str())) WriteFailed();
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& ident, int32_t value) {

@@ -134,7 +134,6 @@ void DecodeJPEG(const std::string& data, TBitmap& bitmap, TJPEGScale scale, bool
     bitmap.Assign(&result);
 }
 
-
 // ---------------------------------------------------------------------------
 
 DP_PUBLISHED(TJPEGImage){
@@ -329,8 +328,6 @@ void TJPEGImage::SetPerformance(TJPEGPerformance value) {
     Changed();
 }
 
-void TJPEGImage::SetCompressionQuality(int32_t quality) {
-    m_quality = quality < 1 ? 1 : quality > 100 ? 100 : quality;
-}
+void TJPEGImage::SetCompressionQuality(int32_t quality) { m_quality = quality < 1 ? 1 : quality > 100 ? 100 : quality; }
 
 void TJPEGImage::SetSmoothing(bool value) { m_smoothing = value; }

@@ -74,8 +74,8 @@ std::string EncodeJPEG(TBitmap& bitmap, int quality, bool grayscale, bool progre
             d[x * 3 + 2] = s[x * 3];
         }
     }
-    EncodeJob job{copy.Width(), copy.Height(), &rgb, quality < 1 ? 1 : quality > 100 ? 100 : quality, grayscale,
-                  progressive};
+    EncodeJob job{copy.Width(), copy.Height(), &rgb, quality < 1 ? 1 : quality > 100 ? 100 : quality,
+                  grayscale,    progressive};
     const int code = RunEncode(&job);
     std::string out;
     if (code == 0 && job.out) out.assign(reinterpret_cast<const char*>(job.out), job.outSize);

@@ -122,14 +122,10 @@ void TListItem::SetSelected(bool v) {
 // List view
 
 DP_PUBLISHED(TListView){
-    DP_PROP_ENUM(ViewStyle, ViewStyle, SetViewStyle),
-    DP_PROP_BOOL(RowSelect, RowSelect, SetRowSelect),
-    DP_PROP_BOOL(GridLines, GridLines, SetGridLines),
-    DP_PROP_BOOL(ReadOnly, ReadOnly, SetReadOnly),
-    DP_PROP_BOOL(MultiSelect, MultiSelect, SetMultiSelect),
-    DP_PROP_ENUM(BorderStyle, BorderStyle, SetBorderStyle),
-    DP_PROP_INT(ItemIndex, ItemIndex, SetItemIndex),
-    DP_PROP_FIELD(OnSelectItem, OnSelectItem),
+    DP_PROP_ENUM(ViewStyle, ViewStyle, SetViewStyle),       DP_PROP_BOOL(RowSelect, RowSelect, SetRowSelect),
+    DP_PROP_BOOL(GridLines, GridLines, SetGridLines),       DP_PROP_BOOL(ReadOnly, ReadOnly, SetReadOnly),
+    DP_PROP_BOOL(MultiSelect, MultiSelect, SetMultiSelect), DP_PROP_ENUM(BorderStyle, BorderStyle, SetBorderStyle),
+    DP_PROP_INT(ItemIndex, ItemIndex, SetItemIndex),        DP_PROP_FIELD(OnSelectItem, OnSelectItem),
 };
 
 TListView::TListView(TComponent* owner) : TWinControl(owner) {
@@ -292,7 +288,8 @@ void TListView::ItemChanged(TListItem* item) {
 }
 
 int32_t TListView::ItemIndex() {
-    if (HandleAllocated()) return static_cast<int32_t>(SendMessageA(m_handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (HandleAllocated())
+        return static_cast<int32_t>(SendMessageA(m_handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     for (int i = 0; i < ItemCount(); ++i)
         if (m_items[static_cast<size_t>(i)]->m_selected) return i;
     return -1;
@@ -357,9 +354,7 @@ void TListView::SetBorderStyle(TBorderStyle v) {
     RecreateWnd();
 }
 
-HWND TListView::HeaderHandle() {
-    return reinterpret_cast<HWND>(SendMessageA(Handle(), LVM_GETHEADER, 0, 0));
-}
+HWND TListView::HeaderHandle() { return reinterpret_cast<HWND>(SendMessageA(Handle(), LVM_GETHEADER, 0, 0)); }
 
 void TListView::WndProc(TMessage& m) {
     if (m.Msg == CN_NOTIFY) {

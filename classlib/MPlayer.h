@@ -77,5 +77,5 @@ private:
     std::string m_fileName;
     int m_pressed = kMPNoButton;  // the button the press began on
     bool m_pressing = false;
-    bool m_over = false;          // the mouse is over the pressed button
+    bool m_over = false;  // the mouse is over the pressed button
 };

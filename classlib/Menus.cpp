@@ -94,9 +94,9 @@ struct KeyName {
 };
 
 const KeyName kKeyNames[] = {
-    {VK_BACK, "BkSp"}, {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},   {VK_SPACE, "Space"},
-    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"}, {VK_END, "End"},      {VK_HOME, "Home"},    {VK_LEFT, "Left"},
-    {VK_UP, "Up"},      {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},  {VK_INSERT, "Ins"},   {VK_DELETE, "Del"},
+    {VK_BACK, "BkSp"},  {VK_TAB, "Tab"},     {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"}, {VK_SPACE, "Space"},
+    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},   {VK_END, "End"},      {VK_HOME, "Home"},  {VK_LEFT, "Left"},
+    {VK_UP, "Up"},      {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},    {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
 };
 
 std::string KeyText(uint16_t key) {
@@ -644,7 +644,6 @@ void TMenu::Notification(TComponent* component, TOperation operation) {
     }
 }
 
-
 void TMenu::Loaded() {
     TComponent::Loaded();
     Rebuild();
@@ -793,9 +792,12 @@ void TPopupMenu::Popup(int x, int y) {
     OnPopup(this);
     HMENU menu = Handle();
     UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON;
-    if (m_alignment == paRight) flags |= TPM_RIGHTALIGN;
-    else if (m_alignment == paCenter) flags |= TPM_CENTERALIGN;
-    else flags |= TPM_LEFTALIGN;
+    if (m_alignment == paRight)
+        flags |= TPM_RIGHTALIGN;
+    else if (m_alignment == paCenter)
+        flags |= TPM_CENTERALIGN;
+    else
+        flags |= TPM_LEFTALIGN;
     HWND owner = PopupWindow();
     // Keyboard input goes to the menu only while its owner is the foreground window.
     SetForegroundWindow(owner);

@@ -11,9 +11,9 @@
 std::string OleSysErrorText(HRESULT code) {
     auto lookup = [](DWORD id) {
         char* buf = nullptr;
-        DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, id, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
+        DWORD n =
+            FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, id, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
         std::string text = n && buf ? std::string(buf, n) : std::string();
         if (buf) LocalFree(buf);
         while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ')) text.pop_back();
@@ -412,8 +412,7 @@ public:
             case DISPID_AMBIENT_SUPPORTSMNEMONICS: return boolean(false);
             case DISPID_AMBIENT_AUTOCLIP: return boolean(true);
             case DISPID_AMBIENT_LOCALEID: return integer(static_cast<LONG>(GetUserDefaultLCID()));
-            case DISPID_AMBIENT_BACKCOLOR:
-                return integer(m_host ? static_cast<LONG>(ColorToRGB(m_host->Color())) : 0);
+            case DISPID_AMBIENT_BACKCOLOR: return integer(m_host ? static_cast<LONG>(ColorToRGB(m_host->Color())) : 0);
             case DISPID_AMBIENT_FORECOLOR:
                 return integer(m_host ? static_cast<LONG>(ColorToRGB(m_host->Font()->Color())) : 0);
             case DISPID_AMBIENT_DISPLAYNAME:
@@ -669,8 +668,8 @@ TOleVariant DispatchCall(IDispatch* disp, DISPID id, WORD flags, const TOleVaria
     TOleVariant result;
     EXCEPINFO excep{};
     UINT argErr = 0;
-    HRESULT hr = disp->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : result.Out(),
-                              &excep, &argErr);
+    HRESULT hr =
+        disp->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : result.Out(), &excep, &argErr);
     if (hr == DISP_E_EXCEPTION) {
         if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
         std::string source = excep.bstrSource ? OleStrToString(excep.bstrSource) : std::string();
@@ -717,8 +716,7 @@ TOleVariant TOleControl::Invoke(const std::string& name, const std::vector<TOleV
     ptrs.reserve(args.size());
     for (const TOleVariant& a : args) ptrs.push_back(&a);
     try {
-        return DispatchCall(m_dispatch, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ptrs.data(), ptrs.size(),
-                            false);
+        return DispatchCall(m_dispatch, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ptrs.data(), ptrs.size(), false);
     } catch (EOleException&) {
         throw;
     } catch (EOleSysError& e) {

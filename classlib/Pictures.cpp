@@ -138,7 +138,8 @@ void TIcon::SaveToStream(TStream& stream) {
     bi.h.biHeight = h;
     bi.h.biPlanes = 1;
     bi.h.biBitCount = 32;
-    if (ii.hbmColor) GetDIBits(dc, ii.hbmColor, 0, h, xorBits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    if (ii.hbmColor)
+        GetDIBits(dc, ii.hbmColor, 0, h, xorBits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
     bi.h.biBitCount = 1;
     if (ii.hbmMask) GetDIBits(dc, ii.hbmMask, 0, h, andBits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
@@ -328,7 +329,7 @@ void TMetafile::SaveToStream(TStream& stream) {
     // Placeable header: the image's size at the screen's resolution.
     const uint16_t inch = static_cast<uint16_t>(ScreenPixelsPerInch());
     uint16_t words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, static_cast<uint16_t>(m_width), static_cast<uint16_t>(m_height),
-                          inch, 0, 0};
+                          inch,   0,      0};
     uint16_t sum = 0;
     for (uint16_t v : words) sum ^= v;
     for (uint16_t v : words) stream.WriteU16(v);
@@ -416,8 +417,8 @@ std::vector<TPicture::FileFormat>& TPicture::FileFormats() {
     return formats;
 }
 
-void TPicture::RegisterFileFormat(const std::string& extension, const std::string& description,
-                                  TGraphicFactory create, const TClassInfo* cls) {
+void TPicture::RegisterFileFormat(const std::string& extension, const std::string& description, TGraphicFactory create,
+                                  const TClassInfo* cls) {
     auto& formats = FileFormats();
     for (auto& f : formats)
         if (SameText(f.Extension, extension)) {

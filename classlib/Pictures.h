@@ -131,8 +131,8 @@ public:
         const TClassInfo* Class;
     };
     static std::vector<FileFormat>& FileFormats();
-    static void RegisterFileFormat(const std::string& extension, const std::string& description,
-                                   TGraphicFactory create, const TClassInfo* cls);
+    static void RegisterFileFormat(const std::string& extension, const std::string& description, TGraphicFactory create,
+                                   const TClassInfo* cls);
 
     TNotifyEvent OnChange;
 

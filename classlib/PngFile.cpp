@@ -23,7 +23,8 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
     const size_t start = out.size();
     out.append(type, 4);
     out += data;
-    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(out.data() + start), static_cast<uInt>(out.size() - start));
+    const uLong crc =
+        crc32(0, reinterpret_cast<const Bytef*>(out.data() + start), static_cast<uInt>(out.size() - start));
     PutBE32(out, static_cast<uint32_t>(crc));
 }
 
@@ -104,8 +105,7 @@ bool ReadPng(const std::string& png, TRgbImage& image, std::string& error) {
             width = BE32(data);
             height = BE32(data + 4);
             colourType = data[9];
-            if (data[8] != 8 || (colourType != 2 && colourType != 6) || data[10] != 0 || data[11] != 0 ||
-                data[12] != 0)
+            if (data[8] != 8 || (colourType != 2 && colourType != 6) || data[10] != 0 || data[11] != 0 || data[12] != 0)
                 return Fail(error, "unsupported PNG: depth " + std::to_string(data[8]) + " colour type " +
                                        std::to_string(colourType) + " interlace " + std::to_string(data[12]));
             sawHeader = true;

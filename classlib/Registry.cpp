@@ -29,11 +29,11 @@ std::string JoinPath(const std::string& a, const std::string& b) {
 
 TRegDataType DataTypeOf(DWORD type) {
     switch (type) {
-    case REG_SZ: return rdString;
-    case REG_EXPAND_SZ: return rdExpandString;
-    case REG_DWORD: return rdInteger;
-    case REG_BINARY: return rdBinary;
-    default: return rdUnknown;
+        case REG_SZ: return rdString;
+        case REG_EXPAND_SZ: return rdExpandString;
+        case REG_DWORD: return rdInteger;
+        case REG_BINARY: return rdBinary;
+        default: return rdUnknown;
     }
 }
 
@@ -160,8 +160,8 @@ bool TRegistry::DeleteKey(const std::string& key) {
 bool TRegistry::HasSubKeys() {
     if (!m_currentKey) return false;
     DWORD subKeys = 0;
-    if (RegQueryInfoKeyA(m_currentKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyA(m_currentKey, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
         return false;
     return subKeys > 0;
 }
@@ -172,8 +172,7 @@ void TRegistry::GetKeyNames(TStrings& list) {
     for (DWORD index = 0;; ++index) {
         char name[256];
         DWORD len = sizeof(name);
-        if (RegEnumKeyExA(m_currentKey, index, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+        if (RegEnumKeyExA(m_currentKey, index, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         list.Add(std::string(name, len));
     }
 }
@@ -182,8 +181,8 @@ void TRegistry::GetValueNames(TStrings& list) {
     list.Clear();
     if (!m_currentKey) return;
     DWORD maxLen = 0;
-    if (RegQueryInfoKeyA(m_currentKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxLen,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyA(m_currentKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
         return;
     std::vector<char> name(maxLen + 2);
     for (DWORD index = 0;; ++index) {
@@ -212,8 +211,8 @@ bool TRegistry::QueryValue(const std::string& name, DWORD& type, std::vector<uin
     for (int attempt = 0; attempt < 8 && (result == ERROR_SUCCESS || result == ERROR_MORE_DATA); ++attempt) {
         data.resize(size);
         DWORD got = size;
-        result = RegQueryValueExA(m_currentKey, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(),
-                                  &got);
+        result =
+            RegQueryValueExA(m_currentKey, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &got);
         if (result == ERROR_SUCCESS) {
             data.resize(std::min<DWORD>(got, size));
             return true;
@@ -289,8 +288,7 @@ int32_t TRegistry::ReadInteger(const std::string& name) {
     DWORD type;
     std::vector<uint8_t> data;
     LONG rc;
-    if (!QueryValue(name, type, data, rc) || type != REG_DWORD || data.size() != 4)
-        RaiseFmt(SRegInvalidDataType, name);
+    if (!QueryValue(name, type, data, rc) || type != REG_DWORD || data.size() != 4) RaiseFmt(SRegInvalidDataType, name);
     uint32_t v = static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
                  (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24);
     return static_cast<int32_t>(v);

@@ -225,7 +225,9 @@ void TRadioButton::CreateParams(TCreateParams& p) {
     if (m_alignment == taLeftJustify) p.Style |= BS_LEFTTEXT;
 }
 
-void TRadioButton::CreateHandleState() { SendMessageA(m_handle, BM_SETCHECK, m_checked ? BST_CHECKED : BST_UNCHECKED, 0); }
+void TRadioButton::CreateHandleState() {
+    SendMessageA(m_handle, BM_SETCHECK, m_checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 void TRadioButton::SetAlignment(TAlignment v) {
     if (v == m_alignment) return;
@@ -471,12 +473,9 @@ void TMemoStrings::SetText(const std::string& text) {
 }
 
 DP_PUBLISHED(TCustomMemo){
-    DP_PROP_STRINGS(Lines, Lines, SetLines),
-    DP_PROP_ENUM(ScrollBars, ScrollBars, SetScrollBars),
-    DP_PROP_BOOL(WordWrap, WordWrap, SetWordWrap),
-    DP_PROP_BOOL(WantReturns, WantReturns, SetWantReturns),
-    DP_PROP_BOOL(WantTabs, WantTabs, SetWantTabs),
-    DP_PROP_ENUM(Alignment, Alignment, SetAlignment),
+    DP_PROP_STRINGS(Lines, Lines, SetLines),       DP_PROP_ENUM(ScrollBars, ScrollBars, SetScrollBars),
+    DP_PROP_BOOL(WordWrap, WordWrap, SetWordWrap), DP_PROP_BOOL(WantReturns, WantReturns, SetWantReturns),
+    DP_PROP_BOOL(WantTabs, WantTabs, SetWantTabs), DP_PROP_ENUM(Alignment, Alignment, SetAlignment),
 };
 DP_PUBLISHED(TMemo){};
 
@@ -555,7 +554,8 @@ DP_PUBLISHED(TComboBox){};
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
     : TWinControl(owner),
-      m_items(std::make_unique<TItemStrings>(this, TItemStrings::Messages{CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT})) {
+      m_items(std::make_unique<TItemStrings>(
+          this, TItemStrings::Messages{CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT})) {
     m_width = 145;
     m_height = 21;
     m_tabStop = true;
@@ -735,7 +735,8 @@ DP_PUBLISHED(TListBox){};
 
 TCustomListBox::TCustomListBox(TComponent* owner)
     : TWinControl(owner),
-      m_items(std::make_unique<TItemStrings>(this, TItemStrings::Messages{LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT})) {
+      m_items(std::make_unique<TItemStrings>(
+          this, TItemStrings::Messages{LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT})) {
     m_width = 121;
     m_height = 97;
     m_tabStop = true;
@@ -811,7 +812,9 @@ void TCustomListBox::SetMultiSelect(bool v) {
 
 bool TCustomListBox::Selected(int index) {
     if (index < 0 || index >= m_items->Count()) throw EListError(Format(SListIndexError, index));
-    if (!HandleAllocated()) return m_multiSelect ? (static_cast<size_t>(index) < m_savedSelection.size() && m_savedSelection[index]) : index == m_itemIndex;
+    if (!HandleAllocated())
+        return m_multiSelect ? (static_cast<size_t>(index) < m_savedSelection.size() && m_savedSelection[index])
+                             : index == m_itemIndex;
     return SendMessageA(m_handle, LB_GETSEL, index, 0) > 0;
 }
 

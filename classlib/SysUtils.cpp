@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-void Abort() {
-    throw EAbort();
-}
+void Abort() { throw EAbort(); }
 
 // ---------------------------------------------------------------------------
 // Formatting and conversions
@@ -89,10 +87,14 @@ bool ParseInteger(const std::string& text, int64_t minValue, int64_t maxValue, i
         for (; i < n; ++i) {
             char c = text[i];
             unsigned d;
-            if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-            else if (c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
-            else return false;
+            if (c >= '0' && c <= '9')
+                d = static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                d = static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                d = static_cast<unsigned>(c - 'A' + 10);
+            else
+                return false;
             if (value > (limit >> 4)) return false;
             value = (value << 4) | d;
         }
@@ -225,9 +227,7 @@ int AnsiCompareText(const std::string& a, const std::string& b) { return Platfor
 
 bool AnsiSameText(const std::string& a, const std::string& b) { return AnsiCompareText(a, b) == 0; }
 
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && CompareText(a, b) == 0;
-}
+bool SameText(const std::string& a, const std::string& b) { return a.size() == b.size() && CompareText(a, b) == 0; }
 
 int CompareStr(const std::string& a, const std::string& b) {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -303,8 +303,8 @@ std::string ExtractFilePath(const std::string& path) {
 std::string ExtractFileDir(const std::string& path) {
     int i = LastDelimiter("\\:", path);
     // Drop the trailing '\\' unless what precedes it is a delimiter too ("C:\\").
-    if (i > 1 && path[static_cast<size_t>(i) - 1] == '\\' &&
-        path[static_cast<size_t>(i) - 2] != '\\' && path[static_cast<size_t>(i) - 2] != ':')
+    if (i > 1 && path[static_cast<size_t>(i) - 1] == '\\' && path[static_cast<size_t>(i) - 2] != '\\' &&
+        path[static_cast<size_t>(i) - 2] != ':')
         --i;
     return path.substr(0, static_cast<size_t>(i));
 }

@@ -179,8 +179,8 @@ int LastDelimiter(const std::string& delimiters, const std::string& s);
 enum TReplaceFlag : unsigned { rfReplaceAll = 1u, rfIgnoreCase = 2u };
 using TReplaceFlags = unsigned;
 // An empty oldPattern leaves s unchanged.
-std::string StringReplace(const std::string& s, const std::string& oldPattern,
-                          const std::string& newPattern, TReplaceFlags flags = 0);
+std::string StringReplace(const std::string& s, const std::string& oldPattern, const std::string& newPattern,
+                          TReplaceFlags flags = 0);
 
 // 'text' with inner quotes doubled.
 std::string QuotedStr(const std::string& s);

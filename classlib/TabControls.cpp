@@ -433,9 +433,7 @@ THeaderControl::THeaderControl(TComponent* owner) : TWinControl(owner) {
     SetAlign(alTop);
 }
 
-THeaderControl::~THeaderControl() {
-    m_sections.Release();
-}
+THeaderControl::~THeaderControl() { m_sections.Release(); }
 
 THeaderSection* THeaderControl::Sections(int index) const { return m_sections.At(index); }
 
@@ -472,7 +470,9 @@ HDITEMA SectionItem(const THeaderSection* s) {
     it.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
     it.cxy = s->Width();
     it.pszText = const_cast<char*>(s->Text().c_str());
-    it.fmt = HDF_STRING | (s->Alignment() == taCenter ? HDF_CENTER : s->Alignment() == taRightJustify ? HDF_RIGHT : HDF_LEFT);
+    it.fmt = HDF_STRING | (s->Alignment() == taCenter         ? HDF_CENTER
+                           : s->Alignment() == taRightJustify ? HDF_RIGHT
+                                                              : HDF_LEFT);
     return it;
 }
 }  // namespace
@@ -493,7 +493,8 @@ void THeaderControl::SectionChanged(THeaderSection* s) {
 
 TRect THeaderControl::SectionRect(int index) {
     RECT r{};
-    if (!HandleAllocated() || !SendMessageA(m_handle, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
+    if (!HandleAllocated() ||
+        !SendMessageA(m_handle, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)))
         return TRect{};
     return r;
 }

@@ -144,7 +144,8 @@ void TTabSet::Paint() {
             }
             RECT text = r;
             const std::string s = m_tabs->Get(i);
-            DrawTextA(dc, s.c_str(), static_cast<int>(s.size()), &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextA(dc, s.c_str(), static_cast<int>(s.size()), &text,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }
     SelectObject(dc, oldFont);
     SelectObject(dc, oldPen);

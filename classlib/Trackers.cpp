@@ -40,7 +40,8 @@ void TProgressBar::SetMin(int32_t v) {
     m_min = v;
     if (IsLoading()) return;
     if (m_max < m_min) m_max = m_min;
-    if (HandleAllocated()) SendMessageA(m_handle, PBM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
+    if (HandleAllocated())
+        SendMessageA(m_handle, PBM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
     SetPosition(m_position);
 }
 
@@ -48,7 +49,8 @@ void TProgressBar::SetMax(int32_t v) {
     m_max = v;
     if (IsLoading()) return;
     if (m_min > m_max) m_min = m_max;
-    if (HandleAllocated()) SendMessageA(m_handle, PBM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
+    if (HandleAllocated())
+        SendMessageA(m_handle, PBM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
     SetPosition(m_position);
 }
 
@@ -61,7 +63,8 @@ void TProgressBar::SetPosition(int32_t v) {
 void TProgressBar::Loaded() {
     TWinControl::Loaded();
     if (m_max < m_min) m_max = m_min;
-    if (HandleAllocated()) SendMessageA(m_handle, PBM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
+    if (HandleAllocated())
+        SendMessageA(m_handle, PBM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
     SetPosition(m_position);
 }
 
@@ -277,14 +280,17 @@ void TUpDown::Loaded() {
     TWinControl::Loaded();
     // Min above Max makes the control count down; the position stays between them either way.
     m_position = std::clamp(m_position, std::min(m_min, m_max), std::max(m_min, m_max));
-    if (HandleAllocated()) CreateHandleState();
-    else ShowInBuddy();
+    if (HandleAllocated())
+        CreateHandleState();
+    else
+        ShowInBuddy();
 }
 
 int32_t TUpDown::Position() {
     if (HandleAllocated()) {
         BOOL err = FALSE;
-        const int32_t pos = static_cast<int32_t>(SendMessageA(m_handle, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&err)));
+        const int32_t pos =
+            static_cast<int32_t>(SendMessageA(m_handle, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&err)));
         if (!err) m_position = pos;
     }
     return m_position;
@@ -315,14 +321,16 @@ void TUpDown::ShowInBuddy() {
 void TUpDown::SetMin(int32_t v) {
     m_min = v;
     if (IsLoading()) return;
-    if (HandleAllocated()) SendMessageA(m_handle, UDM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
+    if (HandleAllocated())
+        SendMessageA(m_handle, UDM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
     SetPosition(m_position);
 }
 
 void TUpDown::SetMax(int32_t v) {
     m_max = v;
     if (IsLoading()) return;
-    if (HandleAllocated()) SendMessageA(m_handle, UDM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
+    if (HandleAllocated())
+        SendMessageA(m_handle, UDM_SETRANGE32, static_cast<WPARAM>(m_min), static_cast<LPARAM>(m_max));
     SetPosition(m_position);
 }
 
@@ -492,13 +500,17 @@ void TScrollBar::SetParams(int32_t position, int32_t min, int32_t max) {
 }
 
 void TScrollBar::SetMin(int32_t v) {
-    if (IsLoading()) m_min = v;
-    else SetParams(m_position, v, std::max(v, m_max));
+    if (IsLoading())
+        m_min = v;
+    else
+        SetParams(m_position, v, std::max(v, m_max));
 }
 
 void TScrollBar::SetMax(int32_t v) {
-    if (IsLoading()) m_max = v;
-    else SetParams(m_position, std::min(m_min, v), v);
+    if (IsLoading())
+        m_max = v;
+    else
+        SetParams(m_position, std::min(m_min, v), v);
 }
 
 void TScrollBar::SetPageSize(int32_t v) {
@@ -650,10 +662,12 @@ void TScrollBox::ScrollInView(TControl* control) {
     RECT client{0, 0, m_width, m_height};
     if (HandleAllocated()) GetClientRect(m_handle, &client);
     int x = m_hpos, y = m_vpos;
-    if (control->Left() < 0) x += control->Left();
+    if (control->Left() < 0)
+        x += control->Left();
     else if (control->Left() + control->Width() > client.right)
         x += control->Left() + control->Width() - client.right;
-    if (control->Top() < 0) y += control->Top();
+    if (control->Top() < 0)
+        y += control->Top();
     else if (control->Top() + control->Height() > client.bottom)
         y += control->Top() + control->Height() - client.bottom;
     ScrollTo(x, y);
@@ -683,8 +697,10 @@ void TScrollBox::Scroll(int bar, int code) {
         case SB_BOTTOM: pos = si.nMax; break;
         default: return;
     }
-    if (bar == SB_HORZ) MoveContent(pos, m_vpos);
-    else MoveContent(m_hpos, pos);
+    if (bar == SB_HORZ)
+        MoveContent(pos, m_vpos);
+    else
+        MoveContent(m_hpos, pos);
 }
 
 void TScrollBox::WndProc(TMessage& m) {

@@ -405,12 +405,9 @@ std::string GetPropValue(TObject* obj, const std::string& name) {
             if (v >= INT32_MIN && v <= INT32_MAX && IntToIdent(t, static_cast<int32_t>(v), ident)) return ident;
             return IntToStr(v);
         }
-        case tkChar:
-            return std::string(1, static_cast<char>(GetOrdProp(obj, p)));
-        case tkEnumeration:
-            return GetEnumName(t, static_cast<int>(GetOrdProp(obj, p)));
-        case tkSet:
-            return SetToString(t, static_cast<uint32_t>(GetOrdProp(obj, p)), true);
+        case tkChar: return std::string(1, static_cast<char>(GetOrdProp(obj, p)));
+        case tkEnumeration: return GetEnumName(t, static_cast<int>(GetOrdProp(obj, p)));
+        case tkSet: return SetToString(t, static_cast<uint32_t>(GetOrdProp(obj, p)), true);
         case tkFloat: {
             char buf[64];
             std::snprintf(buf, sizeof buf, "%.15g", p->GetFloat(obj));
@@ -418,8 +415,7 @@ std::string GetPropValue(TObject* obj, const std::string& name) {
         }
         case tkString:
         case tkLString:
-        case tkWString:
-            return GetStrProp(obj, p);
+        case tkWString: return GetStrProp(obj, p);
         case tkClass: {
             if (p->GetStrings) {
                 TStrings* s = p->GetStrings(obj);
@@ -430,10 +426,8 @@ std::string GetPropValue(TObject* obj, const std::string& name) {
             if (o->Is<TComponent>()) return static_cast<TComponent*>(o)->Name();
             return o->ClassName();
         }
-        case tkMethod:
-            return p->GetMethod(obj).Name;
-        default:
-            InvalidType(p);
+        case tkMethod: return p->GetMethod(obj).Name;
+        default: InvalidType(p);
     }
 }
 

@@ -75,12 +75,12 @@ struct TIdentMapEntry {
 
 struct TTypeInfo {
     TTypeKind Kind = tkUnknown;
-    std::string Name;                    // "Integer", "TColor", "TAlign", "Boolean", "string"...
-    std::vector<std::string> Names;      // tkEnumeration: value names in order
-    const TTypeInfo* CompType = nullptr; // tkSet: the member enumeration
-    std::vector<TIdentMapEntry> Idents;  // tkInteger: identifiers for values (TColor, TCursor...)
+    std::string Name;                       // "Integer", "TColor", "TAlign", "Boolean", "string"...
+    std::vector<std::string> Names;         // tkEnumeration: value names in order
+    const TTypeInfo* CompType = nullptr;    // tkSet: the member enumeration
+    std::vector<TIdentMapEntry> Idents;     // tkInteger: identifiers for values (TColor, TCursor...)
     const TClassInfo* ClassType = nullptr;  // tkClass: the property's class (nullptr for TStrings)
-    bool IsStrings = false;              // tkClass holding a TStrings
+    bool IsStrings = false;                 // tkClass holding a TStrings
 
     int EnumCount() const { return static_cast<int>(Names.size()); }
 };
@@ -103,10 +103,10 @@ TTypeInfo MakeIdentInfo(const char* name, std::initializer_list<TIdentMapEntry> 
 
 // Declares the value names of an enumeration; place it at namespace scope
 // right after the enumeration (found by argument-dependent lookup).
-#define DP_ENUM_INFO(E, ...)                                                       \
-    inline const ::TTypeInfo* DpTypeInfo(E*) {                                     \
-        static const ::TTypeInfo info = ::dp::MakeEnumInfo(#E, {__VA_ARGS__});     \
-        return &info;                                                              \
+#define DP_ENUM_INFO(E, ...)                                                   \
+    inline const ::TTypeInfo* DpTypeInfo(E*) {                                 \
+        static const ::TTypeInfo info = ::dp::MakeEnumInfo(#E, {__VA_ARGS__}); \
+        return &info;                                                          \
     }
 
 // Built-in value types.
@@ -124,8 +124,8 @@ const TTypeInfo* StringsTypeInfo();
 // The type-erased form in which event properties move handlers around:
 // Code holds a std::function of the event's signature.
 struct TMethod {
-    std::string Name;        // handler name from a stored definition, "" when set in code
-    TObject* Data = nullptr; // the object whose method it is, when there is one
+    std::string Name;         // handler name from a stored definition, "" when set in code
+    TObject* Data = nullptr;  // the object whose method it is, when there is one
     std::any Code;
     bool Assigned() const { return Code.has_value(); }
 };
@@ -140,10 +140,10 @@ public:
 
     TEvent() = default;
     TEvent(std::nullptr_t) {}
-    template <class F, std::enable_if_t<std::is_invocable_r_v<R, F&, A...> &&
-                                            !std::is_same_v<std::decay_t<F>, TEvent> &&
-                                            !std::is_same_v<std::decay_t<F>, std::nullptr_t>,
-                                        int> = 0>
+    template <class F,
+              std::enable_if_t<std::is_invocable_r_v<R, F&, A...> && !std::is_same_v<std::decay_t<F>, TEvent> &&
+                                   !std::is_same_v<std::decay_t<F>, std::nullptr_t>,
+                               int> = 0>
     TEvent(F&& f, std::string name = {}) : m_fn(std::forward<F>(f)), m_name(std::move(name)) {}
     // A method of an object, the way a form binds its handlers in code.
     template <class C>
@@ -335,9 +335,11 @@ template <class Sig>
 struct IsTEvent<TEvent<Sig>> : std::true_type {};
 
 template <class T>
-constexpr bool IsObjectPtr = std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
+constexpr bool IsObjectPtr =
+    std::is_pointer_v<T>&& std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
 template <class T>
-constexpr bool IsStringsPtr = std::is_pointer_v<T> && std::is_base_of_v<TStrings, std::remove_cv_t<std::remove_pointer_t<T>>>;
+constexpr bool IsStringsPtr =
+    std::is_pointer_v<T>&& std::is_base_of_v<TStrings, std::remove_cv_t<std::remove_pointer_t<T>>>;
 
 template <class T>
 constexpr TTypeKind KindOf() {
@@ -382,7 +384,8 @@ const TTypeInfo* TypeInfoOf() {
     } else if constexpr (IsStringsPtr<T>) {
         return StringsTypeInfo();
     } else if constexpr (IsObjectPtr<T>) {
-        static const TTypeInfo* info = MakeClassInfoType(&std::remove_cv_t<std::remove_pointer_t<T>>::StaticClassInfo());
+        static const TTypeInfo* info =
+            MakeClassInfoType(&std::remove_cv_t<std::remove_pointer_t<T>>::StaticClassInfo());
         return info;
     } else if constexpr (IsTEvent<T>::value) {
         return MethodTypeInfo();
@@ -419,7 +422,8 @@ T FromOrd(int64_t v) {
         return static_cast<char>(static_cast<unsigned char>(v));
     } else if constexpr (std::is_integral_v<T>) {
         using L = std::numeric_limits<T>;
-        if (v >= static_cast<int64_t>((L::min)()) && (v <= 0 || static_cast<uint64_t>(v) <= static_cast<uint64_t>((L::max)())))
+        if (v >= static_cast<int64_t>((L::min)()) &&
+            (v <= 0 || static_cast<uint64_t>(v) <= static_cast<uint64_t>((L::max)())))
             return static_cast<T>(v);
         // The full 32-bit pattern fits a signed 32-bit value ($FFFFFFFF is -1).
         if constexpr (sizeof(T) == 4 && std::is_signed_v<T>) {
@@ -536,7 +540,7 @@ TMethodInfo MethodEntry(const char* name) {
 template <class T>
 struct FieldTraits;
 template <class C, class T>
-struct FieldTraits<T* C::*> {
+struct FieldTraits<T * C::*> {
     using Class = C;
     using Target = T;
 };
@@ -565,8 +569,7 @@ TFieldInfo FieldEntry(const char* name) {
 
 template <class C>
 constexpr TComponentFactory FactoryOf() {
-    if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> &&
-                  std::is_constructible_v<C, TComponent*>)
+    if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> && std::is_constructible_v<C, TComponent*>)
         return [](TComponent* owner) -> TComponent* { return new C(owner); };
     else
         return nullptr;
@@ -580,10 +583,10 @@ struct TClassRegistrar {
 
 // Defines the class information and opens the class's published table; the
 // braces that follow list its members, one per line. Use it in the namespace of the class.
-#define DP_PUBLISHED(C)                                                                      \
-    constinit const ::TClassInfo C::s_dpClassInfo = {#C, &C::inherited::s_dpClassInfo,       \
-                                                     ::dp::FactoryOf<C>(), &C::s_dpTable};   \
-    static const ::dp::TClassRegistrar dpRegistrar_##C{C::s_dpClassInfo};                   \
+#define DP_PUBLISHED(C)                                                                                      \
+    constinit const ::TClassInfo C::s_dpClassInfo = {#C, &C::inherited::s_dpClassInfo, ::dp::FactoryOf<C>(), \
+                                                     &C::s_dpTable};                                         \
+    static const ::dp::TClassRegistrar dpRegistrar_##C{C::s_dpClassInfo};                                    \
     const ::TPublishedTable C::s_dpTable =
 
 #define DP_DETAIL_GET(G) [](::TObject* o) { return static_cast<DpSelf*>(o)->G(); }
@@ -598,19 +601,25 @@ struct TClassRegistrar {
 #define DP_PROP_BOOL(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Bool>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_ENUM(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Enum>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_SET(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Set>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
-#define DP_PROP_FLOAT(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Float>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+#define DP_PROP_FLOAT(N, G, S) \
+    ::dp::MakeTaggedProp<::dp::PropTag::Float>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_STR(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Str>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 #define DP_PROP_OBJ(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Obj>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
-#define DP_PROP_STRINGS(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Strings>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
-#define DP_PROP_EVENT(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Event>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+#define DP_PROP_STRINGS(N, G, S) \
+    ::dp::MakeTaggedProp<::dp::PropTag::Strings>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+#define DP_PROP_EVENT(N, G, S) \
+    ::dp::MakeTaggedProp<::dp::PropTag::Event>(#N, nullptr, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 // A TColor property: its identifiers are in classlib/Colors.h.
-#define DP_PROP_COLOR(N, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, ::ColorTypeInfo(), DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+#define DP_PROP_COLOR(N, G, S) \
+    ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, ::ColorTypeInfo(), DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 // An integer type with identifiers of its own (cursors, character sets...).
-#define DP_PROP_IDENTS(N, TYPEINFO, G, S) ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, TYPEINFO, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
+#define DP_PROP_IDENTS(N, TYPEINFO, G, S) \
+    ::dp::MakeTaggedProp<::dp::PropTag::Int>(#N, TYPEINFO, DP_DETAIL_GET(G), DP_DETAIL_SET(S))
 // A property read and written straight through a data member (events mostly).
-#define DP_PROP_FIELD(N, M)                                                             \
-    ::dp::MakeProp(#N, nullptr, [](::TObject* o) { return static_cast<DpSelf*>(o)->M; }, \
-                   [](::TObject* o, auto v) { static_cast<DpSelf*>(o)->M = std::move(v); })
+#define DP_PROP_FIELD(N, M)                                                   \
+    ::dp::MakeProp(                                                           \
+        #N, nullptr, [](::TObject* o) { return static_cast<DpSelf*>(o)->M; }, \
+        [](::TObject* o, auto v) { static_cast<DpSelf*>(o)->M = std::move(v); })
 // A handler method (not overloaded) that stored definitions may name.
 #define DP_METHOD(M) ::dp::MethodEntry<&DpSelf::M>(#M)
 // A component pointer member the reader (through the owner) points at the owned component of that name.

@@ -46,49 +46,49 @@ constexpr uint8_t lkWallpaper = 4;    // the file becomes the Active Desktop wal
 // Text fields hold the bytes exactly as stored; use SetPackText/GetPackText.
 
 struct TPackHead {
-  char Magic[4];
-  char ProgramName[256];
-  char Author[64];
-  char Email[64];
-  char Website[128];
-  uint8_t Reserved1;
-  uint8_t Reserved2[3];
-  uint32_t RegCount;
-  uint32_t RegOffset;
-  uint32_t FileCount;
-  uint32_t FileOffset;
-  uint32_t LinkCount;
-  uint32_t LinkOffset;
-  uint32_t DirCount;
-  uint32_t DirOffset;
+    char Magic[4];
+    char ProgramName[256];
+    char Author[64];
+    char Email[64];
+    char Website[128];
+    uint8_t Reserved1;
+    uint8_t Reserved2[3];
+    uint32_t RegCount;
+    uint32_t RegOffset;
+    uint32_t FileCount;
+    uint32_t FileOffset;
+    uint32_t LinkCount;
+    uint32_t LinkOffset;
+    uint32_t DirCount;
+    uint32_t DirOffset;
 };
 
 struct TPackFileRec {
-  char FileName[256];
-  char Root[256];
-  char SubFolder[256];
-  uint32_t Offset;
-  uint32_t Size;
+    char FileName[256];
+    char Root[256];
+    char SubFolder[256];
+    uint32_t Offset;
+    uint32_t Size;
 };
 
 struct TPackDirRec {
-  char Root[256];
-  char SubFolder[256];
+    char Root[256];
+    char SubFolder[256];
 };
 
 struct TPackLinkRec {
-  uint8_t Kind;
-  char Root[256];
-  char SubFolder[256];
-  char FileName[256];
-  char Caption[256];
+    uint8_t Kind;
+    char Root[256];
+    char SubFolder[256];
+    char FileName[256];
+    char Caption[256];
 };
 
 struct TPackRegRec {
-  uint32_t RootKey;
-  char KeyPath[512];
-  char ValueName[128];
-  char ValueText[1024];
+    uint32_t RootKey;
+    char KeyPath[512];
+    char ValueName[128];
+    char ValueText[1024];
 };
 
 // Progress of a package writer or reader: who reports, the running step number
@@ -103,14 +103,14 @@ using TSetupEvent = std::function<void(TObject* Sender, int Setupit, const std::
 void SetPackText(char* field, size_t width, const std::string& text);
 template <size_t W>
 inline void SetPackText(char (&field)[W], const std::string& text) {
-  SetPackText(field, W, text);
+    SetPackText(field, W, text);
 }
 
 // The bytes up to the first zero, or all `width` bytes when there is none.
 std::string GetPackText(const char* field, size_t width);
 template <size_t W>
 inline std::string GetPackText(const char (&field)[W]) {
-  return GetPackText(field, W);
+    return GetPackText(field, W);
 }
 
 // A head with the magic set and everything else zero.
@@ -171,16 +171,16 @@ bool ReadPackHeadAtEnd(TStream& s, TPackHead& head);
 
 // A whole package index: head and the four tables.
 struct TPackIndex {
-  TPackHead Head{};
-  std::vector<TPackFileRec> Files;
-  std::vector<TPackDirRec> Dirs;
-  std::vector<TPackLinkRec> Links;
-  std::vector<TPackRegRec> Regs;
-  // One progress step per record of the four tables.
-  int64_t StepCount() const {
-    return static_cast<int64_t>(Files.size()) + static_cast<int64_t>(Dirs.size()) +
-           static_cast<int64_t>(Links.size()) + static_cast<int64_t>(Regs.size());
-  }
+    TPackHead Head{};
+    std::vector<TPackFileRec> Files;
+    std::vector<TPackDirRec> Dirs;
+    std::vector<TPackLinkRec> Links;
+    std::vector<TPackRegRec> Regs;
+    // One progress step per record of the four tables.
+    int64_t StepCount() const {
+        return static_cast<int64_t>(Files.size()) + static_cast<int64_t>(Dirs.size()) +
+               static_cast<int64_t>(Links.size()) + static_cast<int64_t>(Regs.size());
+    }
 };
 
 // Reads the head at the end of the stream, then the file, folder, link and

@@ -9,31 +9,31 @@
 #include "classlib/WinSys.h"
 
 int GetWinVersion() {
-  OSVERSIONINFOA info;
-  std::memset(&info, 0, sizeof info);
-  info.dwOSVersionInfoSize = sizeof info;
+    OSVERSIONINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
-  if (!GetVersionExA(&info)) return 0;
+    if (!GetVersionExA(&info)) return 0;
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
-  return WinVersionCode(info.dwPlatformId == VER_PLATFORM_WIN32_NT, info.dwMajorVersion, info.dwMinorVersion,
-                        info.dwBuildNumber);
+    return WinVersionCode(info.dwPlatformId == VER_PLATFORM_WIN32_NT, info.dwMajorVersion, info.dwMinorVersion,
+                          info.dwBuildNumber);
 }
 
 namespace {
 
 // A result of the buffer size or more means the folder did not fit: that is a
 // failure too, not a text to cut.
-std::string FolderFromCall(UINT (WINAPI* call)(LPSTR, UINT)) {
-  char buf[261];
-  const UINT n = call(buf, sizeof buf);
-  if (n == 0 || n >= sizeof buf) return std::string();
-  buf[n] = '\0';
-  return std::string(buf);
+std::string FolderFromCall(UINT(WINAPI* call)(LPSTR, UINT)) {
+    char buf[261];
+    const UINT n = call(buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf) return std::string();
+    buf[n] = '\0';
+    return std::string(buf);
 }
 
 }  // namespace
@@ -43,30 +43,30 @@ std::string GetWindowsDir() { return FolderFromCall(GetWindowsDirectoryA); }
 std::string GetSystemDir() { return FolderFromCall(GetSystemDirectoryA); }
 
 std::string BrowseForFolder(const std::string& caption, const std::string& root) {
-  InitComApartment();
-  LPITEMIDLIST rootPidl = nullptr;
-  if (!root.empty() && DirectoryExists(root)) {
-    const std::wstring wroot = StringToWideString(root);
-    SFGAOF attrs = 0;
-    if (FAILED(SHParseDisplayName(wroot.c_str(), nullptr, &rootPidl, 0, &attrs))) rootPidl = nullptr;
-  }
-  char display[MAX_PATH] = {};
-  BROWSEINFOA bi;
-  std::memset(&bi, 0, sizeof bi);
-  bi.hwndOwner = DialogOwnerWindow();
-  bi.pidlRoot = rootPidl;
-  bi.pszDisplayName = display;
-  bi.lpszTitle = caption.c_str();
-  bi.ulFlags = BIF_RETURNONLYFSDIRS;
-  std::string result;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
-  if (chosen) {
-    char path[MAX_PATH] = {};
-    if (SHGetPathFromIDListA(chosen, path)) result = path;
-    CoTaskMemFree(chosen);
-  }
-  if (rootPidl) CoTaskMemFree(rootPidl);
-  return result;
+    InitComApartment();
+    LPITEMIDLIST rootPidl = nullptr;
+    if (!root.empty() && DirectoryExists(root)) {
+        const std::wstring wroot = StringToWideString(root);
+        SFGAOF attrs = 0;
+        if (FAILED(SHParseDisplayName(wroot.c_str(), nullptr, &rootPidl, 0, &attrs))) rootPidl = nullptr;
+    }
+    char display[MAX_PATH] = {};
+    BROWSEINFOA bi;
+    std::memset(&bi, 0, sizeof bi);
+    bi.hwndOwner = DialogOwnerWindow();
+    bi.pidlRoot = rootPidl;
+    bi.pszDisplayName = display;
+    bi.lpszTitle = caption.c_str();
+    bi.ulFlags = BIF_RETURNONLYFSDIRS;
+    std::string result;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
+    if (chosen) {
+        char path[MAX_PATH] = {};
+        if (SHGetPathFromIDListA(chosen, path)) result = path;
+        CoTaskMemFree(chosen);
+    }
+    if (rootPidl) CoTaskMemFree(rootPidl);
+    return result;
 }
 
 void ForceDir(const std::string& dir) { ForceDirectories(dir); }
@@ -74,14 +74,14 @@ void ForceDir(const std::string& dir) { ForceDirectories(dir); }
 bool DirExists(const std::string& dir) { return DirectoryExists(dir); }
 
 bool AskYesNo(HWND owner, const std::string& question) {
-  char caption[64];
-  char text[1024];
-  const std::string title = MessageBoxTitle();
-  const size_t nc = title.size() < sizeof caption - 1 ? title.size() : sizeof caption - 1;
-  std::memcpy(caption, title.data(), nc);
-  caption[nc] = '\0';
-  const size_t nt = question.size() < sizeof text - 1 ? question.size() : sizeof text - 1;
-  std::memcpy(text, question.data(), nt);
-  text[nt] = '\0';
-  return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    char caption[64];
+    char text[1024];
+    const std::string title = MessageBoxTitle();
+    const size_t nc = title.size() < sizeof caption - 1 ? title.size() : sizeof caption - 1;
+    std::memcpy(caption, title.data(), nc);
+    caption[nc] = '\0';
+    const size_t nt = question.size() < sizeof text - 1 ? question.size() : sizeof text - 1;
+    std::memcpy(text, question.data(), nt);
+    text[nt] = '\0';
+    return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

@@ -27,79 +27,77 @@ const CLSID kClsidActiveDesktop = {0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00
 const IID kIidActiveDesktop = {0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
 
 // Stored root keys are 32-bit; the predefined handles are sign-extended on 64-bit Windows.
-HKEY RootKeyOf(uint32_t stored) {
-  return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(stored)));
-}
+HKEY RootKeyOf(uint32_t stored) { return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(stored))); }
 
-TPackIndex IndexOf(const TPackHead& head, const std::vector<TPackFileRec>& files,
-                   const std::vector<TPackDirRec>& dirs, const std::vector<TPackLinkRec>& links,
-                   const std::vector<TPackRegRec>& regs) {
-  TPackIndex index;
-  index.Head = head;
-  index.Files = files;
-  index.Dirs = dirs;
-  index.Links = links;
-  index.Regs = regs;
-  return index;
+TPackIndex IndexOf(const TPackHead& head, const std::vector<TPackFileRec>& files, const std::vector<TPackDirRec>& dirs,
+                   const std::vector<TPackLinkRec>& links, const std::vector<TPackRegRec>& regs) {
+    TPackIndex index;
+    index.Head = head;
+    index.Files = files;
+    index.Dirs = dirs;
+    index.Links = links;
+    index.Regs = regs;
+    return index;
 }
 
 // Program Manager by its full path, never looked up by name from the current folder.
 std::string ProgmanCommand() {
-  const std::string win = GetWindowsDir();
-  const std::string sys = GetSystemDir();
-  std::string path;
-  if (!win.empty() && FileExists(win + "\\progman.exe"))
-    path = win + "\\progman.exe";
-  else if (!sys.empty() && FileExists(sys + "\\progman.exe"))
-    path = sys + "\\progman.exe";
-  else
-    path = (win.empty() ? sys : win) + "\\progman.exe";
-  return "\"" + path + "\"";
+    const std::string win = GetWindowsDir();
+    const std::string sys = GetSystemDir();
+    std::string path;
+    if (!win.empty() && FileExists(win + "\\progman.exe"))
+        path = win + "\\progman.exe";
+    else if (!sys.empty() && FileExists(sys + "\\progman.exe"))
+        path = sys + "\\progman.exe";
+    else
+        path = (win.empty() ? sys : win) + "\\progman.exe";
+    return "\"" + path + "\"";
 }
 
 bool SendMacro(TDdeClientConv& conv, const std::string& macro) {
-  // Macros travel as NUL-terminated texts of at most 1023 characters.
-  if (macro.size() > 1023) return false;
-  char buf[1024];
-  std::memcpy(buf, macro.c_str(), macro.size() + 1);
-  return conv.ExecuteMacro(buf, false);
+    // Macros travel as NUL-terminated texts of at most 1023 characters.
+    if (macro.size() > 1023) return false;
+    char buf[1024];
+    std::memcpy(buf, macro.c_str(), macro.size() + 1);
+    return conv.ExecuteMacro(buf, false);
 }
 
 void OpenProgman(TDdeClientConv& conv) {
-  conv.ConnectMode = ddeManual;
-  conv.ServiceApplication = ProgmanCommand();
-  conv.SetLink("ProgMan", "ProgMan");
+    conv.ConnectMode = ddeManual;
+    conv.ServiceApplication = ProgmanCommand();
+    conv.SetLink("ProgMan", "ProgMan");
 }
 
 // Program Manager's groups, one per line of its "Groups" item.
 bool HasGroup(const std::string& groups, const std::string& caption) {
-  size_t pos = 0;
-  while (pos < groups.size()) {
-    size_t end = groups.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = groups.size();
-    if (SameText(groups.substr(pos, end - pos), caption)) return true;
-    pos = end + 1;
-  }
-  return false;
+    size_t pos = 0;
+    while (pos < groups.size()) {
+        size_t end = groups.find_first_of("\r\n", pos);
+        if (end == std::string::npos) end = groups.size();
+        if (SameText(groups.substr(pos, end - pos), caption)) return true;
+        pos = end + 1;
+    }
+    return false;
 }
 
 // The shell keeps a group as a folder of the user's or the common Start-menu
 // programs: a second view for when Program Manager lists no groups.
 bool GroupFolderExists(const std::string& caption) {
-  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-    char buf[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf)) && DirExists(std::string(buf) + "\\" + caption))
-      return true;
-  }
-  return false;
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        char buf[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, buf)) &&
+            DirExists(std::string(buf) + "\\" + caption))
+            return true;
+    }
+    return false;
 }
 
 void DeleteGroupAgain(const std::string& caption) {
-  TDdeClientConv conv;
-  OpenProgman(conv);
-  if (!conv.OpenLink()) return;
-  SendMacro(conv, "[DeleteGroup(" + caption + ")]");
-  conv.CloseLink();
+    TDdeClientConv conv;
+    OpenProgman(conv);
+    if (!conv.OpenLink()) return;
+    SendMacro(conv, "[DeleteGroup(" + caption + ")]");
+    conv.CloseLink();
 }
 
 // Said after the error of a run that failed: nothing of it stays.
@@ -111,23 +109,23 @@ TExpressPack::TExpressPack() = default;
 TExpressPack::~TExpressPack() = default;
 
 bool TExpressPack::LoadFromFile(const std::string& fileName) {
-  FPackageFile = fileName;
-  TFileStream s(fileName, fmOpenRead | fmShareDenyNone);
-  TPackIndex index;
-  if (!LoadPackIndex(s, index)) return false;
-  FStepTotal = static_cast<int>(index.StepCount());
-  FHead = index.Head;
-  FFiles = std::move(index.Files);
-  FDirs = std::move(index.Dirs);
-  FLinks = std::move(index.Links);
-  FRegs = std::move(index.Regs);
-  return true;
+    FPackageFile = fileName;
+    TFileStream s(fileName, fmOpenRead | fmShareDenyNone);
+    TPackIndex index;
+    if (!LoadPackIndex(s, index)) return false;
+    FStepTotal = static_cast<int>(index.StepCount());
+    FHead = index.Head;
+    FFiles = std::move(index.Files);
+    FDirs = std::move(index.Dirs);
+    FLinks = std::move(index.Links);
+    FRegs = std::move(index.Regs);
+    return true;
 }
 
 std::string TExpressPack::CheckPackage() const {
-  const int64_t size = FileSizeByName(FPackageFile);
-  const uint64_t limit = size >= static_cast<int64_t>(PackHeadSize) ? static_cast<uint64_t>(size) - PackHeadSize : 0;
-  return CheckPackIndex(IndexOf(FHead, FFiles, FDirs, FLinks, FRegs), limit);
+    const int64_t size = FileSizeByName(FPackageFile);
+    const uint64_t limit = size >= static_cast<int64_t>(PackHeadSize) ? static_cast<uint64_t>(size) - PackHeadSize : 0;
+    return CheckPackIndex(IndexOf(FHead, FFiles, FDirs, FLinks, FRegs), limit);
 }
 
 std::string TExpressPack::GetProgramName() const { return GetPackText(FHead.ProgramName); }
@@ -136,343 +134,344 @@ std::string TExpressPack::GetEmail() const { return GetPackText(FHead.Email); }
 std::string TExpressPack::GetWebSite() const { return GetPackText(FHead.Website); }
 
 bool TExpressPack::SetInstallDir(const std::string& dir) {
-  FInstallDir = StripOneTrailingBackslash(dir);
-  return true;
+    FInstallDir = StripOneTrailingBackslash(dir);
+    return true;
 }
 
 void TExpressPack::PumpMessages() {
-  if (OnProcessMessages) {
-    OnProcessMessages();
-    return;
-  }
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // Leave the quit request for the program's own loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
+    if (OnProcessMessages) {
+        OnProcessMessages();
+        return;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit request for the program's own loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
 void TExpressPack::Step(const std::function<std::string()>& text) {
-  ++FStepCounter;
-  if (FOnStep) FOnStep(this, FStepCounter, text());
-  PumpMessages();
+    ++FStepCounter;
+    if (FOnStep) FOnStep(this, FStepCounter, text());
+    PumpMessages();
 }
 
 std::string TExpressPack::GetFolder(const std::string& root, const std::string& subFolder) const {
-  std::string folder;
-  if (root == RootInstallDir)
-    folder = FInstallDir;
-  else if (root == RootWindowsDir)
-    folder = GetWindowsDir();
-  else if (root == RootSystem32Dir)
-    folder = GetSystemDir();
-  else
-    throw Exception("Unknown root folder \"" + root + "\"");
-  if (folder.empty()) throw Exception("The folder of \"" + root + "\" is not known");
-  return JoinSubFolder(folder, subFolder);
+    std::string folder;
+    if (root == RootInstallDir)
+        folder = FInstallDir;
+    else if (root == RootWindowsDir)
+        folder = GetWindowsDir();
+    else if (root == RootSystem32Dir)
+        folder = GetSystemDir();
+    else
+        throw Exception("Unknown root folder \"" + root + "\"");
+    if (folder.empty()) throw Exception("The folder of \"" + root + "\" is not known");
+    return JoinSubFolder(folder, subFolder);
 }
 
 std::string TExpressPack::GetFilePath(const std::string& root, const std::string& subFolder,
                                       const std::string& fileName) const {
-  return GetFolder(root, subFolder) + "\\" + fileName;
+    return GetFolder(root, subFolder) + "\\" + fileName;
 }
 
 std::string TExpressPack::ExpandInstallDir(const std::string& text) const {
-  return ReplaceFirstInstallDir(text, FInstallDir);
+    return ReplaceFirstInstallDir(text, FInstallDir);
 }
 
 // ---------------------------------------------------------------------------
 // Install
 
 void TExpressPack::Install() {
-  FStepCounter = 0;
-  // A run that fails leaves nothing behind: no record, no files, no entries
-  // that nothing could remove. What was there before stays as it was.
-  TInstallUndo undo;
-  FUndo = &undo;
-  try {
-    CreateDirectories();
-    CopyFiles();
-    WriteRegistry();
-    CreateGroups();
-    SaveUninstallData();
-  } catch (Exception& e) {
+    FStepCounter = 0;
+    // A run that fails leaves nothing behind: no record, no files, no entries
+    // that nothing could remove. What was there before stays as it was.
+    TInstallUndo undo;
+    FUndo = &undo;
+    try {
+        CreateDirectories();
+        CopyFiles();
+        WriteRegistry();
+        CreateGroups();
+        SaveUninstallData();
+    } catch (Exception& e) {
+        FUndo = nullptr;
+        undo.Undo();
+        e.SetMessage(e.Message() + SInstallUndone);
+        throw;
+    } catch (...) {
+        FUndo = nullptr;
+        undo.Undo();
+        throw;
+    }
     FUndo = nullptr;
-    undo.Undo();
-    e.SetMessage(e.Message() + SInstallUndone);
-    throw;
-  } catch (...) {
-    FUndo = nullptr;
-    undo.Undo();
-    throw;
-  }
-  FUndo = nullptr;
-  undo.Commit();
+    undo.Commit();
 }
 
 void TExpressPack::CreateDirectories() {
-  for (const TPackDirRec& rec : FDirs) {
-    const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
-    if (!DirExists(folder)) {
-      if (FUndo) FUndo->FolderCreating(folder);
-      ForceDir(folder);
+    for (const TPackDirRec& rec : FDirs) {
+        const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
+        if (!DirExists(folder)) {
+            if (FUndo) FUndo->FolderCreating(folder);
+            ForceDir(folder);
+        }
+        Step([&] { return "Create directory " + folder; });
     }
-    Step([&] { return "Create directory " + folder; });
-  }
 }
 
 void TExpressPack::CopyFiles() {
-  TFileStream src(FPackageFile, fmOpenRead | fmShareDenyNone);
-  const int64_t srcSize = src.Size();
-  for (const TPackFileRec& rec : FFiles) {
-    const std::string target =
-        GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
-    if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize) throw EReadError();
-    if (FUndo) FUndo->FileWriting(target);
-    {
-      TFileStream dst(target, fmCreate);
-      // In the stream's fixed pieces, whatever the file's size (a count of 0 would mean
-      // the whole package).
-      src.SetPosition(rec.Offset);
-      if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
+    TFileStream src(FPackageFile, fmOpenRead | fmShareDenyNone);
+    const int64_t srcSize = src.Size();
+    for (const TPackFileRec& rec : FFiles) {
+        const std::string target =
+            GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
+        if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize) throw EReadError();
+        if (FUndo) FUndo->FileWriting(target);
+        {
+            TFileStream dst(target, fmCreate);
+            // In the stream's fixed pieces, whatever the file's size (a count of 0 would mean
+            // the whole package).
+            src.SetPosition(rec.Offset);
+            if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
+        }
+        Step([&] { return "Copy file " + target; });
     }
-    Step([&] { return "Copy file " + target; });
-  }
 }
 
 void TExpressPack::WriteRegistry() {
-  const std::string name = GetProgramName();
-  {
-    TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    const std::string key = UninstallKey + name;
-    if (FUndo) {
-      FUndo->RegistryValueWriting(HKEY_LOCAL_MACHINE, key, "DisplayName");
-      FUndo->RegistryValueWriting(HKEY_LOCAL_MACHINE, key, "UninstallString");
+    const std::string name = GetProgramName();
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        const std::string key = UninstallKey + name;
+        if (FUndo) {
+            FUndo->RegistryValueWriting(HKEY_LOCAL_MACHINE, key, "DisplayName");
+            FUndo->RegistryValueWriting(HKEY_LOCAL_MACHINE, key, "UninstallString");
+        }
+        if (!reg.OpenKey(key, true)) throw ERegistryException(Format(SRegCreateFailed, key.c_str()));
+        reg.WriteString("DisplayName", name);
+        const std::string uninstaller = FInstallDir + "\\" + UninstallerName;
+        const std::string shortForm = ExtractShortPathName(uninstaller);
+        // A long path with blanks must be quoted to be started as a command line.
+        reg.WriteString("UninstallString", shortForm.empty() ? "\"" + uninstaller + "\"" : shortForm);
+        reg.CloseKey();
     }
-    if (!reg.OpenKey(key, true)) throw ERegistryException(Format(SRegCreateFailed, key.c_str()));
-    reg.WriteString("DisplayName", name);
-    const std::string uninstaller = FInstallDir + "\\" + UninstallerName;
-    const std::string shortForm = ExtractShortPathName(uninstaller);
-    // A long path with blanks must be quoted to be started as a command line.
-    reg.WriteString("UninstallString", shortForm.empty() ? "\"" + uninstaller + "\"" : shortForm);
+    TRegistry reg;
+    for (const TPackRegRec& rec : FRegs) {
+        reg.CloseKey();
+        reg.SetRootKey(RootKeyOf(rec.RootKey));
+        const std::string key = GetPackText(rec.KeyPath);
+        if (FUndo) FUndo->RegistryValueWriting(RootKeyOf(rec.RootKey), key, GetPackText(rec.ValueName));
+        if (!reg.OpenKey(key, true)) throw ERegistryException(Format(SRegCreateFailed, key.c_str()));
+        reg.WriteString(GetPackText(rec.ValueName), ExpandInstallDir(GetPackText(rec.ValueText)));
+    }
     reg.CloseKey();
-  }
-  TRegistry reg;
-  for (const TPackRegRec& rec : FRegs) {
-    reg.CloseKey();
-    reg.SetRootKey(RootKeyOf(rec.RootKey));
-    const std::string key = GetPackText(rec.KeyPath);
-    if (FUndo) FUndo->RegistryValueWriting(RootKeyOf(rec.RootKey), key, GetPackText(rec.ValueName));
-    if (!reg.OpenKey(key, true)) throw ERegistryException(Format(SRegCreateFailed, key.c_str()));
-    reg.WriteString(GetPackText(rec.ValueName), ExpandInstallDir(GetPackText(rec.ValueText)));
-  }
-  reg.CloseKey();
 }
 
 void TExpressPack::CreateGroups() {
-  TDdeClientConv conv;
-  OpenProgman(conv);
-  if (!conv.OpenLink()) return;
-  // A group made by this run goes again when the run fails; one there before stays.
-  const std::string groups = FUndo ? conv.RequestData("Groups") : std::string();
-  for (const TPackLinkRec& rec : FLinks) {
-    switch (rec.Kind) {
-      case lkCreateGroup: {
-        const std::string caption = GetPackText(rec.Caption);
-        if (IsDdeSafeText(caption)) {
-          if (FUndo && !HasGroup(groups, caption) && !GroupFolderExists(caption))
-            FUndo->Add([caption] { DeleteGroupAgain(caption); });
-          SendMacro(conv, "[CreateGroup(" + caption + "," + caption + ")]");
-          // Program Manager works asynchronously: give the group time before its items.
-          Sleep(1000);
+    TDdeClientConv conv;
+    OpenProgman(conv);
+    if (!conv.OpenLink()) return;
+    // A group made by this run goes again when the run fails; one there before stays.
+    const std::string groups = FUndo ? conv.RequestData("Groups") : std::string();
+    for (const TPackLinkRec& rec : FLinks) {
+        switch (rec.Kind) {
+            case lkCreateGroup: {
+                const std::string caption = GetPackText(rec.Caption);
+                if (IsDdeSafeText(caption)) {
+                    if (FUndo && !HasGroup(groups, caption) && !GroupFolderExists(caption))
+                        FUndo->Add([caption] { DeleteGroupAgain(caption); });
+                    SendMacro(conv, "[CreateGroup(" + caption + "," + caption + ")]");
+                    // Program Manager works asynchronously: give the group time before its items.
+                    Sleep(1000);
+                }
+                break;
+            }
+            case lkAddItem: {
+                const std::string path =
+                    GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
+                const std::string caption = GetPackText(rec.Caption);
+                // The install folder is the user's choice: it may hold characters a macro cannot carry.
+                if (IsDdeSafeText(path) && IsDdeSafeText(caption))
+                    SendMacro(conv, "[AddItem(" + path + "," + caption + ")]");
+                break;
+            }
+            case lkScreenSaver: {
+                SetScreenSaver(
+                    GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName)));
+                const std::string sys = GetSystemDir();
+                if (!sys.empty())
+                    ExecCommandLine("\"" + sys + "\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1", SW_RESTORE);
+                break;
+            }
+            case lkWallpaper: {
+                const std::string path =
+                    GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
+                if (FUndo) {
+                    const std::string old = CurrentWallpaper();
+                    FUndo->Add([this, old] { SetWallpaper(old); });
+                }
+                SetWallpaper(path);
+                break;
+            }
+            default: break;
         }
-        break;
-      }
-      case lkAddItem: {
-        const std::string path =
-            GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
-        const std::string caption = GetPackText(rec.Caption);
-        // The install folder is the user's choice: it may hold characters a macro cannot carry.
-        if (IsDdeSafeText(path) && IsDdeSafeText(caption)) SendMacro(conv, "[AddItem(" + path + "," + caption + ")]");
-        break;
-      }
-      case lkScreenSaver: {
-        SetScreenSaver(GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName)));
-        const std::string sys = GetSystemDir();
-        if (!sys.empty())
-          ExecCommandLine("\"" + sys + "\\rundll32.exe\" shell32.dll,Control_RunDLL desk.cpl,,1", SW_RESTORE);
-        break;
-      }
-      case lkWallpaper: {
-        const std::string path =
-            GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
-        if (FUndo) {
-          const std::string old = CurrentWallpaper();
-          FUndo->Add([this, old] { SetWallpaper(old); });
-        }
-        SetWallpaper(path);
-        break;
-      }
-      default:
-        break;
+        Step([] { return std::string("Create group"); });
     }
-    Step([] { return std::string("Create group"); });
-  }
-  conv.CloseLink();
+    conv.CloseLink();
 }
 
 void TExpressPack::SaveUninstallData() {
-  const std::string path = FInstallDir + "\\" + UninstallDataName;
-  if (FUndo) FUndo->FileWriting(path);
-  TFileStream s(path, fmCreate);
-  WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
+    const std::string path = FInstallDir + "\\" + UninstallDataName;
+    if (FUndo) FUndo->FileWriting(path);
+    TFileStream s(path, fmCreate);
+    WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
 }
 
 void TExpressPack::SetScreenSaver(const std::string& path) {
-  const int code = GetWinVersion();
-  const std::string shortForm = ExtractShortPathName(path);
-  // No short form means no file: leave the user's setting as it is.
-  if (shortForm.empty()) return;
-  if (code >= 1 && code <= 5) {
-    char win[257];
-    const UINT n = GetWindowsDirectoryA(win, 256);
-    if (n == 0 || n >= 256) return;
-    win[n] = '\0';
-    TIniFile ini(std::string(win) + "\\system.ini");
-    if (FUndo) FUndo->IniValueWriting(ini.FileName(), "boot", "SCRNSAVE.EXE");
-    ini.WriteString("boot", "SCRNSAVE.EXE", shortForm);
-  } else if (code >= 6 && code <= 8) {
-    try {
-      TRegistry reg;
-      reg.SetRootKey(HKEY_CURRENT_USER);
-      if (reg.OpenKey("Control Panel\\desktop", false)) {
-        if (FUndo) FUndo->RegistryValueWriting(HKEY_CURRENT_USER, "Control Panel\\desktop", "SCRNSAVE.EXE");
-        reg.WriteString("SCRNSAVE.EXE", shortForm);
-      }
-    } catch (...) {
+    const int code = GetWinVersion();
+    const std::string shortForm = ExtractShortPathName(path);
+    // No short form means no file: leave the user's setting as it is.
+    if (shortForm.empty()) return;
+    if (code >= 1 && code <= 5) {
+        char win[257];
+        const UINT n = GetWindowsDirectoryA(win, 256);
+        if (n == 0 || n >= 256) return;
+        win[n] = '\0';
+        TIniFile ini(std::string(win) + "\\system.ini");
+        if (FUndo) FUndo->IniValueWriting(ini.FileName(), "boot", "SCRNSAVE.EXE");
+        ini.WriteString("boot", "SCRNSAVE.EXE", shortForm);
+    } else if (code >= 6 && code <= 8) {
+        try {
+            TRegistry reg;
+            reg.SetRootKey(HKEY_CURRENT_USER);
+            if (reg.OpenKey("Control Panel\\desktop", false)) {
+                if (FUndo) FUndo->RegistryValueWriting(HKEY_CURRENT_USER, "Control Panel\\desktop", "SCRNSAVE.EXE");
+                reg.WriteString("SCRNSAVE.EXE", shortForm);
+            }
+        } catch (...) {
+        }
     }
-  }
 }
 
 namespace {
 IActiveDesktop* ActiveDesktop() {
-  InitComApartment();
-  IActiveDesktop* desktop = nullptr;
-  const HRESULT hr = CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
-                                      reinterpret_cast<void**>(&desktop));
-  if (FAILED(hr) || !desktop)
-    throw EOleError(Format("Active Desktop is not available (error %08X)", static_cast<unsigned>(hr)));
-  return desktop;
+    InitComApartment();
+    IActiveDesktop* desktop = nullptr;
+    const HRESULT hr = CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
+                                        reinterpret_cast<void**>(&desktop));
+    if (FAILED(hr) || !desktop)
+        throw EOleError(Format("Active Desktop is not available (error %08X)", static_cast<unsigned>(hr)));
+    return desktop;
 }
 }  // namespace
 
 std::string TExpressPack::CurrentWallpaper() const {
-  IActiveDesktop* desktop = ActiveDesktop();
-  wchar_t buf[260] = {};
-  desktop->GetWallpaper(buf, 260, 0);
-  desktop->Release();
-  return WideCharToString(buf);
+    IActiveDesktop* desktop = ActiveDesktop();
+    wchar_t buf[260] = {};
+    desktop->GetWallpaper(buf, 260, 0);
+    desktop->Release();
+    return WideCharToString(buf);
 }
 
 void TExpressPack::SetWallpaper(const std::string& path) {
-  IActiveDesktop* desktop = ActiveDesktop();
-  wchar_t buf[260];
-  StringToWideChar(path, buf, 260);
-  desktop->SetWallpaper(buf, 0);
-  desktop->ApplyChanges(AD_APPLY_ALL | AD_APPLY_FORCE);
-  desktop->Release();
+    IActiveDesktop* desktop = ActiveDesktop();
+    wchar_t buf[260];
+    StringToWideChar(path, buf, 260);
+    desktop->SetWallpaper(buf, 0);
+    desktop->ApplyChanges(AD_APPLY_ALL | AD_APPLY_FORCE);
+    desktop->Release();
 }
 
 // ---------------------------------------------------------------------------
 // Uninstall
 
 void TExpressPack::Uninstall() {
-  DeleteGroups();
-  DeleteRegistry();
-  DeleteFiles();
-  DeleteDirectories();
+    DeleteGroups();
+    DeleteRegistry();
+    DeleteFiles();
+    DeleteDirectories();
 }
 
 void TExpressPack::DeleteGroups() {
-  TDdeClientConv conv;
-  OpenProgman(conv);
-  if (!conv.OpenLink()) return;
-  for (const TPackLinkRec& rec : FLinks) {
-    if (rec.Kind == lkCreateGroup) {
-      const std::string caption = GetPackText(rec.Caption);
-      if (IsDdeSafeText(caption)) SendMacro(conv, "[DeleteGroup(" + caption + ")]");
-    } else if (rec.Kind == lkWallpaper) {
-      SetWallpaper(std::string());
+    TDdeClientConv conv;
+    OpenProgman(conv);
+    if (!conv.OpenLink()) return;
+    for (const TPackLinkRec& rec : FLinks) {
+        if (rec.Kind == lkCreateGroup) {
+            const std::string caption = GetPackText(rec.Caption);
+            if (IsDdeSafeText(caption)) SendMacro(conv, "[DeleteGroup(" + caption + ")]");
+        } else if (rec.Kind == lkWallpaper) {
+            SetWallpaper(std::string());
+        }
+        Step([] { return std::string("delete group"); });
     }
-    Step([] { return std::string("delete group"); });
-  }
-  conv.CloseLink();
+    conv.CloseLink();
 }
 
 void TExpressPack::DeleteRegistry() {
-  const std::string name = GetProgramName();
-  if (IsSafeProgramName(name)) {
-    TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    const std::string key = UninstallKey + name;
-    if (reg.OpenKey(key, false)) {
-      reg.CloseKey();
-      reg.DeleteKey(key);
+    const std::string name = GetProgramName();
+    if (IsSafeProgramName(name)) {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        const std::string key = UninstallKey + name;
+        if (reg.OpenKey(key, false)) {
+            reg.CloseKey();
+            reg.DeleteKey(key);
+        }
     }
-  }
-  TRegistry reg;
-  for (const TPackRegRec& rec : FRegs) {
-    if (!IsUsableRecord(rec)) continue;
-    reg.SetRootKey(RootKeyOf(rec.RootKey));
-    // Only a key that opened may lose a value, and no key stays open for the next record.
-    if (reg.OpenKey(GetPackText(rec.KeyPath), false)) reg.DeleteValue(GetPackText(rec.ValueName));
-    reg.CloseKey();
-  }
+    TRegistry reg;
+    for (const TPackRegRec& rec : FRegs) {
+        if (!IsUsableRecord(rec)) continue;
+        reg.SetRootKey(RootKeyOf(rec.RootKey));
+        // Only a key that opened may lose a value, and no key stays open for the next record.
+        if (reg.OpenKey(GetPackText(rec.KeyPath), false)) reg.DeleteValue(GetPackText(rec.ValueName));
+        reg.CloseKey();
+    }
 }
 
 void TExpressPack::DeleteFiles() {
-  for (const TPackFileRec& rec : FFiles) {
-    const std::string name = GetPackText(rec.FileName);
-    if (name == UninstallerName) continue;
-    // A tampered record must not reach outside its root.
-    if (!IsUsableRecord(rec)) continue;
-    const std::string path = GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), name);
-    DeleteFileA(path);
-    Step([&] { return "delete file " + path; });
-  }
-  DeleteFileA(FInstallDir + "\\" + UninstallDataName);
+    for (const TPackFileRec& rec : FFiles) {
+        const std::string name = GetPackText(rec.FileName);
+        if (name == UninstallerName) continue;
+        // A tampered record must not reach outside its root.
+        if (!IsUsableRecord(rec)) continue;
+        const std::string path = GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), name);
+        DeleteFileA(path);
+        Step([&] { return "delete file " + path; });
+    }
+    DeleteFileA(FInstallDir + "\\" + UninstallDataName);
 }
 
 void TExpressPack::DeleteDirectories() {
-  for (const TPackDirRec& rec : FDirs) {
-    if (!IsUsableRecord(rec)) continue;
-    const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
-    RemoveDirectoryA(folder.c_str());
-    Step([&] { return "delete directory " + folder; });
-  }
+    for (const TPackDirRec& rec : FDirs) {
+        if (!IsUsableRecord(rec)) continue;
+        const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
+        RemoveDirectoryA(folder.c_str());
+        Step([&] { return "delete directory " + folder; });
+    }
 }
 
 // ---------------------------------------------------------------------------
 
 bool StartSelfRemoval(const std::string& exePath, const std::string& installDir) {
-  char tmp[MAX_PATH + 1];
-  const DWORD n = GetTempPathA(sizeof tmp, tmp);
-  if (n == 0 || n >= sizeof tmp) return false;
-  const std::string tempDir = StripOneTrailingBackslash(std::string(tmp, n));
-  const std::string sys = GetSystemDir();
-  if (tempDir.empty() || sys.empty()) return false;
-  const std::string batch = tempDir + "\\delme.bat";
-  try {
-    TFileStream s(batch, fmCreate);
-    s.WriteString(DelmeBatchText(exePath, installDir, batch, tempDir));
-  } catch (const Exception&) {
-    return false;
-  }
-  return ExecCommandLine("\"" + sys + "\\cmd.exe\" /c \"" + batch + "\"", SW_HIDE) > 31;
+    char tmp[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof tmp, tmp);
+    if (n == 0 || n >= sizeof tmp) return false;
+    const std::string tempDir = StripOneTrailingBackslash(std::string(tmp, n));
+    const std::string sys = GetSystemDir();
+    if (tempDir.empty() || sys.empty()) return false;
+    const std::string batch = tempDir + "\\delme.bat";
+    try {
+        TFileStream s(batch, fmCreate);
+        s.WriteString(DelmeBatchText(exePath, installDir, batch, tempDir));
+    } catch (const Exception&) {
+        return false;
+    }
+    return ExecCommandLine("\"" + sys + "\\cmd.exe\" /c \"" + batch + "\"", SW_HIDE) > 31;
 }

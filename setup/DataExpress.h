@@ -13,88 +13,88 @@
 
 class TExpressPack : public TObject {
 public:
-  TExpressPack();
-  ~TExpressPack() override;
+    TExpressPack();
+    ~TExpressPack() override;
 
-  // True when the file ends in a valid head and its four tables were read;
-  // false on a wrong magic. Tables outside the file raise EReadError before
-  // anything is allocated; a file that cannot be opened raises EFOpenError.
-  bool LoadFromFile(const std::string& fileName);
-  // Checks the loaded package before the wizard: every path stays below its
-  // root, roots are known, captions and paths fit the Program Manager macros,
-  // and every file's data lies inside the package file. Empty when fine, else
-  // a text naming the first bad record.
-  std::string CheckPackage() const;
+    // True when the file ends in a valid head and its four tables were read;
+    // false on a wrong magic. Tables outside the file raise EReadError before
+    // anything is allocated; a file that cannot be opened raises EFOpenError.
+    bool LoadFromFile(const std::string& fileName);
+    // Checks the loaded package before the wizard: every path stays below its
+    // root, roots are known, captions and paths fit the Program Manager macros,
+    // and every file's data lies inside the package file. Empty when fine, else
+    // a text naming the first bad record.
+    std::string CheckPackage() const;
 
-  std::string GetProgramName() const;
-  std::string GetAuthor() const;
-  std::string GetEmail() const;
-  std::string GetWebSite() const;
-  int GetStepCount() const { return FStepTotal; }
-  // Stores the folder with one trailing backslash removed.
-  bool SetInstallDir(const std::string& dir);
-  const std::string& GetInstallDir() const { return FInstallDir; }
-  void SetOnStep(TSetupEvent event) { FOnStep = std::move(event); }
-  const std::string& GetPackageFileName() const { return FPackageFile; }
+    std::string GetProgramName() const;
+    std::string GetAuthor() const;
+    std::string GetEmail() const;
+    std::string GetWebSite() const;
+    int GetStepCount() const { return FStepTotal; }
+    // Stores the folder with one trailing backslash removed.
+    bool SetInstallDir(const std::string& dir);
+    const std::string& GetInstallDir() const { return FInstallDir; }
+    void SetOnStep(TSetupEvent event) { FOnStep = std::move(event); }
+    const std::string& GetPackageFileName() const { return FPackageFile; }
 
-  const TPackHead& Head() const { return FHead; }
-  const std::vector<TPackFileRec>& FileRecords() const { return FFiles; }
-  const std::vector<TPackDirRec>& DirRecords() const { return FDirs; }
-  const std::vector<TPackLinkRec>& LinkRecords() const { return FLinks; }
-  const std::vector<TPackRegRec>& RegRecords() const { return FRegs; }
+    const TPackHead& Head() const { return FHead; }
+    const std::vector<TPackFileRec>& FileRecords() const { return FFiles; }
+    const std::vector<TPackDirRec>& DirRecords() const { return FDirs; }
+    const std::vector<TPackLinkRec>& LinkRecords() const { return FLinks; }
+    const std::vector<TPackRegRec>& RegRecords() const { return FRegs; }
 
-  // Run after every step's event so that a progress display repaints; the
-  // programs set it to the application's ProcessMessages. Unset, the thread's
-  // waiting messages are dispatched directly.
-  std::function<void()> OnProcessMessages;
+    // Run after every step's event so that a progress display repaints; the
+    // programs set it to the application's ProcessMessages. Unset, the thread's
+    // waiting messages are dispatched directly.
+    std::function<void()> OnProcessMessages;
 
-  // --- install
-  // The steps in order, then the installation record. A run that fails
-  // undoes what it changed, the last change first (what was there before
-  // stays), writes no record and raises its error saying so.
-  void Install();
-  void CreateDirectories();
-  void CopyFiles();
-  void WriteRegistry();
-  void CreateGroups();
-  void SaveUninstallData();
+    // --- install
+    // The steps in order, then the installation record. A run that fails
+    // undoes what it changed, the last change first (what was there before
+    // stays), writes no record and raises its error saying so.
+    void Install();
+    void CreateDirectories();
+    void CopyFiles();
+    void WriteRegistry();
+    void CreateGroups();
+    void SaveUninstallData();
 
-  // Folder of a root keyword, with the subfolder appended. An unknown root or
-  // a root folder that cannot be found raises an exception: a path is never
-  // built from an empty root.
-  std::string GetFolder(const std::string& root, const std::string& subFolder) const;
-  std::string GetFilePath(const std::string& root, const std::string& subFolder, const std::string& fileName) const;
-  std::string ExpandInstallDir(const std::string& text) const;
-  void SetScreenSaver(const std::string& path);
-  void SetWallpaper(const std::string& path);
-  // The Active Desktop wallpaper now.
-  std::string CurrentWallpaper() const;
+    // Folder of a root keyword, with the subfolder appended. An unknown root or
+    // a root folder that cannot be found raises an exception: a path is never
+    // built from an empty root.
+    std::string GetFolder(const std::string& root, const std::string& subFolder) const;
+    std::string GetFilePath(const std::string& root, const std::string& subFolder, const std::string& fileName) const;
+    std::string ExpandInstallDir(const std::string& text) const;
+    void SetScreenSaver(const std::string& path);
+    void SetWallpaper(const std::string& path);
+    // The Active Desktop wallpaper now.
+    std::string CurrentWallpaper() const;
 
-  // --- uninstall
-  void Uninstall();
-  void DeleteGroups();
-  void DeleteRegistry();
-  void DeleteFiles();
-  void DeleteDirectories();
+    // --- uninstall
+    void Uninstall();
+    void DeleteGroups();
+    void DeleteRegistry();
+    void DeleteFiles();
+    void DeleteDirectories();
 
 private:
-  // Counts the step, reports it (the text is built only when someone listens)
-  // and lets pending messages through.
-  void Step(const std::function<std::string()>& text);
-  void PumpMessages();
+    // Counts the step, reports it (the text is built only when someone listens)
+    // and lets pending messages through.
+    void Step(const std::function<std::string()>& text);
+    void PumpMessages();
 
-  int FStepTotal = 0;
-  int FStepCounter = 0;
-  TPackHead FHead{};
-  std::vector<TPackDirRec> FDirs;
-  std::vector<TPackLinkRec> FLinks;
-  std::vector<TPackFileRec> FFiles;
-  std::vector<TPackRegRec> FRegs;
-  std::string FPackageFile;
-  TSetupEvent FOnStep;
-  std::string FInstallDir;
-  // During Install: what the run changed, for its undo.
-  class TInstallUndo* FUndo = nullptr;
+    int FStepTotal = 0;
+    int FStepCounter = 0;
+    TPackHead FHead{};
+    std::vector<TPackDirRec> FDirs;
+    std::vector<TPackLinkRec> FLinks;
+    std::vector<TPackFileRec> FFiles;
+    std::vector<TPackRegRec> FRegs;
+    std::string FPackageFile;
+    TSetupEvent FOnStep;
+    std::string FInstallDir;
+    // During Install: what the run changed, for its undo.
+    class TInstallUndo* FUndo = nullptr;
 };
 
 // Writes delme.bat into the temp folder, naming the uninstaller `exePath` and

@@ -58,5 +58,5 @@ void WriteUninstallData(TStream& s, const TPackIndex& index);
 // The batch that removes the uninstaller and its folder once the uninstaller
 // has ended. Every path is quoted and full; the batch runs from `tempDir`,
 // removes the folder only when empty and deletes itself as its last line.
-std::string DelmeBatchText(const std::string& exePath, const std::string& installDir,
-                           const std::string& batchPath, const std::string& tempDir);
+std::string DelmeBatchText(const std::string& exePath, const std::string& installDir, const std::string& batchPath,
+                           const std::string& tempDir);

@@ -40,7 +40,8 @@ TColor BlendRGB(TColor color1, TColor color2, int32_t weight) {
     const int32_t scale = weight < 100 ? 100 : 1000;
     const int64_t w = std::clamp<int32_t>(weight, 0, scale);
     auto mix = [&](int shift) {
-        return static_cast<int>((Channel(color1, shift) * w + Channel(color2, shift) * (scale - w) + scale / 2) / scale);
+        return static_cast<int>((Channel(color1, shift) * w + Channel(color2, shift) * (scale - w) + scale / 2) /
+                                scale);
     };
     return Pack(mix(0), mix(8), mix(16));
 }

@@ -91,15 +91,12 @@ LRESULT CALLBACK TSkinManage::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
                     if (cs->dwExStyle & WS_EX_MDICHILD) self->SkinWindow(wnd);
                     break;
                 }
-                case HCBT_DESTROYWND:
-                    self->FreePopupSkin(wnd);
-                    break;
+                case HCBT_DESTROYWND: self->FreePopupSkin(wnd); break;
                 case HCBT_ACTIVATE:
                     if (self->State == 0) self->State = 1;
                     self->SkinWindow(wnd);
                     break;
-                default:
-                    break;
+                default: break;
             }
         } catch (...) {
             // Skinning never stops a window from being made or activated.
@@ -381,11 +378,8 @@ void TSkinManage::DoAction(TObject*) {
                 for (TTinselForm* f : std::vector<TTinselForm*>(FForms))
                     if (f->SkinData == data && f->LifeState != lsDead) f->SkinChanged();
             break;
-        case 6:
-            PurgeDeadForms();
-            break;
-        default:
-            break;
+        case 6: PurgeDeadForms(); break;
+        default: break;
     }
     data->DoSkinChanged();
     FCurrentData = nullptr;

@@ -25,7 +25,7 @@ constexpr const char* SLzhFreeError = "LZH : Error freeing memory for dictionary
 
 class ElzhException : public Exception {
 public:
-  using Exception::Exception;
+    using Exception::Exception;
 };
 
 // Input: fill Buffer with up to Wanted bytes and report how many in Got.
@@ -35,59 +35,59 @@ using TLzhWriteProc = std::function<void(const void* Buffer, int Length, int& Wr
 
 class TLZH {
 public:
-  static constexpr int N = 4096;               // ring size
-  static constexpr int F = 60;                 // longest match
-  static constexpr int THRESHOLD = 2;          // matches are longer than this
-  static constexpr int N_CHAR = 256 - THRESHOLD + F;  // literals and match lengths
-  static constexpr int T = 2 * N_CHAR - 1;     // tree nodes
-  static constexpr int R = T - 1;              // root
-  static constexpr int MAX_FREQ = 0x8000;      // root frequency that rebuilds the tree
+    static constexpr int N = 4096;                      // ring size
+    static constexpr int F = 60;                        // longest match
+    static constexpr int THRESHOLD = 2;                 // matches are longer than this
+    static constexpr int N_CHAR = 256 - THRESHOLD + F;  // literals and match lengths
+    static constexpr int T = 2 * N_CHAR - 1;            // tree nodes
+    static constexpr int R = T - 1;                     // root
+    static constexpr int MAX_FREQ = 0x8000;             // root frequency that rebuilds the tree
 
-  // Upper 6 bits of a match position, and the length of its code, for each byte
-  // that starts with that code.
-  static const uint8_t d_code[256];
-  static const uint8_t d_len[256];
+    // Upper 6 bits of a match position, and the length of its code, for each byte
+    // that starts with that code.
+    static const uint8_t d_code[256];
+    static const uint8_t d_len[256];
 
-  TLZH();
-  ~TLZH();
-  TLZH(const TLZH&) = delete;
-  TLZH& operator=(const TLZH&) = delete;
+    TLZH();
+    ~TLZH();
+    TLZH(const TLZH&) = delete;
+    TLZH& operator=(const TLZH&) = delete;
 
-  // The streams ReadCallback and WriteCallback work on.
-  TStream* Source = nullptr;
-  TStream* Target = nullptr;
+    // The streams ReadCallback and WriteCallback work on.
+    TStream* Source = nullptr;
+    TStream* Target = nullptr;
 
-  // Decodes until Count bytes have been produced: one WriteCallback call of
-  // length 1 per byte, one ReadCallback call per input byte. An input byte the
-  // callback does not deliver reads as 0, so a short input still yields Count
-  // bytes. A match is delivered whole, so a damaged stream may produce up to 59
-  // bytes past Count. Count <= 0 reads nothing. Raises ElzhException when the
-  // tables cannot be allocated.
-  void Unpack(int32_t Count, const TLzhWriteProc& WriteCallback, const TLzhReadProc& ReadCallback);
+    // Decodes until Count bytes have been produced: one WriteCallback call of
+    // length 1 per byte, one ReadCallback call per input byte. An input byte the
+    // callback does not deliver reads as 0, so a short input still yields Count
+    // bytes. A match is delivered whole, so a damaged stream may produce up to 59
+    // bytes past Count. Count <= 0 reads nothing. Raises ElzhException when the
+    // tables cannot be allocated.
+    void Unpack(int32_t Count, const TLzhWriteProc& WriteCallback, const TLzhReadProc& ReadCallback);
 
-  // Got := Wanted, or what is left of Source when less; then reads that much.
-  void ReadCallback(void* Buffer, int Wanted, int& Got);
-  // Written := Length; writes Length bytes to Target.
-  void WriteCallback(const void* Buffer, int Length, int& Written);
+    // Got := Wanted, or what is left of Source when less; then reads that much.
+    void ReadCallback(void* Buffer, int Wanted, int& Got);
+    // Written := Length; writes Length bytes to Target.
+    void WriteCallback(const void* Buffer, int Length, int& Written);
 
 private:
-  struct Tables;
+    struct Tables;
 
-  void InitTables();
-  void FreeTables();
-  void StartHuff();
-  void Update(int c);
-  void Reconst();
-  void FillBits();
-  int GetBit();
-  int GetByte();
-  int DecodeChar();
-  int DecodePosition();
+    void InitTables();
+    void FreeTables();
+    void StartHuff();
+    void Update(int c);
+    void Reconst();
+    void FillBits();
+    int GetBit();
+    int GetByte();
+    int DecodeChar();
+    int DecodePosition();
 
-  const TLzhReadProc* m_read = nullptr;
-  uint16_t m_bitBuf = 0;
-  uint8_t m_bitCount = 0;
-  std::unique_ptr<Tables> m_tables;
+    const TLzhReadProc* m_read = nullptr;
+    uint16_t m_bitBuf = 0;
+    uint8_t m_bitCount = 0;
+    std::unique_ptr<Tables> m_tables;
 };
 
 // ---------------------------------------------------------------------------
@@ -116,13 +116,13 @@ constexpr int SkinMaxEntries = 1001;
 // message says what did not fit.
 class ESkinReadError : public Exception {
 public:
-  using Exception::Exception;
+    using Exception::Exception;
 };
 
 struct TSkinHead {
-  int32_t Tag = 0;
-  int32_t NameLength = 0;  // L
-  uint8_t Reserved[8] = {};
+    int32_t Tag = 0;
+    int32_t NameLength = 0;  // L
+    uint8_t Reserved[8] = {};
 };
 
 // The largest container a package with this many coded bytes can honestly
@@ -131,41 +131,41 @@ int64_t SkinMaxUnpackedSize(int64_t codedBytes);
 
 class TSkinReader {
 public:
-  TSkinReader() = default;
-  TSkinReader(const TSkinReader&) = delete;
-  TSkinReader& operator=(const TSkinReader&) = delete;
+    TSkinReader() = default;
+    TSkinReader(const TSkinReader&) = delete;
+    TSkinReader& operator=(const TSkinReader&) = delete;
 
-  TStringList Names;               // lower-cased (A-Z only), in list order
-  int Count = 0;                   // number of names
-  int32_t Sizes[SkinMaxEntries] = {};  // one per name; the slots after Count are 0
-  TMemoryStream Data;              // the entries' bytes back to back
-  TSkinHead Head;
+    TStringList Names;                   // lower-cased (A-Z only), in list order
+    int Count = 0;                       // number of names
+    int32_t Sizes[SkinMaxEntries] = {};  // one per name; the slots after Count are 0
+    TMemoryStream Data;                  // the entries' bytes back to back
+    TSkinHead Head;
 
-  // Rewinds both streams, reads N from Source's first 4 bytes and decodes the
-  // container into Target, which then holds exactly N bytes. Raises
-  // ESkinReadError, before decoding anything, when Source is shorter than 4
-  // bytes, N is negative or N exceeds SkinMaxUnpackedSize of the coded bytes.
-  void Unpack(TStream& Source, TStream& Target);
+    // Rewinds both streams, reads N from Source's first 4 bytes and decodes the
+    // container into Target, which then holds exactly N bytes. Raises
+    // ESkinReadError, before decoding anything, when Source is shorter than 4
+    // bytes, N is negative or N exceeds SkinMaxUnpackedSize of the coded bytes.
+    void Unpack(TStream& Source, TStream& Target);
 
-  // True when the container was accepted. A tag other than 20000 shows
-  // SOlderSkinFile and returns False, with only Head changed. A package whose
-  // size field, name list, size table or entries do not fit shows
-  // SDamagedSkinFile with the reason and returns False, the reader unchanged;
-  // so does a list of more than 1001 names. Only running out of memory
-  // (ElzhException, EStreamError) or a stream that fails to read raises.
-  bool LoadFromStream(TStream& Package);
+    // True when the container was accepted. A tag other than 20000 shows
+    // SOlderSkinFile and returns False, with only Head changed. A package whose
+    // size field, name list, size table or entries do not fit shows
+    // SDamagedSkinFile with the reason and returns False, the reader unchanged;
+    // so does a list of more than 1001 names. Only running out of memory
+    // (ElzhException, EStreamError) or a stream that fails to read raises.
+    bool LoadFromStream(TStream& Package);
 
-  // Target := the entry whose name equals Name (A-Z lower-cased), rewound;
-  // empty when there is none.
-  void ReadEntry(const std::string& Name, TMemoryStream& Target);
-  // Target := the first entry whose name contains Text (taken as it is, so
-  // capitals never match), and FoundName := that name. With no match Target is
-  // empty and FoundName keeps its value.
-  void FindEntry(const std::string& Text, TMemoryStream& Target, std::string& FoundName);
+    // Target := the entry whose name equals Name (A-Z lower-cased), rewound;
+    // empty when there is none.
+    void ReadEntry(const std::string& Name, TMemoryStream& Target);
+    // Target := the first entry whose name contains Text (taken as it is, so
+    // capitals never match), and FoundName := that name. With no match Target is
+    // empty and FoundName keeps its value.
+    void FindEntry(const std::string& Text, TMemoryStream& Target, std::string& FoundName);
 
 private:
-  // Copies entry `index` (its bytes start at `offset` in Data) into Target.
-  void CopyEntry(int index, int64_t offset, TMemoryStream& Target);
-  template <class Match>
-  bool WalkEntries(const Match& match, TMemoryStream& Target, std::string* FoundName);
+    // Copies entry `index` (its bytes start at `offset` in Data) into Target.
+    void CopyEntry(int index, int64_t offset, TMemoryStream& Target);
+    template <class Match>
+    bool WalkEntries(const Match& match, TMemoryStream& Target, std::string* FoundName);
 };

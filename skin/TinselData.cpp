@@ -89,12 +89,12 @@ struct TUser32Entries {
     TUser32Entries() {
         Module = LoadLibraryA("user32.dll");
         if (!Module) return;
-        GetScrollBarInfo = reinterpret_cast<TGetScrollBarInfo>(
-            reinterpret_cast<void*>(GetProcAddress(Module, "GetScrollBarInfo")));
-        TrackMouseEvent = reinterpret_cast<TTrackMouseEvent>(
-            reinterpret_cast<void*>(GetProcAddress(Module, "TrackMouseEvent")));
-        SkinGetComboBoxInfo = reinterpret_cast<TGetComboBoxInfoProc>(
-            reinterpret_cast<void*>(GetProcAddress(Module, "GetComboBoxInfo")));
+        GetScrollBarInfo =
+            reinterpret_cast<TGetScrollBarInfo>(reinterpret_cast<void*>(GetProcAddress(Module, "GetScrollBarInfo")));
+        TrackMouseEvent =
+            reinterpret_cast<TTrackMouseEvent>(reinterpret_cast<void*>(GetProcAddress(Module, "TrackMouseEvent")));
+        SkinGetComboBoxInfo =
+            reinterpret_cast<TGetComboBoxInfoProc>(reinterpret_cast<void*>(GetProcAddress(Module, "GetComboBoxInfo")));
     }
     ~TUser32Entries() {
         if (Module) FreeLibrary(Module);
@@ -254,8 +254,7 @@ void TSkinData::SetActive(bool value) {
             SkinManager->PostAction(value ? 1 : 2, 250);
             break;
         case sfDialog:
-        case sfDLL:
-            break;
+        case sfDLL: break;
     }
 }
 
@@ -294,8 +293,7 @@ void TSkinData::DoFormSkin(HWND, const std::string& className, bool& doSkin) {
         FOnFormSkin(this, className, doSkin);
         return;
     }
-    if (className == "SysMonthCal32" ||
-        (FSkinControls.Contains(xcFastReport) && className.compare(0, 3, "Tfr") == 0))
+    if (className == "SysMonthCal32" || (FSkinControls.Contains(xcFastReport) && className.compare(0, 3, "Tfr") == 0))
         doSkin = false;
 }
 
@@ -701,10 +699,8 @@ void TSkinData::FixFrames() {
     force(HorzScroll, 4);
     force(VertScroll, 4);
     // Painters divide by these, so a count below 1 is taken as 1.
-    if (HorzScrollThumb)
-        HorzScrollThumb->Frames = std::max(1, FIni->ReadInteger("HorzScrollThumb", "FrameCount", 3));
-    if (VertScrollThumb)
-        VertScrollThumb->Frames = std::max(1, FIni->ReadInteger("VertScrollThumb", "FrameCount", 3));
+    if (HorzScrollThumb) HorzScrollThumb->Frames = std::max(1, FIni->ReadInteger("HorzScrollThumb", "FrameCount", 3));
+    if (VertScrollThumb) VertScrollThumb->Frames = std::max(1, FIni->ReadInteger("VertScrollThumb", "FrameCount", 3));
     force(TrackThumbHorz, 5);
     force(TrackThumbVert, 5);
     force(TrackThumbLeft, 5);
@@ -870,10 +866,9 @@ std::wstring WideCopy(const wchar_t* text, int count) {
 }
 
 int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
-    if (!(GetVersion() & 0x80000000u))
-        return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    if (!(GetVersion() & 0x80000000u)) return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
         WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), n, nullptr, nullptr);

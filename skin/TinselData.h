@@ -76,7 +76,7 @@ public:
     int32_t TextAlignment = 0;  // 0 left, 1 centred, 2 right
     int32_t TextBackground = 0;
     int32_t FontHeight = 14;
-    int32_t TextBackLeft = 0;   // added to the measured caption width
+    int32_t TextBackLeft = 0;  // added to the measured caption width
     int32_t TextBackRight = 0;
     TColor ActiveTextColour = TITLE_COLOUR_NONE;
     TColor InactiveTextColour = TITLE_COLOUR_NONE;
@@ -107,9 +107,9 @@ public:
     ~TDataSkinSysButton() override;
 
     int32_t Action = 0;
-    int32_t Align = 0;   // 0: XCoord from the left edge, 1: from the right edge
+    int32_t Align = 0;  // 0: XCoord from the left edge, 1: from the right edge
     int32_t XCoord = 0;
-    int32_t YCoord = 0;  // from the top
+    int32_t YCoord = 0;      // from the top
     int32_t CombineOp = -1;  // -1 = none given
     int32_t Visibility = 0;
     int32_t Visibility1 = 0;
@@ -146,19 +146,46 @@ class TSkinReader;
 class TQuickIni;
 
 enum TSkinControlType {
-    xcMainMenu, xcPopupMenu, xcMenuItem, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton,
-    xcProgress, xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox,
-    xcStatusBar, xcTab, xcTrackBar, xcSystemMenu, xcFastReport
+    xcMainMenu,
+    xcPopupMenu,
+    xcMenuItem,
+    xcToolbar,
+    xcControlbar,
+    xcCombo,
+    xcCheckBox,
+    xcRadioButton,
+    xcProgress,
+    xcScrollbar,
+    xcEdit,
+    xcButton,
+    xcBitBtn,
+    xcSpeedButton,
+    xcSpin,
+    xcPanel,
+    xcGroupBox,
+    xcStatusBar,
+    xcTab,
+    xcTrackBar,
+    xcSystemMenu,
+    xcFastReport
 };
 DP_ENUM_INFO(TSkinControlType, "xcMainMenu", "xcPopupMenu", "xcMenuItem", "xcToolbar", "xcControlbar", "xcCombo",
              "xcCheckBox", "xcRadioButton", "xcProgress", "xcScrollbar", "xcEdit", "xcButton", "xcBitBtn",
-             "xcSpeedButton", "xcSpin", "xcPanel", "xcGroupBox", "xcStatusBar", "xcTab", "xcTrackBar",
-             "xcSystemMenu", "xcFastReport")
+             "xcSpeedButton", "xcSpin", "xcPanel", "xcGroupBox", "xcStatusBar", "xcTab", "xcTrackBar", "xcSystemMenu",
+             "xcFastReport")
 using TSkinControlTypes = TSet<TSkinControlType>;
 
 enum TSkinOption {
-    xoMDIScrollbar, xoMenuMerge, xoTransparent, xoPreview, xoParentBackGround, xoNoFocusRect, xoToolbarBK,
-    xoMDIChildBorder, xoMenuBG, xoFormScrollbar
+    xoMDIScrollbar,
+    xoMenuMerge,
+    xoTransparent,
+    xoPreview,
+    xoParentBackGround,
+    xoNoFocusRect,
+    xoToolbarBK,
+    xoMDIChildBorder,
+    xoMenuBG,
+    xoFormScrollbar
 };
 DP_ENUM_INFO(TSkinOption, "xoMDIScrollbar", "xoMenuMerge", "xoTransparent", "xoPreview", "xoParentBackGround",
              "xoNoFocusRect", "xoToolbarBK", "xoMDIChildBorder", "xoMenuBG", "xoFormScrollbar")
@@ -333,9 +360,7 @@ private:
     void MakeCaptionFont();
     void LoadMenuGlyphs();
     bool Designing() const { return ComponentState().Contains(csDesigning); }
-    bool Reading() const {
-        return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading);
-    }
+    bool Reading() const { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
 
     // The readers of the ini text; each frees what its slot held and makes a new element
     // only when the section names an image.

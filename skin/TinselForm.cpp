@@ -454,9 +454,7 @@ void TTinselForm::FormHook(TMessage& m) {
             }
             break;
         }
-        case WM_SKIN_RESKIN:
-            SkinChanged();
-            break;
+        case WM_SKIN_RESKIN: SkinChanged(); break;
         case CM_DIALOGCHAR: {
             passOn();
             if (m.Result) break;
@@ -479,9 +477,7 @@ void TTinselForm::FormHook(TMessage& m) {
                 m.Result = SKIN_MARKER;
             }
             break;
-        case WM_SKIN_PING:
-            m.Result = m.LParam == SKIN_MARKER ? SKIN_MARKER : 1;
-            break;
+        case WM_SKIN_PING: m.Result = m.LParam == SKIN_MARKER ? SKIN_MARKER : 1; break;
         case CM_RECREATEWND: {
             // The old window goes (and this skin with it); the new one is skinned afresh.
             TCustomForm* form = Form;
@@ -490,9 +486,7 @@ void TTinselForm::FormHook(TMessage& m) {
                 SkinManager->SkinWindow(form->Handle());
             break;
         }
-        default:
-            passOn();
-            break;
+        default: passOn(); break;
     }
     --FDepth;
 }

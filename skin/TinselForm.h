@@ -22,8 +22,8 @@ TBitmap* SkinScratchBitmap();
 // A bitmap of the target's size holding the cell laid out nine-slice: corners copied,
 // edges stretched along their length, the centre tiled or stretched. Margins the target
 // (or the cell) cannot hold are dropped in pairs. Without a cell the bitmap stays blank.
-std::unique_ptr<TBitmap> SkinMakeFrameBitmap(const TRect& target, TBitmap* strip, const TRect& margins,
-                                             bool vertical, bool tile, int32_t frames, int32_t index);
+std::unique_ptr<TBitmap> SkinMakeFrameBitmap(const TRect& target, TBitmap* strip, const TRect& margins, bool vertical,
+                                             bool tile, int32_t frames, int32_t index);
 
 // The nine-slice cell drawn at the target, composed off-screen and put on in one blit;
 // transparent leaves TRANSPARENT_KEY pixels out.

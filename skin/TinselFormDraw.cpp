@@ -100,8 +100,8 @@ TBitmap* SkinScratchBitmap() {
     return scratch.get();
 }
 
-std::unique_ptr<TBitmap> SkinMakeFrameBitmap(const TRect& target, TBitmap* strip, const TRect& margins,
-                                             bool vertical, bool tile, int32_t frames, int32_t index) {
+std::unique_ptr<TBitmap> SkinMakeFrameBitmap(const TRect& target, TBitmap* strip, const TRect& margins, bool vertical,
+                                             bool tile, int32_t frames, int32_t index) {
     const int W = std::max<int>(0, RectWidth(target)), H = std::max<int>(0, RectHeight(target));
     auto result = NewSurface(W, H);
     TSkinCell cell;
@@ -184,16 +184,16 @@ void SkinDrawFrameCentered(HDC dc, const TRect& target, TBitmap* strip, bool tra
     TSkinCell cell;
     if (Inverted(target) || !CellOf(strip, frames, index, false, cell)) return;
     auto composed = NewSurface(cell.Width, cell.Height);
-    BitBlt(composed->Canvas()->Handle(), 0, 0, cell.Width, cell.Height, strip->Canvas()->Handle(), cell.Left,
-           cell.Top, SRCCOPY);
+    BitBlt(composed->Canvas()->Handle(), 0, 0, cell.Width, cell.Height, strip->Canvas()->Handle(), cell.Left, cell.Top,
+           SRCCOPY);
     // Truncating division: a cell larger than the target starts before it.
     const int x = target.left + (RectWidth(target) - cell.Width) / 2;
     const int y = target.top + (RectHeight(target) - cell.Height) / 2;
     PutComposed(dc, x, y, composed.get(), transparent);
 }
 
-void SkinStretchFrame3(HDC dc, const TRect& target, TBitmap* strip, bool vertical, bool, int32_t frames,
-                       int32_t index, const TRect& margins) {
+void SkinStretchFrame3(HDC dc, const TRect& target, TBitmap* strip, bool vertical, bool, int32_t frames, int32_t index,
+                       const TRect& margins) {
     TSkinCell cell;
     const int W = RectWidth(target), H = RectHeight(target);
     if (W <= 0 || H <= 0 || !CellOf(strip, frames, index, vertical, cell)) return;
@@ -205,8 +205,7 @@ void SkinStretchFrame3(HDC dc, const TRect& target, TBitmap* strip, bool vertica
     int32_t L = std::max<int32_t>(0, margins.left), R = std::max<int32_t>(0, margins.right);
     if (int64_t(cell.Width) - L - R < 1) L = R = 0;
     Stretch(dc, target.left, target.top, L, H, s, cell.Left, cell.Top, L, cell.Height);
-    Stretch(dc, target.left + L, target.top, W - L - R, H, s, cell.Left + L, cell.Top, cell.Width - L - R,
-            cell.Height);
+    Stretch(dc, target.left + L, target.top, W - L - R, H, s, cell.Left + L, cell.Top, cell.Width - L - R, cell.Height);
     Stretch(dc, target.right - R, target.top, R, H, s, cell.Left + cell.Width - R, cell.Top, R, cell.Height);
 }
 
@@ -370,8 +369,10 @@ void SkinTileRect(TCanvas* canvas, const TRect& target, TBitmap* bitmap, const T
     block.SetSize(bw, bh);
     HDC b = block.Canvas()->Handle();
     BitBlt(b, 0, 0, tw, th, bitmap->Canvas()->Handle(), src.left, src.top, SRCCOPY);
-    for (int filled = tw; filled < bw; filled *= 2) BitBlt(b, filled, 0, std::min(filled, bw - filled), th, b, 0, 0, SRCCOPY);
-    for (int filled = th; filled < bh; filled *= 2) BitBlt(b, 0, filled, bw, std::min(filled, bh - filled), b, 0, 0, SRCCOPY);
+    for (int filled = tw; filled < bw; filled *= 2)
+        BitBlt(b, filled, 0, std::min(filled, bw - filled), th, b, 0, 0, SRCCOPY);
+    for (int filled = th; filled < bh; filled *= 2)
+        BitBlt(b, 0, filled, bw, std::min(filled, bh - filled), b, 0, 0, SRCCOPY);
 
     HDC d = canvas->Handle();
     for (int y = 0; y < spanH; y += bh)

@@ -39,9 +39,8 @@ void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
     const int32_t frame = (ActiveFlag || piece->Frames <= 1) ? 1 : 2;
     TPieceCache& cache = FPieces[index - 1];
     if (!cache.Bitmap || cache.Width != RectWidth(r) || cache.Height != RectHeight(r) || cache.Frame != frame) {
-        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, RectWidth(r), RectHeight(r)), piece->Bitmap.get(),
-                                           piece->Margins, index == 3 || index == 4, piece->Tile != 1, piece->Frames,
-                                           frame);
+        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, RectWidth(r), RectHeight(r)), piece->Bitmap.get(), piece->Margins,
+                                           index == 3 || index == 4, piece->Tile != 1, piece->Frames, frame);
         cache.Width = RectWidth(r);
         cache.Height = RectHeight(r);
         cache.Frame = frame;
@@ -162,8 +161,7 @@ void TTinselForm::DrawTitleText(TCanvas* canvas, const TRect& R) {
                             ActiveFlag ? 1 : 2, Rect(t.TextBackLeft, 0, t.TextBackRight, 0));
     C.left += t.TextBackLeft;
     C.right -= t.TextBackRight;
-    if (C.right > C.left)
-        DrawTextWide(dc, text, C, DT_SINGLELINE | DT_END_ELLIPSIS | (RightToLeft ? DT_RIGHT : 0));
+    if (C.right > C.left) DrawTextWide(dc, text, C, DT_SINGLELINE | DT_END_ELLIPSIS | (RightToLeft ? DT_RIGHT : 0));
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
 }
@@ -223,15 +221,26 @@ void TTinselForm::LayoutSysButtons() {
         const int32_t w = StripOf(b)->Width() / r.Frames, h = StripOf(b)->Height();
         int32_t x = 0, y = 0;
         switch (r.Align) {
-            case 0: x = r.XCoord; y = r.YCoord; break;
+            case 0:
+                x = r.XCoord;
+                y = r.YCoord;
+                break;
             case 1:
                 x = W - r.XCoord;
                 y = r.YCoord;
                 // The leftmost of them bounds a popup window's title.
                 if (x > 0 && (leftmostRight == 0 || x < leftmostRight)) leftmostRight = x;
                 break;
-            case 2: case 8: x = TitleTextRect.left - w - r.XCoord; y = r.YCoord; break;
-            case 3: case 9: x = TitleTextRect.right + r.XCoord; y = r.YCoord; break;
+            case 2:
+            case 8:
+                x = TitleTextRect.left - w - r.XCoord;
+                y = r.YCoord;
+                break;
+            case 3:
+            case 9:
+                x = TitleTextRect.right + r.XCoord;
+                y = r.YCoord;
+                break;
             case 100: {
                 const int32_t margin = SkinData->MenuBar ? SkinData->MenuBar->Margins.left : 0;
                 x = RightToLeft ? r.XCoord + margin + BorderLeft : W - r.XCoord - BorderRight - margin;
@@ -292,7 +301,8 @@ void TTinselForm::LoadIconBitmap() {
 
 void TTinselForm::DrawIconAt(HDC dc, const TRect& r) {
     if (IconHandle) {
-        if (auto copy = static_cast<HICON>(CopyImage(IconHandle, IMAGE_ICON, IconSize, IconSize, LR_COPYFROMRESOURCE))) {
+        if (auto copy =
+                static_cast<HICON>(CopyImage(IconHandle, IMAGE_ICON, IconSize, IconSize, LR_COPYFROMRESOURCE))) {
             DrawIconEx(dc, r.left, r.top, copy, IconSize, IconSize, 0, nullptr, DI_NORMAL);
             DestroyIcon(copy);
             return;

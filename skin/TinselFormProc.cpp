@@ -87,11 +87,8 @@ TNCObject* TTinselForm::ObjectAt(TPoint frame) {
 LRESULT TTinselForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     TDepthGuard depth(FDepth);
     switch (msg) {
-        case WM_SKIN_QUERY:
-            return 1;
-        case WM_SKIN_ACTIVATE:
-            Activate();
-            return 0;
+        case WM_SKIN_QUERY: return 1;
+        case WM_SKIN_ACTIVATE: Activate(); return 0;
         case WM_SKIN_RESKINSCROLL:
             // Control skins come with the control dispatch.
             return 0;
@@ -121,9 +118,7 @@ LRESULT TTinselForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case 0xAE:  // the themed caption's drawing: ours draws it
             return 0;
-        case WM_MENUSELECT:
-            MenuHookSelect(this, wParam, lParam);
-            return CallOld(msg, wParam, lParam);
+        case WM_MENUSELECT: MenuHookSelect(this, wParam, lParam); return CallOld(msg, wParam, lParam);
         case WM_INITMENUPOPUP:
             if (SkinManager) SkinManager->PopupMode = reinterpret_cast<HMENU>(wParam) == SystemMenu ? 2 : 1;
             return CallOld(msg, wParam, lParam);
@@ -138,8 +133,7 @@ LRESULT TTinselForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
             return reinterpret_cast<LRESULT>(SkinData->ButtonFaceBrush);
         }
-        default:
-            break;
+        default: break;
     }
     if (!FrameSkinned || !FSubclass.Attached()) return CallOld(msg, wParam, lParam);
 
@@ -161,14 +155,18 @@ bool TTinselForm::FrameStage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         case WM_COMMAND: {
             const UINT id = LOWORD(wParam);
             switch (id) {
-                case SC_SIZE: case SC_MOVE: case SC_MINIMIZE: case SC_MAXIMIZE: case SC_NEXTWINDOW:
-                case SC_PREVWINDOW: case SC_CLOSE: case SC_RESTORE:
+                case SC_SIZE:
+                case SC_MOVE:
+                case SC_MINIMIZE:
+                case SC_MAXIMIZE:
+                case SC_NEXTWINDOW:
+                case SC_PREVWINDOW:
+                case SC_CLOSE:
+                case SC_RESTORE:
                     PostMessageA(Handle, WM_SYSCOMMAND, id, 0);
                     result = 0;
                     return true;
-                default:
-                    result = CallOld(msg, wParam, lParam);
-                    return true;
+                default: result = CallOld(msg, wParam, lParam); return true;
             }
         }
         case WM_GETMINMAXINFO:
@@ -212,32 +210,22 @@ bool TTinselForm::FrameStage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             }
             return true;
         }
-        default:
-            passOn = true;
-            return false;
+        default: passOn = true; return false;
     }
 }
 
 bool TTinselForm::NonClientStage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-        case WM_NCACTIVATE:
-            result = NCActivate(wParam, lParam);
-            return true;
-        case WM_WINDOWPOSCHANGING:
-            result = CallOld(msg, wParam, lParam);
-            return true;
+        case WM_NCACTIVATE: result = NCActivate(wParam, lParam); return true;
+        case WM_WINDOWPOSCHANGING: result = CallOld(msg, wParam, lParam); return true;
         case WM_DRAWITEM:
         case WM_MEASUREITEM:
             result = 0;
             if (MenuItemMessage(msg, wParam, lParam, result)) return true;
             result = CallOld(msg, wParam, lParam);
             return true;
-        case WM_NCCALCSIZE:
-            result = NCCalcSize(wParam, lParam);
-            return true;
-        case WM_NCHITTEST:
-            result = NCHitTest(wParam, lParam);
-            return true;
+        case WM_NCCALCSIZE: result = NCCalcSize(wParam, lParam); return true;
+        case WM_NCHITTEST: result = NCHitTest(wParam, lParam); return true;
         case WM_NCPAINT:
             SetSysMenuStyle(true);
             result = 0;
@@ -260,8 +248,7 @@ bool TTinselForm::NonClientStage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
             PaintFrame(nullptr);
             result = 0;
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -387,8 +374,7 @@ bool TTinselForm::NCMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
                 return true;
             }
             return false;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -420,9 +406,7 @@ bool TTinselForm::SysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
             ShowStateValue = ssMinimized;
             if (Kind == fkMDIChild) SetCaptionStyle(true);
             break;
-        case SC_MAXIMIZE:
-            ShowStateValue = ssMaximized;
-            break;
+        case SC_MAXIMIZE: ShowStateValue = ssMaximized; break;
         case SC_RESTORE:
             ShowStateValue = ssNormal;
             if (Kind == fkMDIChild) {
@@ -430,8 +414,7 @@ bool TTinselForm::SysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result) {
                 if (SkinManager && SkinManager->MDIMaximized) SkinManager->SetCaptionActive(false);
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return false;
 }
@@ -450,24 +433,25 @@ void TTinselForm::ButtonClick(TWinSysButton* button) {
                 PostMessageA(Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
             }
             break;
-        case 1: case 22:
-            ToggleMaximize();
-            break;
-        case 2: case 23:
-            ToggleMinimize();
-            break;
-        case 3: case 11: case 12: {
+        case 1:
+        case 22: ToggleMaximize(); break;
+        case 2:
+        case 23: ToggleMinimize(); break;
+        case 3:
+        case 11:
+        case 12: {
             POINT p;
             GetCursorPos(&p);
             ShowSystemPopup(p.x + 1, p.y + 1);
             break;
         }
-        case 7: case 60: toActiveChild(SC_MINIMIZE); break;
-        case 8: case 61: toActiveChild(SC_RESTORE); break;
-        case 9: case 62: toActiveChild(SC_CLOSE); break;
-        default:
-            PostMessageA(Handle, WM_SKIN_SYSBUTTON, static_cast<WPARAM>(kind), 0);
-            break;
+        case 7:
+        case 60: toActiveChild(SC_MINIMIZE); break;
+        case 8:
+        case 61: toActiveChild(SC_RESTORE); break;
+        case 9:
+        case 62: toActiveChild(SC_CLOSE); break;
+        default: PostMessageA(Handle, WM_SKIN_SYSBUTTON, static_cast<WPARAM>(kind), 0); break;
     }
 }
 
@@ -567,7 +551,8 @@ void TTinselForm::ShowSystemPopup(int x, int y) {
             bool enabled = true;
             int32_t image = -1;
             switch (id) {
-                case SC_SIZE: case SC_MOVE: enabled = ShowStateValue != ssMaximized; break;
+                case SC_SIZE:
+                case SC_MOVE: enabled = ShowStateValue != ssMaximized; break;
                 case SC_MINIMIZE:
                     image = 2;
                     enabled = ShowStateValue != ssMinimized && (ButtonSet & sbMinimize);

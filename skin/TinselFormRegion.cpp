@@ -127,7 +127,6 @@ LRESULT TTinselForm::MDIClientProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 RedrawWindow(Handle, nullptr, nullptr,
                              RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
             return 0;
-        default:
-            return old();
+        default: return old();
     }
 }

@@ -49,8 +49,14 @@ enum TBorderClass : uint8_t { bcSizable = 0, bcSingle = 1, bcNoCaption = 2, bcDi
 // Bits of the button set.
 constexpr uint8_t sbMaximize = 1, sbMinimize = 2, sbSystemMenu = 8, sbNoCaption = 0x10;
 enum TShowState : uint8_t { ssNormal = 0, ssMaximized = 1, ssMinimized = 2 };
-enum TLifeState : int32_t { lsAttaching = 0, lsActive = 1, lsSkinChanging = 3, lsDestroying = 4, lsFitting = 5,
-                            lsDead = 6 };
+enum TLifeState : int32_t {
+    lsAttaching = 0,
+    lsActive = 1,
+    lsSkinChanging = 3,
+    lsDestroying = 4,
+    lsFitting = 5,
+    lsDead = 6
+};
 
 // One mouse target in the frame (frame coordinates: origin at the window's top-left).
 class TNCObject {

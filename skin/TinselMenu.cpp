@@ -81,8 +81,7 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam) {
                 s.LastMouse = msg->pt;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     if (target && target->Index != s.OpenIndex) {
         s.Switching = true;

@@ -22,7 +22,9 @@ namespace {
 
 std::wstring CaptionOf(TMenuItem* item) { return AnsiToWide(item->Caption()); }
 
-bool HasElement(TSkinData* data) { return data && data->MenuItem && data->MenuItem->Bitmap && !data->MenuItem->Bitmap->Empty(); }
+bool HasElement(TSkinData* data) {
+    return data && data->MenuItem && data->MenuItem->Bitmap && !data->MenuItem->Bitmap->Empty();
+}
 
 // Puts a handler back however the measuring ends.
 struct TMeasureRestore {
@@ -85,8 +87,8 @@ void TTinselForm::DrawMenuItem(TObject* sender, TCanvas* canvas, const TRect& re
         return;
     }
     const TDataSkinObject& e = *SkinData->MenuItem;
-    SkinDrawFrame(bc->Handle(), Rect(0, 0, w, h), e.Bitmap.get(), false, e.Tile == 1, e.Trans == 1, 5,
-                  selected ? 4 : 1, e.Margins);
+    SkinDrawFrame(bc->Handle(), Rect(0, 0, w, h), e.Bitmap.get(), false, e.Tile == 1, e.Trans == 1, 5, selected ? 4 : 1,
+                  e.Margins);
     DrawMenuItemContent(item, bc, selected, Rect(0, 0, w, h));
     canvas->Draw(rect.left, rect.top, &b);
 }
@@ -110,8 +112,8 @@ void TTinselForm::DrawRawMenuItem(HMENU menu, TMenuItem* item, bool selected, co
         bc->FillRect(Rect(0, 0, w, h));
     }
     const TDataSkinObject& e = *SkinData->MenuItem;
-    SkinDrawFrame(bc->Handle(), Rect(0, 0, w, h), e.Bitmap.get(), false, e.Tile == 1, e.Trans == 1, 5,
-                  selected ? 4 : 1, e.Margins);
+    SkinDrawFrame(bc->Handle(), Rect(0, 0, w, h), e.Bitmap.get(), false, e.Tile == 1, e.Trans == 1, 5, selected ? 4 : 1,
+                  e.Margins);
     DrawMenuItemContent(item, bc, selected, Rect(0, 0, w, h));
     canvas->Draw(rect.left, rect.top, &b);
 }
@@ -197,7 +199,8 @@ void TTinselForm::DrawMenuItemContent(TMenuItem* item, TCanvas* canvas, bool sel
         G = line ? Rect(0, G.top, 0, G.top) : Bounds(G.left, G.top, W, W);
     } else {
         const int right = rect.right - 1 - margin;
-        G = line ? Rect(right, rect.top + 1, right, rect.top + 1) : Rect(right - W, rect.top + 1, right, rect.top + 1 + W);
+        G = line ? Rect(right, rect.top + 1, right, rect.top + 1)
+                 : Rect(right - W, rect.top + 1, right, rect.top + 1 + W);
     }
     HDC dc = canvas->Handle();
     if (!line) {
@@ -233,7 +236,8 @@ void TTinselForm::DrawMenuItemContent(TMenuItem* item, TCanvas* canvas, bool sel
         }
     }
     const UINT right = rtl ? DT_RIGHT : 0;
-    TRect T = rtl ? Rect(rect.left + 1, rect.top, G.left - 3, rect.bottom) : Rect(G.right + 3, rect.top, rect.right - 1, rect.bottom);
+    TRect T = rtl ? Rect(rect.left + 1, rect.top, G.left - 3, rect.bottom)
+                  : Rect(G.right + 3, rect.top, rect.right - 1, rect.bottom);
     TRect measured = T;
     DrawMenuText(item, canvas, 0x560 | right, selected, measured, caption);
     const int free = RectHeight(T) - RectHeight(measured);
@@ -349,7 +353,8 @@ bool TTinselForm::MenuItemMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& resu
         GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
-        mis->itemWidth = static_cast<UINT>(size.cx + 26 + (HasElement(SkinData) ? SkinData->MenuItem->Margins.left : 0));
+        mis->itemWidth =
+            static_cast<UINT>(size.cx + 26 + (HasElement(SkinData) ? SkinData->MenuItem->Margins.left : 0));
         mis->itemHeight = text[0] ? static_cast<UINT>(size.cy + 4) : 8u;
         result = 1;
         return true;

@@ -56,9 +56,7 @@ LRESULT TTinselPopMenu::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_SKIN_QUERY) return 1;
     if (!SkinManager || !SkinManager->Enabled) return CallOld(msg, wParam, lParam);
     switch (msg) {
-        case WM_DESTROY:
-            Detach();
-            return CallOld(msg, wParam, lParam);
+        case WM_DESTROY: Detach(); return CallOld(msg, wParam, lParam);
         case WM_ERASEBKGND:
             if (!FData || !FData->Options().Contains(xoMenuBG)) CallOld(msg, wParam, lParam);
             return 1;
@@ -103,7 +101,6 @@ LRESULT TTinselPopMenu::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetBkMode(dc, oldMode);
             return result;
         }
-        default:
-            return CallOld(msg, wParam, lParam);
+        default: return CallOld(msg, wParam, lParam);
     }
 }

@@ -33,9 +33,9 @@ const wchar_t kLogKey[] = L"Software\\DriftpaneTest\\ActiveDesktopStandIn";
 
 // The pair of strings Windows stores for each style it knows before Vista.
 struct StyleText {
-  DWORD style;
-  const wchar_t* wallpaperStyle;
-  const wchar_t* tileWallpaper;
+    DWORD style;
+    const wchar_t* wallpaperStyle;
+    const wchar_t* tileWallpaper;
 };
 const StyleText kStyles[] = {
     {WPSTYLE_CENTER, L"0", L"0"},
@@ -44,135 +44,135 @@ const StyleText kStyles[] = {
 };
 
 bool WriteBoth(const wchar_t* name, const std::wstring& value) {
-  bool a = WriteString(HKEY_CURRENT_USER, kActiveKey, name, value);
-  bool b = WriteString(HKEY_CURRENT_USER, kDesktopKey, name, value);
-  return a && b;
+    bool a = WriteString(HKEY_CURRENT_USER, kActiveKey, name, value);
+    bool b = WriteString(HKEY_CURRENT_USER, kDesktopKey, name, value);
+    return a && b;
 }
 
 bool ReadEither(const wchar_t* name, std::wstring& value) {
-  return ReadString(HKEY_CURRENT_USER, kActiveKey, name, value) ||
-         ReadString(HKEY_CURRENT_USER, kDesktopKey, name, value);
+    return ReadString(HKEY_CURRENT_USER, kActiveKey, name, value) ||
+           ReadString(HKEY_CURRENT_USER, kDesktopKey, name, value);
 }
 
 class ActiveDesktop final : public IActiveDesktop {
- public:
-  ActiveDesktop() { InterlockedIncrement(&g_objects); }
-  ~ActiveDesktop() { InterlockedDecrement(&g_objects); }
+public:
+    ActiveDesktop() { InterlockedIncrement(&g_objects); }
+    ~ActiveDesktop() { InterlockedDecrement(&g_objects); }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIidActiveDesktop)) {
-      *ppv = static_cast<IActiveDesktop*>(this);
-      AddRef();
-      return S_OK;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIidActiveDesktop)) {
+            *ppv = static_cast<IActiveDesktop*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
     }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
-  }
-
-  STDMETHODIMP ApplyChanges(DWORD flags) override {
-    WriteDword(HKEY_CURRENT_USER, kLogKey, L"ApplyCount",
-               ReadDword(HKEY_CURRENT_USER, kLogKey, L"ApplyCount", 0) + 1);
-    WriteDword(HKEY_CURRENT_USER, kLogKey, L"LastApplyFlags", flags);
-    if (flags & (AD_APPLY_REFRESH | AD_APPLY_FORCE | AD_APPLY_BUFFERED_REFRESH | AD_APPLY_DYNAMICREFRESH)) {
-      // Hung windows must not hang the caller: each one gets a second at most.
-      DWORD_PTR result = 0;
-      SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER,
-                          reinterpret_cast<LPARAM>(kDesktopKey), SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000,
-                          &result);
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG n = InterlockedDecrement(&refs_);
+        if (n == 0) delete this;
+        return n;
     }
-    return S_OK;
-  }
 
-  STDMETHODIMP GetWallpaper(PWSTR buffer, UINT size, DWORD) override {
-    if (!buffer || size == 0) return E_INVALIDARG;
-    buffer[0] = L'\0';
-    std::wstring path;
-    if (!ReadEither(L"Wallpaper", path)) return S_OK;  // no wallpaper: empty text
-    // A path that does not fit is not cut short: a shortened path would name another file.
-    if (path.size() >= size) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    path.copy(buffer, path.size());
-    buffer[path.size()] = L'\0';
-    return S_OK;
-  }
-
-  STDMETHODIMP SetWallpaper(PCWSTR path, DWORD) override {
-    if (!path) return E_INVALIDARG;
-    std::wstring text(path);
-    if (text.size() >= MAX_PATH) return E_INVALIDARG;
-    return WriteBoth(L"Wallpaper", text) ? S_OK : E_FAIL;
-  }
-
-  STDMETHODIMP GetWallpaperOptions(LPWALLPAPEROPT options, DWORD) override {
-    if (!options || options->dwSize != sizeof(WALLPAPEROPT)) return E_INVALIDARG;
-    std::wstring style, tile;
-    ReadEither(L"WallpaperStyle", style);
-    ReadEither(L"TileWallpaper", tile);
-    if (_wtoi(style.c_str()) == 2)
-      options->dwStyle = WPSTYLE_STRETCH;
-    else if (_wtoi(tile.c_str()) != 0)
-      options->dwStyle = WPSTYLE_TILE;
-    else
-      options->dwStyle = WPSTYLE_CENTER;
-    return S_OK;
-  }
-
-  STDMETHODIMP SetWallpaperOptions(LPCWALLPAPEROPT options, DWORD) override {
-    if (!options || options->dwSize != sizeof(WALLPAPEROPT)) return E_INVALIDARG;
-    WriteDword(HKEY_CURRENT_USER, kLogKey, L"LastStyle", options->dwStyle);
-    for (const StyleText& s : kStyles) {
-      if (s.style == options->dwStyle) {
-        bool ok = WriteBoth(L"WallpaperStyle", s.wallpaperStyle) && WriteBoth(L"TileWallpaper", s.tileWallpaper);
-        return ok ? S_OK : E_FAIL;
-      }
+    STDMETHODIMP ApplyChanges(DWORD flags) override {
+        WriteDword(HKEY_CURRENT_USER, kLogKey, L"ApplyCount",
+                   ReadDword(HKEY_CURRENT_USER, kLogKey, L"ApplyCount", 0) + 1);
+        WriteDword(HKEY_CURRENT_USER, kLogKey, L"LastApplyFlags", flags);
+        if (flags & (AD_APPLY_REFRESH | AD_APPLY_FORCE | AD_APPLY_BUFFERED_REFRESH | AD_APPLY_DYNAMICREFRESH)) {
+            // Hung windows must not hang the caller: each one gets a second at most.
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER,
+                                reinterpret_cast<LPARAM>(kDesktopKey), SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000, &result);
+        }
+        return S_OK;
     }
-    return E_INVALIDARG;
-  }
 
-  // Patterns and desktop items are not used by anything we test; they answer harmlessly.
-  STDMETHODIMP GetPattern(PWSTR buffer, UINT size, DWORD) override {
-    if (!buffer || size == 0) return E_INVALIDARG;
-    buffer[0] = L'\0';
-    return S_OK;
-  }
-  STDMETHODIMP SetPattern(PCWSTR, DWORD) override { return S_OK; }
-  STDMETHODIMP GetDesktopItemOptions(LPCOMPONENTSOPT options, DWORD) override {
-    if (!options || options->dwSize != sizeof(COMPONENTSOPT)) return E_INVALIDARG;
-    options->fEnableComponents = FALSE;
-    options->fActiveDesktop = TRUE;
-    return S_OK;
-  }
-  STDMETHODIMP SetDesktopItemOptions(LPCCOMPONENTSOPT, DWORD) override { return S_OK; }
-  STDMETHODIMP AddDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP AddDesktopItemWithUI(HWND, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP ModifyDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP RemoveDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP GetDesktopItemCount(int* count, DWORD) override {
-    if (!count) return E_INVALIDARG;
-    *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetDesktopItem(int, LPCOMPONENT, DWORD) override { return E_INVALIDARG; }
-  STDMETHODIMP GetDesktopItemByID(ULONG_PTR, LPCOMPONENT, DWORD) override { return E_INVALIDARG; }
-  STDMETHODIMP GenerateDesktopItemHtml(PCWSTR, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP AddUrl(HWND, PCWSTR, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP GetDesktopItemBySource(PCWSTR, LPCOMPONENT, DWORD) override { return E_INVALIDARG; }
+    STDMETHODIMP GetWallpaper(PWSTR buffer, UINT size, DWORD) override {
+        if (!buffer || size == 0) return E_INVALIDARG;
+        buffer[0] = L'\0';
+        std::wstring path;
+        if (!ReadEither(L"Wallpaper", path)) return S_OK;  // no wallpaper: empty text
+        // A path that does not fit is not cut short: a shortened path would name another file.
+        if (path.size() >= size) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+        path.copy(buffer, path.size());
+        buffer[path.size()] = L'\0';
+        return S_OK;
+    }
 
- private:
-  LONG refs_ = 1;
+    STDMETHODIMP SetWallpaper(PCWSTR path, DWORD) override {
+        if (!path) return E_INVALIDARG;
+        std::wstring text(path);
+        if (text.size() >= MAX_PATH) return E_INVALIDARG;
+        return WriteBoth(L"Wallpaper", text) ? S_OK : E_FAIL;
+    }
+
+    STDMETHODIMP GetWallpaperOptions(LPWALLPAPEROPT options, DWORD) override {
+        if (!options || options->dwSize != sizeof(WALLPAPEROPT)) return E_INVALIDARG;
+        std::wstring style, tile;
+        ReadEither(L"WallpaperStyle", style);
+        ReadEither(L"TileWallpaper", tile);
+        if (_wtoi(style.c_str()) == 2)
+            options->dwStyle = WPSTYLE_STRETCH;
+        else if (_wtoi(tile.c_str()) != 0)
+            options->dwStyle = WPSTYLE_TILE;
+        else
+            options->dwStyle = WPSTYLE_CENTER;
+        return S_OK;
+    }
+
+    STDMETHODIMP SetWallpaperOptions(LPCWALLPAPEROPT options, DWORD) override {
+        if (!options || options->dwSize != sizeof(WALLPAPEROPT)) return E_INVALIDARG;
+        WriteDword(HKEY_CURRENT_USER, kLogKey, L"LastStyle", options->dwStyle);
+        for (const StyleText& s : kStyles) {
+            if (s.style == options->dwStyle) {
+                bool ok =
+                    WriteBoth(L"WallpaperStyle", s.wallpaperStyle) && WriteBoth(L"TileWallpaper", s.tileWallpaper);
+                return ok ? S_OK : E_FAIL;
+            }
+        }
+        return E_INVALIDARG;
+    }
+
+    // Patterns and desktop items are not used by anything we test; they answer harmlessly.
+    STDMETHODIMP GetPattern(PWSTR buffer, UINT size, DWORD) override {
+        if (!buffer || size == 0) return E_INVALIDARG;
+        buffer[0] = L'\0';
+        return S_OK;
+    }
+    STDMETHODIMP SetPattern(PCWSTR, DWORD) override { return S_OK; }
+    STDMETHODIMP GetDesktopItemOptions(LPCOMPONENTSOPT options, DWORD) override {
+        if (!options || options->dwSize != sizeof(COMPONENTSOPT)) return E_INVALIDARG;
+        options->fEnableComponents = FALSE;
+        options->fActiveDesktop = TRUE;
+        return S_OK;
+    }
+    STDMETHODIMP SetDesktopItemOptions(LPCCOMPONENTSOPT, DWORD) override { return S_OK; }
+    STDMETHODIMP AddDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP AddDesktopItemWithUI(HWND, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP ModifyDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP RemoveDesktopItem(LPCCOMPONENT, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDesktopItemCount(int* count, DWORD) override {
+        if (!count) return E_INVALIDARG;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetDesktopItem(int, LPCOMPONENT, DWORD) override { return E_INVALIDARG; }
+    STDMETHODIMP GetDesktopItemByID(ULONG_PTR, LPCOMPONENT, DWORD) override { return E_INVALIDARG; }
+    STDMETHODIMP GenerateDesktopItemHtml(PCWSTR, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP AddUrl(HWND, PCWSTR, LPCOMPONENT, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDesktopItemBySource(PCWSTR, LPCOMPONENT, DWORD) override { return E_INVALIDARG; }
+
+private:
+    LONG refs_ = 1;
 };
 
 HRESULT CreateActiveDesktop(REFIID riid, void** ppv) {
-  auto* object = new ActiveDesktop();
-  HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
+    auto* object = new ActiveDesktop();
+    HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
 }
 
 }  // namespace
@@ -180,21 +180,21 @@ HRESULT CreateActiveDesktop(REFIID riid, void** ppv) {
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    standin::g_module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
+    if (reason == DLL_PROCESS_ATTACH) {
+        standin::g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
-  return standin::GetClassObject(clsid, kClsidActiveDesktop, CreateActiveDesktop, riid, ppv);
+    return standin::GetClassObject(clsid, kClsidActiveDesktop, CreateActiveDesktop, riid, ppv);
 }
 
 STDAPI DllCanUnloadNow() { return standin::CanUnloadNow(); }
 
 STDAPI DllRegisterServer() {
-  return standin::RegisterInprocServer(kClsidActiveDesktop, L"ActiveDesktop", nullptr, false);
+    return standin::RegisterInprocServer(kClsidActiveDesktop, L"ActiveDesktop", nullptr, false);
 }
 
 STDAPI DllUnregisterServer() { return standin::UnregisterInprocServer(kClsidActiveDesktop, nullptr); }

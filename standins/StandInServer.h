@@ -17,17 +17,17 @@ extern LONG g_locks;    // IClassFactory::LockServer
 using CreateFn = HRESULT (*)(REFIID riid, void** ppv);
 
 class ClassFactory final : public IClassFactory {
- public:
-  explicit ClassFactory(CreateFn create) : create_(create) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
-  STDMETHODIMP LockServer(BOOL lock) override;
+public:
+    explicit ClassFactory(CreateFn create) : create_(create) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
+    STDMETHODIMP LockServer(BOOL lock) override;
 
- private:
-  LONG refs_ = 1;
-  CreateFn create_;
+private:
+    LONG refs_ = 1;
+    CreateFn create_;
 };
 
 HRESULT GetClassObject(REFCLSID asked, REFCLSID ours, CreateFn create, REFIID riid, void** ppv);

@@ -12,30 +12,30 @@
 class TExpressPack;
 
 class TfrmUninstallBar : public TForm {
-  DP_DECLARE_CLASS(TfrmUninstallBar, TForm)
+    DP_DECLARE_CLASS(TfrmUninstallBar, TForm)
 public:
-  explicit TfrmUninstallBar(TComponent* owner) : TForm(owner) {}
+    explicit TfrmUninstallBar(TComponent* owner) : TForm(owner) {}
 
-  TPanel* Panel1 = nullptr;
-  TImage* Image1 = nullptr;
-  TLabel* lblMsg = nullptr;
-  TPanel* Panel3 = nullptr;
-  TBevel* Bevel1 = nullptr;
-  TBevel* Bevel2 = nullptr;
-  TLabel* Label1 = nullptr;
-  TLabel* lblDeleteMsg = nullptr;
-  TProgressBar* ProgressBar1 = nullptr;
-  TPanel* Panel2 = nullptr;
-  TButton* Button2 = nullptr;
-  TTimer* Timer1 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TImage* Image1 = nullptr;
+    TLabel* lblMsg = nullptr;
+    TPanel* Panel3 = nullptr;
+    TBevel* Bevel1 = nullptr;
+    TBevel* Bevel2 = nullptr;
+    TLabel* Label1 = nullptr;
+    TLabel* lblDeleteMsg = nullptr;
+    TProgressBar* ProgressBar1 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TButton* Button2 = nullptr;
+    TTimer* Timer1 = nullptr;
 
-  void FormShow(TObject* Sender);
-  void Timer1Timer(TObject* Sender);
-  void Button2Click(TObject* Sender);
-  void DoStep(TObject* Sender, int Setupit, const std::string& Text);
+    void FormShow(TObject* Sender);
+    void Timer1Timer(TObject* Sender);
+    void Button2Click(TObject* Sender);
+    void DoStep(TObject* Sender, int Setupit, const std::string& Text);
 
-  // Not owned.
-  TExpressPack* Pack = nullptr;
+    // Not owned.
+    TExpressPack* Pack = nullptr;
 };
 
 extern TfrmUninstallBar* frmUninstallBar;

@@ -9,39 +9,40 @@
 #include "uninstall/UnstallProgramBar.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // The stored form names these classes; keep them linked in.
-  RegisterClasses({&TPanel::StaticClassInfo(), &TBevel::StaticClassInfo(), &TImage::StaticClassInfo(),
-                   &TLabel::StaticClassInfo(), &TButton::StaticClassInfo(), &TTimer::StaticClassInfo(),
-                   &TProgressBar::StaticClassInfo()});
-  Application->Initialize();
-  const std::string exe = Application->ExeName();
-  const std::string dir = ExtractFilePath(exe);
-  const std::string record = dir + "uninstall001.dat";
-  if (!FileExists(record)) {
-    const std::string text = "File :" + record + " does not exits,can not uninstall";
-    MessageBoxA(Application->Handle(), text.c_str(), "uninstall", MB_ICONINFORMATION);
-    DoneApplication();
-    return 0;
-  }
-  TExpressPack* pack = new TExpressPack;
-  pack->OnProcessMessages = [] { Application->ProcessMessages(); };
-  bool removed = false;
-  try {
-    // The record is read first, so that the question can name the program.
-    if (pack->LoadFromFile(record)) {
-      const std::string question =
-          "Are you sure you want to completely remove" + (" " + pack->GetProgramName()) + " and all its components?";
-      if (MessageBoxA(Application->Handle(), question.c_str(), "Uninstall", MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
-        pack->SetInstallDir(dir);
-        ShowUninstallBar(pack);
-        removed = true;
-      }
+    // The stored form names these classes; keep them linked in.
+    RegisterClasses({&TPanel::StaticClassInfo(), &TBevel::StaticClassInfo(), &TImage::StaticClassInfo(),
+                     &TLabel::StaticClassInfo(), &TButton::StaticClassInfo(), &TTimer::StaticClassInfo(),
+                     &TProgressBar::StaticClassInfo()});
+    Application->Initialize();
+    const std::string exe = Application->ExeName();
+    const std::string dir = ExtractFilePath(exe);
+    const std::string record = dir + "uninstall001.dat";
+    if (!FileExists(record)) {
+        const std::string text = "File :" + record + " does not exits,can not uninstall";
+        MessageBoxA(Application->Handle(), text.c_str(), "uninstall", MB_ICONINFORMATION);
+        DoneApplication();
+        return 0;
     }
-  } catch (...) {
-    Application->HandleException();
-  }
-  delete pack;
-  DoneApplication();
-  if (removed) StartSelfRemoval(exe, dir);
-  return 0;
+    TExpressPack* pack = new TExpressPack;
+    pack->OnProcessMessages = [] { Application->ProcessMessages(); };
+    bool removed = false;
+    try {
+        // The record is read first, so that the question can name the program.
+        if (pack->LoadFromFile(record)) {
+            const std::string question = "Are you sure you want to completely remove" + (" " + pack->GetProgramName()) +
+                                         " and all its components?";
+            if (MessageBoxA(Application->Handle(), question.c_str(), "Uninstall", MB_OKCANCEL | MB_ICONQUESTION) ==
+                IDOK) {
+                pack->SetInstallDir(dir);
+                ShowUninstallBar(pack);
+                removed = true;
+            }
+        }
+    } catch (...) {
+        Application->HandleException();
+    }
+    delete pack;
+    DoneApplication();
+    if (removed) StartSelfRemoval(exe, dir);
+    return 0;
 }

@@ -24,8 +24,14 @@ constexpr uint32_t kMovieSize = 64u << 20;
 // pieces so that the bench's own memory stays small.
 void WriteMovie(const std::string& path) {
     TFileStream s(path, fmCreate);
-    const uint8_t head[8] = {'F', 'W', 'S', 6, uint8_t(kMovieSize), uint8_t(kMovieSize >> 8),
-                             uint8_t(kMovieSize >> 16), uint8_t(kMovieSize >> 24)};
+    const uint8_t head[8] = {'F',
+                             'W',
+                             'S',
+                             6,
+                             uint8_t(kMovieSize),
+                             uint8_t(kMovieSize >> 8),
+                             uint8_t(kMovieSize >> 16),
+                             uint8_t(kMovieSize >> 24)};
     s.WriteBuffer(head, 8);
     std::vector<uint8_t> piece(1 << 20);
     for (uint32_t done = 8; done < kMovieSize;) {
@@ -97,12 +103,14 @@ int main() {
         std::filesystem::remove_all(copies);
         std::filesystem::create_directories(copies);
         DeleteFileA(copiedMovie.c_str());
-        bestCopy = std::min(bestCopy, Seconds([&] {
-            CopyFileA(movie.c_str(), copiedMovie.c_str(), FALSE);
-            // The movie beside the program as the builder puts it, then what the installer holds.
-            for (const std::string& source : copySources)
-                CopyFileA(source.c_str(), (copies / std::filesystem::path(source).filename()).string().c_str(), FALSE);
-        }));
+        bestCopy =
+            std::min(bestCopy, Seconds([&] {
+                         CopyFileA(movie.c_str(), copiedMovie.c_str(), FALSE);
+                         // The movie beside the program as the builder puts it, then what the installer holds.
+                         for (const std::string& source : copySources)
+                             CopyFileA(source.c_str(),
+                                       (copies / std::filesystem::path(source).filename()).string().c_str(), FALSE);
+                     }));
     }
     PROCESS_MEMORY_COUNTERS pmc{};
     GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);

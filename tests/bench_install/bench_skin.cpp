@@ -78,7 +78,9 @@ int main() {
     HGDIOBJ oldSurface = SelectObject(mem, surface);
     const double offscreen = Milliseconds(kRepaints, [&] { skin->PaintFrame(mem); });
     auto* bar = skin->MenuBar.get();
-    const double barOnly = Milliseconds(kRepaints, [&] { if (bar) bar->Paint(mem, bar->BarRect()); });
+    const double barOnly = Milliseconds(kRepaints, [&] {
+        if (bar) bar->Paint(mem, bar->BarRect());
+    });
     SelectObject(mem, oldSurface);
     DeleteObject(surface);
     DeleteDC(mem);

@@ -9,36 +9,34 @@
 
 namespace {
 
-WORD ImageMachine()
-{
-  const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  return nt->FileHeader.Machine;
+WORD ImageMachine() {
+    const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    return nt->FileHeader.Machine;
 }
 
-TEST(Bitness, TheProcessRunsTheCodeOfItsBuild)
-{
-  SYSTEM_INFO native{};
-  GetNativeSystemInfo(&native);
-  BOOL wow64 = FALSE;
-  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
-  const WORD arch = native.wProcessorArchitecture;
-  RecordProperty("wow64", wow64 ? "yes" : "no");
-  RecordProperty("native_architecture", arch);
+TEST(Bitness, TheProcessRunsTheCodeOfItsBuild) {
+    SYSTEM_INFO native{};
+    GetNativeSystemInfo(&native);
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    const WORD arch = native.wProcessorArchitecture;
+    RecordProperty("wow64", wow64 ? "yes" : "no");
+    RecordProperty("native_architecture", arch);
 #ifdef _WIN64
-  EXPECT_EQ(ImageMachine(), IMAGE_FILE_MACHINE_AMD64);
-  EXPECT_FALSE(wow64);
-  EXPECT_EQ(arch, PROCESSOR_ARCHITECTURE_AMD64);
-#else
-  static_assert(sizeof(void*) == 4);
-  EXPECT_EQ(ImageMachine(), IMAGE_FILE_MACHINE_I386);
-  // A 32-bit process on a 32-bit system, or under WoW64 on a 64-bit one.
-  if (wow64)
+    EXPECT_EQ(ImageMachine(), IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_FALSE(wow64);
     EXPECT_EQ(arch, PROCESSOR_ARCHITECTURE_AMD64);
-  else
-    EXPECT_EQ(arch, PROCESSOR_ARCHITECTURE_INTEL);
-  std::printf("32-bit process, %s\n", wow64 ? "under WoW64 on a 64-bit system" : "on a 32-bit system");
+#else
+    static_assert(sizeof(void*) == 4);
+    EXPECT_EQ(ImageMachine(), IMAGE_FILE_MACHINE_I386);
+    // A 32-bit process on a 32-bit system, or under WoW64 on a 64-bit one.
+    if (wow64)
+        EXPECT_EQ(arch, PROCESSOR_ARCHITECTURE_AMD64);
+    else
+        EXPECT_EQ(arch, PROCESSOR_ARCHITECTURE_INTEL);
+    std::printf("32-bit process, %s\n", wow64 ? "under WoW64 on a 64-bit system" : "on a 32-bit system");
 #endif
 }
 

@@ -23,20 +23,20 @@ void SetDesktopWallpaper(const std::string& path, DWORD style);
 // Saves the wallpaper values and the stand-in's log, and puts them back.
 class SavedDesktop {
 public:
-  SavedDesktop();
-  ~SavedDesktop();
-  SavedDesktop(const SavedDesktop&) = delete;
-  SavedDesktop& operator=(const SavedDesktop&) = delete;
+    SavedDesktop();
+    ~SavedDesktop();
+    SavedDesktop(const SavedDesktop&) = delete;
+    SavedDesktop& operator=(const SavedDesktop&) = delete;
 
 private:
-  struct Value {
-    const wchar_t* key;
-    const wchar_t* name;
-    bool present;
-    DWORD type;
-    std::vector<BYTE> data;
-  };
-  std::vector<Value> m_values;
+    struct Value {
+        const wchar_t* key;
+        const wchar_t* name;
+        bool present;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> m_values;
 };
 
 // The running program's folder with its final backslash.

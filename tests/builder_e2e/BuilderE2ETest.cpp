@@ -250,7 +250,7 @@ TEST_F(Builder, WithoutQuestOneTheWindowKeepsItsDefinitionAndTheTipsStayAway) {
 
 struct CheckCase {
     const char* button;
-    const char* movie;    // typed into the movie field; "<sample>" for the real one
+    const char* movie;  // typed into the movie field; "<sample>" for the real one
     const char* picture;
     const char* message;
 };
@@ -365,14 +365,16 @@ TEST_F(Builder, PreviewShowsThePageBesideTheProgramAndCancelPutsTheOldWallpaperB
     EXPECT_EQ(proc_.WaitExit(), 0);
 }
 
-
 // --- the common file dialogs
 
 // Types the name into the open dialog of the program and presses its OK button (or Cancel).
 void AnswerFileDialog(const std::string& path, bool ok = true) {
-    HWND dlg = WaitForWindow([](HWND w) { return ClassOf(w) == "#32770" && FindChildById(w, 1) &&
-                                                 (FindChildById(w, 0x47c) || FindChildById(w, 0x480)); },
-                             "a file dialog");
+    HWND dlg = WaitForWindow(
+        [](HWND w) {
+            return ClassOf(w) == "#32770" && FindChildById(w, 1) &&
+                   (FindChildById(w, 0x47c) || FindChildById(w, 0x480));
+        },
+        "a file dialog");
     ASSERT_NE(dlg, nullptr);
     if (ok) {
         HWND name = FindChildById(dlg, 0x47c);
@@ -429,12 +431,14 @@ HWND ComboStartingWith(HWND top, const std::string& first) {
 
 // Picks a colour in the colour dialog through its red, green and blue fields.
 void AnswerColorDialog(DWORD pid, int r, int g, int b) {
-    HWND dlg = WaitForWindow([&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && FindChildById(w, 706); },
-                             "the colour dialog");
+    HWND dlg =
+        WaitForWindow([&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && FindChildById(w, 706); },
+                      "the colour dialog");
     ASSERT_NE(dlg, nullptr);
     // "Define Custom Colors >>" shows the fields.
     ASSERT_TRUE(Click(NeedChildById(dlg, 719)));
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(FindChildById(dlg, 706)) != FALSE; }, kWaitMs, "the colour fields"));
+    ASSERT_TRUE(
+        WaitUntil([&] { return IsWindowVisible(FindChildById(dlg, 706)) != FALSE; }, kWaitMs, "the colour fields"));
     const int values[] = {r, g, b};
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(SetEditText(NeedChildById(dlg, 706 + i), std::to_string(values[i])));
     PostMessageA(dlg, WM_COMMAND, IDOK, 0);
@@ -461,8 +465,10 @@ TEST_F(Builder, SavedSettingsComeBackAtTheNextStart) {
         const char* key;
     };
     const Pick picks[] = {
-        {"Low", "Best", 4, "MovieQuality"},          {"Exact Fit", "No Scale", 2, "MovieSize"},
-        {"Full Screen", "Custom", 10, "MoviePosition"}, {"Center", "Tile", 2, "WallPaperPosition"},
+        {"Low", "Best", 4, "MovieQuality"},
+        {"Exact Fit", "No Scale", 2, "MovieSize"},
+        {"Full Screen", "Custom", 10, "MoviePosition"},
+        {"Center", "Tile", 2, "WallPaperPosition"},
     };
     struct Typed {
         const char* group;
@@ -502,7 +508,8 @@ TEST_F(Builder, SavedSettingsComeBackAtTheNextStart) {
     ASSERT_TRUE(WaitForFile(project));
     const std::string text = ReadFileText(project);
     auto has = [&](const std::string& line) { return text.find(line + "\r\n") != std::string::npos; };
-    for (const Pick& p : picks) EXPECT_TRUE(has(std::string(p.key) + "=" + std::to_string(p.index))) << p.key << "\n" << text;
+    for (const Pick& p : picks)
+        EXPECT_TRUE(has(std::string(p.key) + "=" + std::to_string(p.index))) << p.key << "\n" << text;
     for (const Typed& t : typed) EXPECT_TRUE(has(std::string(t.key) + "=" + t.text)) << t.key << "\n" << text;
     // The alignment lists are never shown: their "Center" is stored all the same.
     EXPECT_TRUE(has("MovieHAligment=1")) << text;

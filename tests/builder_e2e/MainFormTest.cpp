@@ -151,14 +151,14 @@ TEST_F(MainForm, CustomFieldsTakeDigitsAndEnterOnly) {
         char typed;
         bool passes;
     };
-    const KeyCase cases[] = {{'0', true}, {'9', true}, {13, true}, {8, false}, {'a', false}, {'-', false}, {' ', false}};
+    const KeyCase cases[] = {{'0', true},  {'9', true},  {13, true},  {8, false},
+                             {'a', false}, {'-', false}, {' ', false}};
     for (const KeyCase& c : cases) {
         char key = c.typed;
         form->edtLeftKeyPress(form->edtLeft, key);
         EXPECT_EQ(key, c.passes ? c.typed : 0) << int(c.typed);
     }
 }
-
 
 std::string ExeDir() {
     char buf[MAX_PATH] = {};
@@ -211,18 +211,30 @@ TEST_F(MainForm, BuildInstallerPacksThePageTheMovieAndTheUninstaller) {
         EXPECT_EQ(GetPackText(rec.Root), "InstallDir");
         ASSERT_LE(size_t(rec.Offset) + rec.Size, bytes.size());
         const std::string stored = bytes.substr(rec.Offset, rec.Size);
-        if (i == 1) { EXPECT_EQ(stored, original); }  // no mute asked: byte for byte
-        if (i == 2) { EXPECT_EQ(stored, uninstall); }
-        if (i == 0) { EXPECT_NE(stored.find("pack.swf"), std::string::npos); }
+        if (i == 1) {
+            EXPECT_EQ(stored, original);
+        }  // no mute asked: byte for byte
+        if (i == 2) {
+            EXPECT_EQ(stored, uninstall);
+        }
+        if (i == 0) {
+            EXPECT_NE(stored.find("pack.swf"), std::string::npos);
+        }
     }
     const uint8_t kinds[] = {0, 4, 1};
     for (uint32_t i = 0; i < 3; ++i) {
         TPackLinkRec rec{};
         DecodePackLinkRec(reinterpret_cast<const uint8_t*>(bytes.data()) + head.LinkOffset + i * PackLinkRecSize, rec);
         EXPECT_EQ(rec.Kind, kinds[i]);
-        if (i == 0) { EXPECT_EQ(GetPackText(rec.Caption), "Pack Test"); }
-        if (i == 1) { EXPECT_EQ(GetPackText(rec.FileName), "Pack Test.html"); }
-        if (i == 2) { EXPECT_EQ(GetPackText(rec.FileName), "Uninstall.exe"); }
+        if (i == 0) {
+            EXPECT_EQ(GetPackText(rec.Caption), "Pack Test");
+        }
+        if (i == 1) {
+            EXPECT_EQ(GetPackText(rec.FileName), "Pack Test.html");
+        }
+        if (i == 2) {
+            EXPECT_EQ(GetPackText(rec.FileName), "Uninstall.exe");
+        }
     }
     // The page and the movie copy stay beside the program.
     EXPECT_TRUE(FileExists(dir + "Pack Test.html"));
@@ -252,18 +264,31 @@ TEST(WallpaperName, ThatCannotNameAFileIsRefused) {
         bool ok;
     };
     const NameCase cases[] = {
-        {"Driftpane Builder", true}, {" leading blank", true}, {std::string(250, 'n'), true},
-        {std::string(251, 'n'), false}, {"a/b", false}, {"a\\b", false}, {"a:b", false}, {"a*", false},
-        {"a?", false}, {"a\"b", false}, {"<a>", false}, {"a|b", false}, {"tab\there", false},
-        {"dot.", false}, {"blank ", false},
+        {"Driftpane Builder", true},
+        {" leading blank", true},
+        {std::string(250, 'n'), true},
+        {std::string(251, 'n'), false},
+        {"a/b", false},
+        {"a\\b", false},
+        {"a:b", false},
+        {"a*", false},
+        {"a?", false},
+        {"a\"b", false},
+        {"<a>", false},
+        {"a|b", false},
+        {"tab\there", false},
+        {"dot.", false},
+        {"blank ", false},
     };
     for (const NameCase& c : cases) EXPECT_EQ(WallpaperNameProblem(c.name).empty(), c.ok) << c.name;
 }
 
 TEST(Tips, EachIsAQuestionLineFeedCarriageReturnAndAnAnswer) {
-    EXPECT_EQ(TipText(0),
-              "How to publish your driftpane?\n\r Click the [Create Installer] button and select input the name you want.");
-    EXPECT_EQ(TipText(1).find("\n\r Set Movie Size to Show All"), std::string("How to set the flash to be full of the desktop?").size());
+    EXPECT_EQ(
+        TipText(0),
+        "How to publish your driftpane?\n\r Click the [Create Installer] button and select input the name you want.");
+    EXPECT_EQ(TipText(1).find("\n\r Set Movie Size to Show All"),
+              std::string("How to set the flash to be full of the desktop?").size());
     EXPECT_EQ(TipText(2).substr(0, 35), "How to change wallpaper back color?");
 }
 

@@ -295,7 +295,10 @@ struct DateCase {
 
 TEST_F(ComCtrls, DateTimeConversionsAndPicker) {
     const DateCase cases[] = {
-        {1899, 12, 30, 0, 0, 0.0}, {1900, 1, 1, 12, 0, 2.5}, {2000, 2, 29, 6, 0, 36585.25}, {2026, 12, 10, 0, 0, 46366.0},
+        {1899, 12, 30, 0, 0, 0.0},
+        {1900, 1, 1, 12, 0, 2.5},
+        {2000, 2, 29, 6, 0, 36585.25},
+        {2026, 12, 10, 0, 0, 46366.0},
     };
     for (const DateCase& c : cases) {
         SYSTEMTIME st{};
@@ -460,8 +463,8 @@ TEST_F(ComCtrls, HeaderSectionClickAndScrollBoxScrolling) {
 TEST_F(ComCtrls, ControlBarKeepsBandsInRowsAfterTheirHandles) {
     auto* cb = Add<TControlBar>(10, 10, 300, 60);
     auto* a = Add<TPanel>(0, 0, 80, 22, cb);
-    auto* b = Add<TPanel>(50, 2, 60, 22, cb);   // overlaps a: pushed after it
-    auto* c = Add<TPanel>(0, 30, 60, 22, cb);   // the second row
+    auto* b = Add<TPanel>(50, 2, 60, 22, cb);  // overlaps a: pushed after it
+    auto* c = Add<TPanel>(0, 30, 60, 22, cb);  // the second row
     cb->Realign();
     EXPECT_GE(a->Left(), TControlBar::GrabWidth);
     EXPECT_GE(b->Left(), a->Left() + a->Width() + TControlBar::GrabWidth);
@@ -486,8 +489,8 @@ public:
 
 }  // namespace
 
-DP_PUBLISHED(TPagesForm){DP_FIELD(Pages), DP_FIELD(First), DP_FIELD(Second), DP_FIELD(Bar), DP_FIELD(Header),
-                         DP_METHOD(PagesChange)};
+DP_PUBLISHED(TPagesForm){DP_FIELD(Pages), DP_FIELD(First),  DP_FIELD(Second),
+                         DP_FIELD(Bar),   DP_FIELD(Header), DP_METHOD(PagesChange)};
 
 namespace {
 
@@ -586,10 +589,10 @@ TEST_F(ComCtrls, StoredPagesAndCollections) {
 
 TEST_F(ComCtrls, StatusPanelOutsideAStatusBarIsRejected) {
     auto* f = new TPagesForm(Application);
-    EXPECT_THROW(ReadFormDefinition(f,
-                                    "object PagesForm: TPagesForm\n  object TStatusPanel\n    Text = 'x'\n  end\nend\n",
-                                    "PagesForm"),
-                 EFormReadError);
+    EXPECT_THROW(
+        ReadFormDefinition(f, "object PagesForm: TPagesForm\n  object TStatusPanel\n    Text = 'x'\n  end\nend\n",
+                           "PagesForm"),
+        EFormReadError);
     delete f;
 }
 

@@ -143,9 +143,9 @@ TEST_F(FormReaderTest, LoadedRunsOnceForEveryComponentAfterTheWholeRead) {
     TTestForm form(nullptr);
     ReadFormDefinition(&form, kMainForm, "frmMain");
     // The form first, then reading order; the form already holds all six.
-    EXPECT_EQ(TestLog(), (std::vector<std::string>{"Loaded:frmMain components=6", "Loaded:Panel1", "Loaded:Button1",
-                                                    "Loaded:Timer1", "Loaded:SkinData1 stream", "Loaded:Menu1",
-                                                    "Loaded:Image1"}));
+    EXPECT_EQ(TestLog(),
+              (std::vector<std::string>{"Loaded:frmMain components=6", "Loaded:Panel1", "Loaded:Button1",
+                                        "Loaded:Timer1", "Loaded:SkinData1 stream", "Loaded:Menu1", "Loaded:Image1"}));
     EXPECT_FALSE(form.ComponentState().Contains(csLoading));
     EXPECT_FALSE(form.ComponentState().Contains(csReading));
     for (int i = 0; i < form.ComponentCount(); ++i) {
@@ -222,7 +222,8 @@ end)",
 }
 
 TEST(FormParser, UnnamedObjectsAndLineNumbers) {
-    const TFormDefObject def = ParseFormDefinition("\xEF\xBB\xBFobject F: TTestForm\r\n\r\n  object TTestTimer\r\n  end\r\nend\r\n", "F");
+    const TFormDefObject def =
+        ParseFormDefinition("\xEF\xBB\xBFobject F: TTestForm\r\n\r\n  object TTestTimer\r\n  end\r\nend\r\n", "F");
     ASSERT_EQ(def.Children.size(), 1u);
     EXPECT_EQ(def.Children[0].Name, "");
     EXPECT_EQ(def.Children[0].ClassName, "TTestTimer");
@@ -257,8 +258,8 @@ const BadCase kBadCases[] = {
      "frmMain(2): unknown property 'Captoin' of frmMain"},
     {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    Font.Nme = 'x'\n  end\nend\n", 3, "Font.Nme",
      "frmMain(3): unknown property 'Font.Nme' of Panel1"},
-    {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    Caption.Text = 'x'\n  end\nend\n", 3,
-     "Caption.Text", "frmMain(3): unknown property 'Caption.Text' of Panel1"},
+    {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    Caption.Text = 'x'\n  end\nend\n", 3, "Caption.Text",
+     "frmMain(3): unknown property 'Caption.Text' of Panel1"},
     {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    Align = alMiddle\n  end\nend\n", 3, "Align",
      "frmMain(3): invalid value 'alMiddle' for property 'Align' of Panel1"},
     {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    Enabled = Yes\n  end\nend\n", 3, "Enabled",
@@ -271,12 +272,12 @@ const BadCase kBadCases[] = {
      "frmMain(2): invalid value 99999999999 for property 'Tag' of frmMain"},
     {"object frmMain: TTestForm\n  BorderIcons = [akLeft, akMiddle]\nend\n", 2, "BorderIcons",
      "frmMain(2): invalid set member 'akMiddle' for property 'BorderIcons' of frmMain"},
-    {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    PasswordChar = 'ab'\n  end\nend\n", 3,
-     "PasswordChar", "frmMain(3): invalid value 'ab' for property 'PasswordChar' of Panel1"},
-    {"object frmMain: TTestForm\n  object Button1: TTestButton\n    OnClick = Button9Click\n  end\nend\n", 3,
-     "OnClick", "frmMain(3): unknown handler 'Button9Click' for property 'OnClick' of Button1"},
-    {"object frmMain: TTestForm\n  object Button1: TTestButton\n    OnClick = FormKeyPress\n  end\nend\n", 3,
-     "OnClick", "frmMain(3): handler 'FormKeyPress' does not match the type of property 'OnClick' of Button1"},
+    {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    PasswordChar = 'ab'\n  end\nend\n", 3, "PasswordChar",
+     "frmMain(3): invalid value 'ab' for property 'PasswordChar' of Panel1"},
+    {"object frmMain: TTestForm\n  object Button1: TTestButton\n    OnClick = Button9Click\n  end\nend\n", 3, "OnClick",
+     "frmMain(3): unknown handler 'Button9Click' for property 'OnClick' of Button1"},
+    {"object frmMain: TTestForm\n  object Button1: TTestButton\n    OnClick = FormKeyPress\n  end\nend\n", 3, "OnClick",
+     "frmMain(3): handler 'FormKeyPress' does not match the type of property 'OnClick' of Button1"},
     {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    PopupMenu = Menu9\n  end\nend\n", 3, "PopupMenu",
      "frmMain(3): unknown component 'Menu9' for property 'PopupMenu' of Panel1"},
     {"object frmMain: TTestForm\n  object Panel1: TTestPanel\n    PopupMenu = Timer1\n  end\n  object Timer1: "

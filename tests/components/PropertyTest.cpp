@@ -52,9 +52,10 @@ TEST(Properties, ListStartsWithTheAncestorsAndKeepsRepublishedOnesOnce) {
     const auto list = GetPropList(&TTestButton::StaticClassInfo());
     std::vector<std::string> names;
     for (const TPropInfo* p : list) names.push_back(p->Name);
-    const std::vector<std::string> expected = {
-        "Name",  "Tag",  "Left",    "Caption",   "Color", "Align",     "Enabled",     "Anchors", "PasswordChar",
-        "Ratio", "Cursor", "Font", "Picture", "Items", "PopupMenu", "OnClick", "OnKeyPress", "ModalResult", "Default"};
+    const std::vector<std::string> expected = {"Name",    "Tag",        "Left",        "Caption",      "Color",
+                                               "Align",   "Enabled",    "Anchors",     "PasswordChar", "Ratio",
+                                               "Cursor",  "Font",       "Picture",     "Items",        "PopupMenu",
+                                               "OnClick", "OnKeyPress", "ModalResult", "Default"};
     EXPECT_EQ(names, expected);
     // The republished Left is the descendant's.
     EXPECT_EQ(list[2], GetPropInfo(&TTestButton::StaticClassInfo(), "Left"));
@@ -101,8 +102,15 @@ TEST(Properties, OrdinalsRoundTripByName) {
 TEST(Properties, OrdinalsOutOfRangeNeverReachTheSetter) {
     TTestButton b(nullptr);
     const OrdCase cases[] = {
-        {"Align", 6, 0}, {"Align", -1, 0}, {"Enabled", 2, 0}, {"Anchors", 0x10, 0}, {"Anchors", -1, 0},
-        {"Tag", 1ll << 32, 0}, {"Tag", -(1ll << 31) - 1, 0}, {"PasswordChar", 256, 0}, {"PasswordChar", -1, 0},
+        {"Align", 6, 0},
+        {"Align", -1, 0},
+        {"Enabled", 2, 0},
+        {"Anchors", 0x10, 0},
+        {"Anchors", -1, 0},
+        {"Tag", 1ll << 32, 0},
+        {"Tag", -(1ll << 31) - 1, 0},
+        {"PasswordChar", 256, 0},
+        {"PasswordChar", -1, 0},
     };
     for (const OrdCase& c : cases)
         EXPECT_EQ(MessageOf<EPropertyError>([&] { SetOrdProp(&b, c.name, c.set); }), "Invalid property value")
@@ -285,9 +293,17 @@ TEST(Properties, ValuesAsText) {
     b.SetPasswordChar('#');
     b.SetCursor(-21);
     const std::pair<const char*, const char*> cases[] = {
-        {"Caption", "OK"},      {"Align", "alTop"},         {"Enabled", "True"},     {"Anchors", "[akLeft,akTop]"},
-        {"Color", "clBtnFace"}, {"PasswordChar", "#"},      {"Cursor", "crHandPoint"}, {"Tag", "0"},
-        {"Font", "TTestFont"},  {"PopupMenu", ""},          {"Ratio", "1"},
+        {"Caption", "OK"},
+        {"Align", "alTop"},
+        {"Enabled", "True"},
+        {"Anchors", "[akLeft,akTop]"},
+        {"Color", "clBtnFace"},
+        {"PasswordChar", "#"},
+        {"Cursor", "crHandPoint"},
+        {"Tag", "0"},
+        {"Font", "TTestFont"},
+        {"PopupMenu", ""},
+        {"Ratio", "1"},
     };
     for (const auto& [name, text] : cases) EXPECT_EQ(GetPropValue(&b, name), text) << name;
 }

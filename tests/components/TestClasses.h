@@ -184,7 +184,7 @@ public:
     using TComponent::TComponent;
     bool Active() const { return m_active; }
     void SetActive(bool v) { m_active = v; }
-    std::string Stream;       // the SkinStream bytes exactly as they arrived
+    std::string Stream;  // the SkinStream bytes exactly as they arrived
     int StreamReads = 0;
     int TextHeight = 0;
     std::vector<std::string> Lines;  // LinesData = ( 'a' 'b' )

@@ -205,8 +205,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK DpTestDriverAgentHook(int code
                         (req.width < 0 || req.height < 0 ||
                          info.RegionSize < sizeof(Request) + static_cast<size_t>(req.width) * req.height * 4))
                         req.status = kCaptureFailed;
-                    if (req.status == kPending)
-                        Serve(reinterpret_cast<HWND>(static_cast<UINT_PTR>(req.hwnd)), req);
+                    if (req.status == kPending) Serve(reinterpret_cast<HWND>(static_cast<UINT_PTR>(req.hwnd)), req);
                     UnmapViewOfFile(view);
                 }
                 CloseHandle(map);

@@ -24,9 +24,9 @@ enum Status : int32_t {
     kPending = -1,
     kOk = 0,
     kNoMenu = 1,
-    kNotFound = 2,    // no item at failLevel; items lists that level
-    kNotPopup = 3,    // a path part before the last has no submenu
-    kIsPopup = 4,     // the last path part opens a submenu
+    kNotFound = 2,  // no item at failLevel; items lists that level
+    kNotPopup = 3,  // a path part before the last has no submenu
+    kIsPopup = 4,   // the last path part opens a submenu
     kPopupDisabled = 5,
     kSizeChanged = 6,  // width and height now hold the window's size
     kCaptureFailed = 7,
@@ -41,14 +41,14 @@ struct Request {
     // opens the first part's drop-down as a user would, and the path is walked from that
     // open menu window (which the agent then closes).
     uint64_t popup;
-    int32_t width;    // of the capture, as the driver sized the block
+    int32_t width;  // of the capture, as the driver sized the block
     int32_t height;
     // filled by the agent
     int32_t status;
     int32_t failLevel;
     uint32_t id;
-    uint32_t state;   // MFS_* of the item
-    char items[8192]; // '\n'-separated captions
+    uint32_t state;    // MFS_* of the item
+    char items[8192];  // '\n'-separated captions
 };
 
 }  // namespace dptest::agent

@@ -90,110 +90,100 @@ void CreateControls() {
     ShowWindow(hidden, SW_HIDE);
     Make("BUTTON", "&Press", BS_PUSHBUTTON | WS_TABSTOP, 10, 10, 90, 26, kPress);
     HWND name = Make("EDIT", "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 110, 10, 180, 24, kName);
-    g_editProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(name, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
+    g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(name, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
     HWND colour = Make("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 10, 50, 140, 120, kColour);
     for (const char* c : {"Red", "Green", "Blue"}) SendMessageA(colour, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c));
     Make("BUTTON", "&Loud", BS_AUTOCHECKBOX | WS_TABSTOP, 160, 50, 90, 24, kLoud);
     Make("BUTTON", "&Ask", BS_PUSHBUTTON | WS_TABSTOP, 260, 50, 90, 26, kAsk);
     Make("EDIT", "", WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | WS_TABSTOP, 10, 90, 200, 60, kNotes);
     HWND sizes = Make("LISTBOX", "", WS_BORDER | LBS_NOTIFY | WS_VSCROLL, 220, 90, 70, 80, kSizes);
-    for (const char* s : {"Small", "Medium", "Large"}) SendMessageA(sizes, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    for (const char* s : {"Small", "Medium", "Large"})
+        SendMessageA(sizes, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
     // Toggled by the program itself on each click, the way some class libraries do it.
     Make("BUTTON", "&Manual", BS_CHECKBOX | WS_TABSTOP, 10, 160, 90, 24, kManual);
     HWND off = Make("BUTTON", "Off", BS_PUSHBUTTON, 110, 160, 60, 26, kOff);
     EnableWindow(off, FALSE);
-    HWND font = Make("COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 180, 160, 110, 120, kFont);
+    HWND font =
+        Make("COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 180, 160, 110, 120, kFont);
     for (const char* f : {"Serif", "Sans"}) SendMessageA(font, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f));
 }
 
 void OnCommand(int id, int code, HWND ctl) {
     switch (id) {
-    case kPress:
-        if (code == BN_CLICKED) {
-            Log("click press");
-            // A control that appears only after the first press.
-            if (!GetDlgItem(g_main, kLater)) Make("BUTTON", "Later", BS_PUSHBUTTON, 10, 240, 90, 26, kLater);
-        }
-        break;
-    case kName:
-        if (code == EN_CHANGE) Log("name change " + TextOf(ctl));
-        break;
-    case kNotes:
-        if (code == EN_CHANGE) Log("notes change " + TextOf(ctl));
-        break;
-    case kColour:
-        if (code == CBN_SELCHANGE) {
-            LRESULT i = SendMessageA(ctl, CB_GETCURSEL, 0, 0);
-            Log("colour change " + std::to_string(i) + " " + TextOf(ctl));
-        }
-        break;
-    case kFont:
-        if (code == CBN_EDITCHANGE) Log("font edit " + TextOf(ctl));
-        if (code == CBN_SELCHANGE) Log("font change " + std::to_string(SendMessageA(ctl, CB_GETCURSEL, 0, 0)));
-        break;
-    case kSizes:
-        if (code == LBN_SELCHANGE) Log("sizes change " + std::to_string(SendMessageA(ctl, LB_GETCURSEL, 0, 0)));
-        break;
-    case kLoud:
-        if (code == BN_CLICKED)
-            Log("loud " + std::to_string(SendMessageA(ctl, BM_GETCHECK, 0, 0)));
-        break;
-    case kManual:
-        if (code == BN_CLICKED) {
-            LRESULT now = SendMessageA(ctl, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-            SendMessageA(ctl, BM_SETCHECK, now, 0);
-            Log("manual " + std::to_string(now));
-        }
-        break;
-    case kOff:
-        Log("click off");
-        break;
-    case kAsk:
-        if (code == BN_CLICKED) {
-            Log("ask");
-            int answer = MessageBoxA(g_main, "Save the changes to \"notes\"?", "Target Question",
-                                     MB_YESNOCANCEL | MB_ICONQUESTION);
-            Log("answer " + std::to_string(answer));
-        }
-        break;
-    case kMenuExit:
-        Log("menu " + std::to_string(id));
-        DestroyWindow(g_main);
-        break;
-    default:
-        if (id >= 200) Log("menu " + std::to_string(id));
-        break;
+        case kPress:
+            if (code == BN_CLICKED) {
+                Log("click press");
+                // A control that appears only after the first press.
+                if (!GetDlgItem(g_main, kLater)) Make("BUTTON", "Later", BS_PUSHBUTTON, 10, 240, 90, 26, kLater);
+            }
+            break;
+        case kName:
+            if (code == EN_CHANGE) Log("name change " + TextOf(ctl));
+            break;
+        case kNotes:
+            if (code == EN_CHANGE) Log("notes change " + TextOf(ctl));
+            break;
+        case kColour:
+            if (code == CBN_SELCHANGE) {
+                LRESULT i = SendMessageA(ctl, CB_GETCURSEL, 0, 0);
+                Log("colour change " + std::to_string(i) + " " + TextOf(ctl));
+            }
+            break;
+        case kFont:
+            if (code == CBN_EDITCHANGE) Log("font edit " + TextOf(ctl));
+            if (code == CBN_SELCHANGE) Log("font change " + std::to_string(SendMessageA(ctl, CB_GETCURSEL, 0, 0)));
+            break;
+        case kSizes:
+            if (code == LBN_SELCHANGE) Log("sizes change " + std::to_string(SendMessageA(ctl, LB_GETCURSEL, 0, 0)));
+            break;
+        case kLoud:
+            if (code == BN_CLICKED) Log("loud " + std::to_string(SendMessageA(ctl, BM_GETCHECK, 0, 0)));
+            break;
+        case kManual:
+            if (code == BN_CLICKED) {
+                LRESULT now = SendMessageA(ctl, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+                SendMessageA(ctl, BM_SETCHECK, now, 0);
+                Log("manual " + std::to_string(now));
+            }
+            break;
+        case kOff: Log("click off"); break;
+        case kAsk:
+            if (code == BN_CLICKED) {
+                Log("ask");
+                int answer = MessageBoxA(g_main, "Save the changes to \"notes\"?", "Target Question",
+                                         MB_YESNOCANCEL | MB_ICONQUESTION);
+                Log("answer " + std::to_string(answer));
+            }
+            break;
+        case kMenuExit:
+            Log("menu " + std::to_string(id));
+            DestroyWindow(g_main);
+            break;
+        default:
+            if (id >= 200) Log("menu " + std::to_string(id));
+            break;
     }
 }
 
 LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-        return 0;
-    case WM_INITMENU:
-        Log("initmenu");
-        return 0;
-    case WM_INITMENUPOPUP:
-        Log("initmenupopup " + std::to_string(LOWORD(lp)));
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        HBRUSH brush = CreateSolidBrush(kSwatchColour);
-        FillRect(dc, &kSwatch, brush);
-        DeleteObject(brush);
-        EndPaint(wnd, &ps);
-        return 0;
-    }
-    case WM_CLOSE:
-        Log("close");
-        DestroyWindow(wnd);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(3);
-        return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case WM_INITMENU: Log("initmenu"); return 0;
+        case WM_INITMENUPOPUP: Log("initmenupopup " + std::to_string(LOWORD(lp))); return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(wnd, &ps);
+            HBRUSH brush = CreateSolidBrush(kSwatchColour);
+            FillRect(dc, &kSwatch, brush);
+            DeleteObject(brush);
+            EndPaint(wnd, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            Log("close");
+            DestroyWindow(wnd);
+            return 0;
+        case WM_DESTROY: PostQuitMessage(3); return 0;
     }
     return DefWindowProcA(wnd, msg, wp, lp);
 }
@@ -226,8 +216,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmd, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "DpDriverTarget";
     RegisterClassA(&wc);
-    g_main = CreateWindowExA(0, "DpDriverTarget", "Driver Target", WS_OVERLAPPEDWINDOW, x, y, 420, 320,
-                             nullptr, BuildMenu(), inst, nullptr);
+    g_main = CreateWindowExA(0, "DpDriverTarget", "Driver Target", WS_OVERLAPPEDWINDOW, x, y, 420, 320, nullptr,
+                             BuildMenu(), inst, nullptr);
     CreateControls();
     ShowWindow(g_main, show);
     UpdateWindow(g_main);

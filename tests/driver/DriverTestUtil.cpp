@@ -9,17 +9,11 @@ namespace {
 std::unique_ptr<VirtualDesktop> g_desktop;
 }
 
-void DesktopEnvironment::SetUp() {
-    g_desktop = std::make_unique<VirtualDesktop>(1024, 768);
-}
+void DesktopEnvironment::SetUp() { g_desktop = std::make_unique<VirtualDesktop>(1024, 768); }
 
-void DesktopEnvironment::TearDown() {
-    g_desktop.reset();
-}
+void DesktopEnvironment::TearDown() { g_desktop.reset(); }
 
-bool DesktopEnvironment::Ok() {
-    return g_desktop && g_desktop->Ok();
-}
+bool DesktopEnvironment::Ok() { return g_desktop && g_desktop->Ok(); }
 
 void TargetTest::SetUp() {
     std::string dir = ArtifactDir();
@@ -54,6 +48,4 @@ bool TargetTest::WaitLogged(const std::string& line) {
     return false;
 }
 
-HWND TargetTest::Control(int id) {
-    return NeedChildById(main_, id);
-}
+HWND TargetTest::Control(int id) { return NeedChildById(main_, id); }

@@ -54,4 +54,3 @@ protected:
     std::string logPath_;
     HWND main_ = nullptr;
 };
-

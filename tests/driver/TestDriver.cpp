@@ -46,9 +46,7 @@ std::string TextWithin(HWND wnd, DWORD limitMs) {
     return Narrow(buf.data(), std::min<size_t>(got, len + 1));
 }
 
-std::string LastError() {
-    return "error " + std::to_string(GetLastError());
-}
+std::string LastError() { return "error " + std::to_string(GetLastError()); }
 
 std::string Hex(const void* p) {
     char buf[32];
@@ -60,9 +58,7 @@ bool SameClass(const std::string& actual, const std::string& wanted) {
     return wanted.empty() || lstrcmpiA(actual.c_str(), wanted.c_str()) == 0;
 }
 
-std::string Quoted(const std::string& s) {
-    return "\"" + s + "\"";
-}
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // Sent messages are handled in the order sent and before anything posted, so a notification
 // followed by Settle returns once the program has handled it or is in a modal loop under it.
@@ -152,7 +148,8 @@ bool AskAgent(HWND wnd, agent::Request& req, std::vector<uint32_t>* pixels = nul
     static const UINT message = RegisterWindowMessageA(kRequestMessage);
     static unsigned long long serial = 0;
     HMODULE module = AgentModule();
-    HOOKPROC proc = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, kHookExport))) : nullptr;
+    HOOKPROC proc =
+        module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, kHookExport))) : nullptr;
     if (!proc) {
         if (!quiet) ADD_FAILURE() << "cannot load " << BinDir() << "dp_testdriver_agent.dll: " << LastError();
         return false;
@@ -162,8 +159,8 @@ bool AskAgent(HWND wnd, agent::Request& req, std::vector<uint32_t>* pixels = nul
     unsigned long long number = ++serial;
     char name[96];
     std::snprintf(name, sizeof name, "%s%lu.%llu", kMappingPrefix, GetCurrentProcessId(), number);
-    HANDLE map = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(uint64_t{size} >> 32),
-                                    static_cast<DWORD>(size), name);
+    HANDLE map = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                    static_cast<DWORD>(uint64_t{size} >> 32), static_cast<DWORD>(size), name);
     if (!map) {
         if (!quiet) ADD_FAILURE() << "CreateFileMapping: " << LastError();
         return false;
@@ -219,9 +216,9 @@ bool OpenDrawnMenuBar(HWND top, const std::string& path, bool listing, agent::Re
     const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(first[amp + 1])));
     PostMessageA(top, WM_SYSCOMMAND, SC_KEYMENU, key);
     const DWORD pid = ProcessOf(top);
-    HWND popup = WaitForWindow(
-        [&](HWND w) { return ProcessOf(w) == pid && IsWindowVisible(w) && ClassOf(w) == "#32768"; },
-        "the drop-down of " + Quoted(first) + " on the drawn menu bar of " + Describe(top, false));
+    HWND popup =
+        WaitForWindow([&](HWND w) { return ProcessOf(w) == pid && IsWindowVisible(w) && ClassOf(w) == "#32768"; },
+                      "the drop-down of " + Quoted(first) + " on the drawn menu bar of " + Describe(top, false));
     if (!popup) return false;
     req.popup = reinterpret_cast<UINT_PTR>(popup);
     req.status = agent::kPending;
@@ -251,23 +248,17 @@ bool FindMenuItem(HWND top, const std::string& path, bool init, bool report, age
     if (!report) return false;
     std::string where = "menu " + Quoted(path) + " of " + Describe(top, false);
     switch (req.status) {
-    case kNoMenu:
-        ADD_FAILURE() << where << ": the window has no menu";
-        break;
-    case kNotFound:
-        ADD_FAILURE() << where << ": no item at level " << req.failLevel << "; the items there:" << Lines(req.items);
-        break;
-    case kNotPopup:
-        ADD_FAILURE() << where << ": the item at level " << req.failLevel << " opens no submenu";
-        break;
-    case kIsPopup:
-        ADD_FAILURE() << where << ": the item opens a submenu";
-        break;
-    case kPopupDisabled:
-        ADD_FAILURE() << where << ": the submenu at level " << req.failLevel << " is disabled";
-        break;
-    default:
-        ADD_FAILURE() << where << ": agent status " << req.status;
+        case kNoMenu: ADD_FAILURE() << where << ": the window has no menu"; break;
+        case kNotFound:
+            ADD_FAILURE() << where << ": no item at level " << req.failLevel
+                          << "; the items there:" << Lines(req.items);
+            break;
+        case kNotPopup: ADD_FAILURE() << where << ": the item at level " << req.failLevel << " opens no submenu"; break;
+        case kIsPopup: ADD_FAILURE() << where << ": the item opens a submenu"; break;
+        case kPopupDisabled:
+            ADD_FAILURE() << where << ": the submenu at level " << req.failLevel << " is disabled";
+            break;
+        default: ADD_FAILURE() << where << ": agent status " << req.status;
     }
     return false;
 }
@@ -281,9 +272,7 @@ BOOL CALLBACK CollectTop(HWND wnd, LPARAM lp) {
 
 // --- TestProcess ---
 
-TestProcess::~TestProcess() {
-    Kill();
-}
+TestProcess::~TestProcess() { Kill(); }
 
 bool TestProcess::Start(const std::string& exe, const std::string& args, const std::string& workDir) {
     Kill();
@@ -330,7 +319,8 @@ int TestProcess::WaitExit(DWORD limitMs) {
     }
     if (WaitForSingleObject(process_, limitMs) != WAIT_OBJECT_0) {
         std::vector<HWND> wnds = TopWindows(pid_);
-        ADD_FAILURE() << "process " << pid_ << " still runs after " << limitMs << " ms; its windows:" << JoinWindows(wnds);
+        ADD_FAILURE() << "process " << pid_ << " still runs after " << limitMs
+                      << " ms; its windows:" << JoinWindows(wnds);
         return -1;
     }
     DWORD code = 0;
@@ -338,9 +328,7 @@ int TestProcess::WaitExit(DWORD limitMs) {
     return static_cast<int>(code);
 }
 
-bool TestProcess::Running() const {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
+bool TestProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 void TestProcess::Kill() {
     if (!process_) return;
@@ -362,10 +350,12 @@ VirtualDesktop::VirtualDesktop(int width, int height, const std::string& name) {
     std::string args = "/desktop=" + name_ + "," + std::to_string(width) + "x" + std::to_string(height);
     if (!explorer_.Start(explorer, args)) return;
     // The desktop exists once explorer has made its window.
-    ok_ = PollUntil([&] {
-        desk_ = OpenDesktopA(name_.c_str(), 0, FALSE, GENERIC_ALL);
-        return desk_ != nullptr;
-    }, kWaitMs);
+    ok_ = PollUntil(
+        [&] {
+            desk_ = OpenDesktopA(name_.c_str(), 0, FALSE, GENERIC_ALL);
+            return desk_ != nullptr;
+        },
+        kWaitMs);
     if (!ok_) {
         ADD_FAILURE() << "the virtual desktop " << name_ << " did not come up: " << LastError();
         return;
@@ -373,13 +363,15 @@ VirtualDesktop::VirtualDesktop(int width, int height, const std::string& name) {
     // Programs attach to the desktop through its window, which explorer makes before its own
     // windows: wait for those, or Wine would start a second, plain desktop for us.
     DWORD explorerPid = explorer_.Pid();
-    ok_ = WaitUntil([&] {
-        std::vector<HWND> wnds;
-        EnumDesktopWindows(desk_, CollectTop, reinterpret_cast<LPARAM>(&wnds));
-        for (HWND w : wnds)
-            if (ProcessOf(w) == explorerPid) return true;
-        return false;
-    }, kWaitMs, "explorer's windows on the desktop " + name_);
+    ok_ = WaitUntil(
+        [&] {
+            std::vector<HWND> wnds;
+            EnumDesktopWindows(desk_, CollectTop, reinterpret_cast<LPARAM>(&wnds));
+            for (HWND w : wnds)
+                if (ProcessOf(w) == explorerPid) return true;
+            return false;
+        },
+        kWaitMs, "explorer's windows on the desktop " + name_);
     if (!ok_) return;
     if (!SetThreadDesktop(desk_)) {
         ADD_FAILURE() << "SetThreadDesktop(" << name_ << "): " << LastError() << " (does this thread own windows?)";
@@ -398,9 +390,7 @@ VirtualDesktop::~VirtualDesktop() {
 
 // --- reading ---
 
-std::string Text(HWND wnd) {
-    return TextWithin(wnd, kWaitMs);
-}
+std::string Text(HWND wnd) { return TextWithin(wnd, kWaitMs); }
 
 std::string ClassOf(HWND wnd) {
     char buf[256];
@@ -448,23 +438,30 @@ HWND WaitForWindow(const std::string& caption, const std::string& cls, DWORD pid
     std::string what = "window " + Quoted(caption);
     if (!cls.empty()) what += " of class " + cls;
     if (pid) what += " of process " + std::to_string(pid);
-    return WaitForWindow([&](HWND w) {
-        return SameClass(ClassOf(w), cls) && (caption.empty() || Text(w) == caption) && (!pid || ProcessOf(w) == pid);
-    }, what, limitMs);
+    return WaitForWindow(
+        [&](HWND w) {
+            return SameClass(ClassOf(w), cls) && (caption.empty() || Text(w) == caption) &&
+                   (!pid || ProcessOf(w) == pid);
+        },
+        what, limitMs);
 }
 
 HWND WaitForWindow(const std::function<bool(HWND)>& pred, const std::string& what, DWORD limitMs) {
     HWND found = nullptr;
-    bool ok = PollUntil([&] {
-        for (HWND w : TopWindows()) {
-            if (pred(w)) {
-                found = w;
-                return true;
+    bool ok = PollUntil(
+        [&] {
+            for (HWND w : TopWindows()) {
+                if (pred(w)) {
+                    found = w;
+                    return true;
+                }
             }
-        }
-        return false;
-    }, limitMs);
-    if (!ok) ADD_FAILURE() << "no " << what << " within " << limitMs << " ms; the windows there:" << JoinWindows(TopWindows());
+            return false;
+        },
+        limitMs);
+    if (!ok)
+        ADD_FAILURE() << "no " << what << " within " << limitMs
+                      << " ms; the windows there:" << JoinWindows(TopWindows());
     return found;
 }
 
@@ -501,7 +498,8 @@ HWND Preferred(HWND parent, const std::function<bool(HWND)>& pred) {
 }  // namespace
 
 HWND FindChild(HWND parent, const std::string& cls, const std::string& text) {
-    return Preferred(parent, [&](HWND c) { return SameClass(ClassOf(c), cls) && (text.empty() || TextMatches(Text(c), text)); });
+    return Preferred(
+        parent, [&](HWND c) { return SameClass(ClassOf(c), cls) && (text.empty() || TextMatches(Text(c), text)); });
 }
 
 HWND FindChildById(HWND parent, int id) {
@@ -510,13 +508,16 @@ HWND FindChildById(HWND parent, int id) {
 
 HWND WaitForChild(HWND parent, const std::string& cls, const std::string& text, DWORD limitMs) {
     HWND found = nullptr;
-    if (PollUntil([&] {
-            found = FindChild(parent, cls, text);
-            return found && IsWindowVisible(found);
-        }, limitMs))
+    if (PollUntil(
+            [&] {
+                found = FindChild(parent, cls, text);
+                return found && IsWindowVisible(found);
+            },
+            limitMs))
         return found;
     ADD_FAILURE() << "no visible control of class " << (cls.empty() ? "(any)" : cls) << " with text " << Quoted(text)
-                  << " within " << limitMs << " ms in\n" << Describe(parent);
+                  << " within " << limitMs << " ms in\n"
+                  << Describe(parent);
     return nullptr;
 }
 
@@ -531,7 +532,10 @@ HWND FindChildAt(HWND parent, const std::string& cls, int index) {
 
 HWND NeedChild(HWND parent, const std::string& cls, const std::string& text) {
     HWND c = FindChild(parent, cls, text);
-    if (!c) ADD_FAILURE() << "no control of class " << (cls.empty() ? "(any)" : cls) << " with text " << Quoted(text) << " in\n" << Describe(parent);
+    if (!c)
+        ADD_FAILURE() << "no control of class " << (cls.empty() ? "(any)" : cls) << " with text " << Quoted(text)
+                      << " in\n"
+                      << Describe(parent);
     return c;
 }
 
@@ -572,7 +576,8 @@ bool SetEditText(HWND edit, const std::string& text) {
         code = EN_CHANGE;
     }
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, kWaitMs, &result)) {
+    if (!SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, kWaitMs,
+                             &result)) {
         ADD_FAILURE() << "SetEditText: WM_SETTEXT to " << Describe(edit, false) << " was not handled: " << LastError();
         return false;
     }
@@ -661,9 +666,7 @@ std::string QuotedList(const std::vector<std::string>& items) {
 
 }  // namespace
 
-std::vector<std::string> ComboItems(HWND combo) {
-    return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
-}
+std::vector<std::string> ComboItems(HWND combo) { return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT); }
 
 bool SelectComboItem(HWND combo, int index) {
     if (!Usable(combo, "SelectComboItem")) return false;
@@ -693,9 +696,7 @@ bool SelectComboItem(HWND combo, const std::string& text) {
     return SelectComboItem(combo, index);
 }
 
-std::vector<std::string> ListItems(HWND list) {
-    return ItemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
-}
+std::vector<std::string> ListItems(HWND list) { return ItemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT); }
 
 int SelectedListItem(HWND list) {
     DWORD_PTR result = 0;
@@ -841,8 +842,9 @@ bool BringToFront(HWND top) {
 bool SendKeys(const std::string& text) {
     std::vector<INPUT> inputs;
     std::wstring wide(text.size(), L'\0');
-    int n = text.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                                                    static_cast<int>(wide.size()));
+    int n = text.empty() ? 0
+                         : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                               static_cast<int>(wide.size()));
     wide.resize(static_cast<size_t>(n > 0 ? n : 0));
     for (wchar_t ch : wide) {
         for (int up = 0; up < 2; ++up) {
@@ -974,9 +976,7 @@ std::string ReadFileText(const std::string& path) {
     return out;
 }
 
-std::string BinDir() {
-    return ExeDir();
-}
+std::string BinDir() { return ExeDir(); }
 
 std::string ArtifactDir() {
     // Test programs live in <build>/bin.
@@ -991,7 +991,8 @@ std::string ArtifactDir() {
         name = std::string(path + bin.size(), path + n);
     }
     for (char& c : name)
-        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|') c = '_';
+        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
+            c = '_';
     std::string dir = build + "artifacts\\" + name + "\\";
     if (!MakeDirs(dir)) ADD_FAILURE() << "cannot create " << dir << ": " << LastError();
     return dir;

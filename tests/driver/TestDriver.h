@@ -80,7 +80,7 @@ private:
 };
 
 // --- reading windows ---
-std::string Text(HWND wnd);          // WM_GETTEXT: works across processes, for edits too
+std::string Text(HWND wnd);  // WM_GETTEXT: works across processes, for edits too
 std::string ClassOf(HWND wnd);
 DWORD ProcessOf(HWND wnd);
 // One line per window: handle, class, text, id, visible/enabled; children indented. For messages.
@@ -92,8 +92,7 @@ std::string Describe(HWND wnd, bool withChildren = true);
 std::vector<HWND> TopWindows(DWORD pid = 0, bool visibleOnly = true);
 // Empty caption or class: any. Class names compare without case, as Windows does.
 HWND FindTopWindow(const std::string& caption, const std::string& cls = "", DWORD pid = 0);
-HWND WaitForWindow(const std::string& caption, const std::string& cls = "", DWORD pid = 0,
-                   DWORD limitMs = kWaitMs);
+HWND WaitForWindow(const std::string& caption, const std::string& cls = "", DWORD pid = 0, DWORD limitMs = kWaitMs);
 // what: how the failure message names the window.
 HWND WaitForWindow(const std::function<bool(HWND)>& pred, const std::string& what, DWORD limitMs = kWaitMs);
 bool WaitWindowGone(HWND wnd, DWORD limitMs = kWaitMs);

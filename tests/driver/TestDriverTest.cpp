@@ -35,12 +35,10 @@ struct FindCase {
 
 TEST_F(TargetTest, FindsControlsByClassAndText) {
     const FindCase cases[] = {
-        {"Button", "&Press", kPress},  // as written, and shown (a hidden namesake comes first)
-        {"Button", "Press", kPress},   // without the mnemonic marker
-        {"button", "Loud", kLoud},
-        {"Button", "Off", kOff},       // disabled controls are still found
-        {"ComboBox", "", kColour},
-        {"", "Manual", kManual},
+        {"Button", "&Press", kPress},                           // as written, and shown (a hidden namesake comes first)
+        {"Button", "Press", kPress},                            // without the mnemonic marker
+        {"button", "Loud", kLoud},    {"Button", "Off", kOff},  // disabled controls are still found
+        {"ComboBox", "", kColour},    {"", "Manual", kManual},
     };
     for (const auto& c : cases) {
         HWND found = FindChild(main_, c.cls, c.text);
@@ -56,8 +54,7 @@ TEST_F(TargetTest, FindsControlsByIdAndByZOrder) {
     EXPECT_EQ(FindChildById(main_, 999), nullptr);
     const FindCase cases[] = {
         {"Button", nullptr, kHiddenPress}, {"Button", nullptr, kPress}, {"Button", nullptr, kLoud},
-        {"Button", nullptr, kAsk},
-        {"Edit", nullptr, kName},    {"Edit", nullptr, kNotes},
+        {"Button", nullptr, kAsk},         {"Edit", nullptr, kName},    {"Edit", nullptr, kNotes},
     };
     int index[2] = {0, 0};
     for (const auto& c : cases) {
@@ -328,11 +325,16 @@ TEST(TextMatchTest, MnemonicMarkersAndShortcuts) {
         bool menu;
         bool matches;
     } cases[] = {
-        {"&Save", "&Save", false, true},     {"&Save", "Save", false, true},
-        {"&Save", "S&ave", false, false},    {"Save && close", "Save & close", false, true},
-        {"Save && close", "Save && close", false, true}, {"&Save\tCtrl+S", "Save", false, false},
-        {"&Save\tCtrl+S", "Save", true, true}, {"&Save\tCtrl+S", "&Save", true, true},
-        {"&Save\tCtrl+S", "&Save\tCtrl+S", true, true}, {"Saves", "Save", true, false},
+        {"&Save", "&Save", false, true},
+        {"&Save", "Save", false, true},
+        {"&Save", "S&ave", false, false},
+        {"Save && close", "Save & close", false, true},
+        {"Save && close", "Save && close", false, true},
+        {"&Save\tCtrl+S", "Save", false, false},
+        {"&Save\tCtrl+S", "Save", true, true},
+        {"&Save\tCtrl+S", "&Save", true, true},
+        {"&Save\tCtrl+S", "&Save\tCtrl+S", true, true},
+        {"Saves", "Save", true, false},
     };
     for (const auto& c : cases) {
         bool got = c.menu ? MenuTextMatches(c.actual, c.wanted) : TextMatches(c.actual, c.wanted);

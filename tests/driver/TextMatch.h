@@ -10,8 +10,10 @@ inline std::string StripAmpersands(const std::string& s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '&') {
-            if (i + 1 < s.size() && s[i + 1] == '&') out += '&';
-            else continue;
+            if (i + 1 < s.size() && s[i + 1] == '&')
+                out += '&';
+            else
+                continue;
             ++i;
             continue;
         }

@@ -46,9 +46,9 @@ public:
 
 }  // namespace
 
-DP_PUBLISHED(TGalleryForm){DP_FIELD(PageControl1), DP_FIELD(StatusBar1), DP_FIELD(MediaPlayer1), DP_FIELD(ImageList1),
-                           DP_FIELD(MainMenu1),    DP_FIELD(PopupMenu1), DP_FIELD(ShockwaveFlash1), DP_FIELD(ScrollBox1),
-                           DP_METHOD(StatusBar1DrawPanel)};
+DP_PUBLISHED(TGalleryForm){DP_FIELD(PageControl1),    DP_FIELD(StatusBar1), DP_FIELD(MediaPlayer1),
+                           DP_FIELD(ImageList1),      DP_FIELD(MainMenu1),  DP_FIELD(PopupMenu1),
+                           DP_FIELD(ShockwaveFlash1), DP_FIELD(ScrollBox1), DP_METHOD(StatusBar1DrawPanel)};
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST_F(Gallery, HoldsEveryControlClass) {
     CollectClasses(form, present);
     // Base classes, the radio group's own buttons and the ActiveX host without a class of
     // its own are not placed by themselves.
-    const std::set<std::string> bases = {"TControl",     "TWinControl", "TGraphicControl",
+    const std::set<std::string> bases = {"TControl",       "TWinControl",  "TGraphicControl",
                                          "TButtonControl", "TGroupButton", "TOleControl"};
     std::string missing;
     int checked = 0;
@@ -195,8 +195,11 @@ TEST_F(Gallery, MainValuesSetAndReadByName) {
         {"ProgressBar1", "Position", int64_t{75}, [](TWinControl* c) -> TValue { return Msg(c, PBM_GETPOS); }},
         {"TrackBar1", "Position", int64_t{13}, [](TWinControl* c) -> TValue { return Msg(c, TBM_GETPOS); }},
         {"UpDown1", "Position", int64_t{17},
-         [](TWinControl* c) -> TValue { return WindowText(reinterpret_cast<HWND>(Msg(c, UDM_GETBUDDY))) == "17" ? int64_t{17} : int64_t{-1}; }},
-        {"ScrollBar1", "Position", int64_t{60}, [](TWinControl* c) -> TValue { return int64_t{GetScrollPos(c->Handle(), SB_CTL)}; }},
+         [](TWinControl* c) -> TValue {
+             return WindowText(reinterpret_cast<HWND>(Msg(c, UDM_GETBUDDY))) == "17" ? int64_t{17} : int64_t{-1};
+         }},
+        {"ScrollBar1", "Position", int64_t{60},
+         [](TWinControl* c) -> TValue { return int64_t{GetScrollPos(c->Handle(), SB_CTL)}; }},
         {"TabControl1", "TabIndex", int64_t{2}, [](TWinControl* c) -> TValue { return Msg(c, TCM_GETCURSEL); }},
         {"TabSet1", "TabIndex", int64_t{1}, nullptr},
         {"ListView1", "ItemIndex", int64_t{1},

@@ -18,42 +18,38 @@ namespace {
 // FNV-1a, 64 bits: enough to tell two byte strings apart, and the same everywhere.
 class Digest {
 public:
-  void Add(const std::vector<uint8_t>& bytes)
-  {
-    for (uint8_t b : bytes) h_ = (h_ ^ b) * 0x100000001B3ull;
-    size_ += bytes.size();
-  }
-  std::string Text() const
-  {
-    char s[48];
-    std::snprintf(s, sizeof s, "%016" PRIx64 "/%zu", h_, size_);
-    return s;
-  }
+    void Add(const std::vector<uint8_t>& bytes) {
+        for (uint8_t b : bytes) h_ = (h_ ^ b) * 0x100000001B3ull;
+        size_ += bytes.size();
+    }
+    std::string Text() const {
+        char s[48];
+        std::snprintf(s, sizeof s, "%016" PRIx64 "/%zu", h_, size_);
+        return s;
+    }
 
 private:
-  uint64_t h_ = 0xCBF29CE484222325ull;
-  size_t size_ = 0;
+    uint64_t h_ = 0xCBF29CE484222325ull;
+    size_t size_ = 0;
 };
 
-TEST(GeneratedBytes, SampleMovieIsTheSameOnEveryBuild)
-{
-  Digest d;
-  d.Add(swfgen::SampleMovie());
-  EXPECT_EQ(d.Text(), "5effa23ddd0c8879/34906");
+TEST(GeneratedBytes, SampleMovieIsTheSameOnEveryBuild) {
+    Digest d;
+    d.Add(swfgen::SampleMovie());
+    EXPECT_EQ(d.Text(), "5effa23ddd0c8879/34906");
 }
 
-TEST(GeneratedBytes, StoredSkinBitmapsAreTheSameOnEveryBuild)
-{
-  Digest all;
-  std::string each;  // which bitmap differs, for whoever reads a failure
-  for (const auto& b : skingen::DrawSkinBitmaps()) {
-    const auto bmp = skingen::BmpBytes(b.Image);
-    Digest one;
-    one.Add(bmp);
-    all.Add(bmp);
-    each += "\n  " + b.Name + " " + one.Text();
-  }
-  EXPECT_EQ(all.Text(), "e49dc8868bd480c4/155918") << each;
+TEST(GeneratedBytes, StoredSkinBitmapsAreTheSameOnEveryBuild) {
+    Digest all;
+    std::string each;  // which bitmap differs, for whoever reads a failure
+    for (const auto& b : skingen::DrawSkinBitmaps()) {
+        const auto bmp = skingen::BmpBytes(b.Image);
+        Digest one;
+        one.Add(bmp);
+        all.Add(bmp);
+        each += "\n  " + b.Name + " " + one.Text();
+    }
+    EXPECT_EQ(all.Text(), "e49dc8868bd480c4/155918") << each;
 }
 
 }  // namespace

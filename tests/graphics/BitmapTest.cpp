@@ -27,7 +27,7 @@ struct FormatCase {
     bool twoColours;  // pf1bit: only black and white
 };
 
-const FormatCase kFormats[] = {{pf1bit, 1, true},   {pf4bit, 4, false},  {pf8bit, 8, false}, {pf15bit, 16, false},
+const FormatCase kFormats[] = {{pf1bit, 1, true},    {pf4bit, 4, false},   {pf8bit, 8, false},  {pf15bit, 16, false},
                                {pf16bit, 16, false}, {pf24bit, 24, false}, {pf32bit, 32, false}};
 
 TColor Expected(const FormatCase& f, int x, int y) {
@@ -227,8 +227,8 @@ TEST(Bitmap, Rle8Decodes) {
     Put32(table, 0x0000FF);  // index 1: blue (as BGR0 bytes FF 00 00 00)
     Put32(table, 0xFF0000);  // index 2: red
     std::string rle;
-    rle += std::string("\x03\x01\x01\x02\x00\x00", 6);              // run of 3, run of 1, end of line
-    rle += std::string("\x00\x03\x02\x01\x02\x00\x00\x01", 8);      // absolute 3 (padded), end of bitmap
+    rle += std::string("\x03\x01\x01\x02\x00\x00", 6);          // run of 3, run of 1, end of line
+    rle += std::string("\x00\x03\x02\x01\x02\x00\x00\x01", 8);  // absolute 3 (padded), end of bitmap
     const uint32_t off = 14 + 40 + 12;
     const std::string file =
         FileHeader(uint32_t(off + rle.size()), off) + InfoHeader(4, 2, 8, BI_RLE8, 3) + table + rle;
@@ -291,17 +291,10 @@ TEST(Bitmap, DamagedFilesAreRefusedAndTheImageStays) {
     offPastEnd[10] = char(0xF0);
     offPastEnd[11] = char(0xFF);
     const BadCase cases[] = {
-        {"not BM", "XM" + good.substr(2)},
-        {"header cut", good.substr(0, 20)},
-        {"pixels cut", good.substr(0, 56)},
-        {"huge dimensions", hugeDims},
-        {"negative width", negWidth},
-        {"7 bits", badBits},
-        {"RLE8 on 24 bits", rleWrongBits},
-        {"JPEG compression", jpegInside},
-        {"no planes", zeroPlanes},
-        {"info header size", badHeaderSize},
-        {"offset past end", offPastEnd},
+        {"not BM", "XM" + good.substr(2)},   {"header cut", good.substr(0, 20)}, {"pixels cut", good.substr(0, 56)},
+        {"huge dimensions", hugeDims},       {"negative width", negWidth},       {"7 bits", badBits},
+        {"RLE8 on 24 bits", rleWrongBits},   {"JPEG compression", jpegInside},   {"no planes", zeroPlanes},
+        {"info header size", badHeaderSize}, {"offset past end", offPastEnd},
     };
     for (const auto& c : cases) {
         TBitmap b;
@@ -534,8 +527,8 @@ TEST(Png, ScreenshotFileHoldsThePixels) {
     EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND");
     std::string raw(2 * (1 + 9), '\0');
     uLongf rawLen = static_cast<uLongf>(raw.size());
-    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(&raw[0]), &rawLen,
-                         reinterpret_cast<const Bytef*>(png.data() + 41), idatLen),
+    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(&raw[0]), &rawLen, reinterpret_cast<const Bytef*>(png.data() + 41),
+                         idatLen),
               Z_OK);
     ASSERT_EQ(rawLen, raw.size());
     EXPECT_EQ(raw.substr(0, 4), std::string("\0\xFF\x00\x00", 4));  // filter 0, red

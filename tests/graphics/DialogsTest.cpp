@@ -129,7 +129,8 @@ TEST(Dialogs, OptionFlags) {
         TOpenOptions options;
         DWORD flags;
     } cases[] = {
-        {{ofHideReadOnly, ofAllowMultiSelect, ofEnableSizing}, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_ENABLESIZING},
+        {{ofHideReadOnly, ofAllowMultiSelect, ofEnableSizing},
+         OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_ENABLESIZING},
         {{ofOverwritePrompt, ofPathMustExist}, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST},
         {{ofFileMustExist, ofNoChangeDir}, OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR},
         {{}, 0},

@@ -13,9 +13,9 @@ struct SysColorCase {
 };
 
 TEST(ColorToRGB, SystemColoursResolveThroughTheirIndex) {
-    const SysColorCase cases[] = {{clBtnFace, COLOR_BTNFACE},     {clWindow, COLOR_WINDOW},
+    const SysColorCase cases[] = {{clBtnFace, COLOR_BTNFACE},       {clWindow, COLOR_WINDOW},
                                   {clWindowText, COLOR_WINDOWTEXT}, {clHighlight, COLOR_HIGHLIGHT},
-                                  {clBtnShadow, COLOR_BTNSHADOW}, {clScrollBar, COLOR_SCROLLBAR}};
+                                  {clBtnShadow, COLOR_BTNSHADOW},   {clScrollBar, COLOR_SCROLLBAR}};
     for (const auto& c : cases) {
         EXPECT_EQ(static_cast<uint32_t>(c.color), 0xFF000000u | c.index);
         EXPECT_EQ(ColorToRGB(c.color), GetSysColor(c.index)) << c.index;
@@ -197,8 +197,10 @@ TEST_F(CanvasTest, TextOutPaintsInTheFontColourAndMovesThePen) {
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 100; ++x) {
             const TColor p = C()->Pixels(x, y);
-            if (p == clRed) ++red;
-            else if (p != clWhite) ++other;
+            if (p == clRed)
+                ++red;
+            else if (p != clWhite)
+                ++other;
         }
     EXPECT_GT(red, 20);
     EXPECT_EQ(C()->PenPos().x, 5 + C()->TextWidth("HHHH"));
@@ -230,7 +232,7 @@ TEST_F(CanvasTest, CopyRectStretches) {
     FillBitmap(src, 4, 4, pf24bit, clBlue);
     src.Canvas()->SetPixels(0, 0, clRed);
     C()->CopyRect(Rect(0, 0, 40, 40), src.Canvas(), Rect(0, 0, 4, 4));
-    EXPECT_EQ(C()->Pixels(5, 5), clRed);    // the red pixel became 10 x 10
+    EXPECT_EQ(C()->Pixels(5, 5), clRed);  // the red pixel became 10 x 10
     EXPECT_EQ(C()->Pixels(15, 15), clBlue);
     EXPECT_EQ(C()->Pixels(45, 45), clWhite);
 }

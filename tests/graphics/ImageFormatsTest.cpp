@@ -260,7 +260,7 @@ TEST(Icon, DamagedFilesAreRefused) {
     const struct {
         const char* what;
         std::string bytes;
-    } cases[] = {{"offset", offsetOut}, {"size", sizeOut},       {"header claims more", hugeImage},
+    } cases[] = {{"offset", offsetOut}, {"size", sizeOut},           {"header claims more", hugeImage},
                  {"cursor", cursor},    {"cut", good.substr(0, 30)}, {"no images", std::string("\0\0\1\0\0\0", 6)}};
     for (const auto& c : cases) {
         TIcon icon;

@@ -25,7 +25,8 @@ bool CaptureWindow(HWND wnd, int& width, int& height, std::vector<uint32_t>& pix
     BitBlt(mem, 0, 0, width, height, source, 0, 0, SRCCOPY);
     ReleaseDC(wnd, source);
     GdiFlush();
-    pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
+    pixels.assign(static_cast<const uint32_t*>(bits),
+                  static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
     for (auto& p : pixels) p &= 0xFFFFFF;
     SelectObject(mem, old);
     DeleteObject(bmp);

@@ -71,9 +71,9 @@ public:
 }  // namespace
 
 DP_PUBLISHED(TTestForm){
-    DP_FIELD(Panel1),      DP_FIELD(GroupBox1), DP_FIELD(Button1),       DP_FIELD(Label1),
-    DP_FIELD(Edit1),       DP_FIELD(ComboBox1), DP_FIELD(CheckBox1),     DP_FIELD(Timer1),
-    DP_METHOD(FormCreate), DP_METHOD(Button1Click), DP_METHOD(Edit1Change), DP_METHOD(CheckBox1Click),
+    DP_FIELD(Panel1),       DP_FIELD(GroupBox1),     DP_FIELD(Button1),      DP_FIELD(Label1),
+    DP_FIELD(Edit1),        DP_FIELD(ComboBox1),     DP_FIELD(CheckBox1),    DP_FIELD(Timer1),
+    DP_METHOD(FormCreate),  DP_METHOD(Button1Click), DP_METHOD(Edit1Change), DP_METHOD(CheckBox1Click),
     DP_METHOD(Timer1Timer),
 };
 DP_PUBLISHED(TBrokenForm){};
@@ -574,8 +574,8 @@ TEST_F(Gui, EveryLibraryWindowLeadsBackToItsControl) {
     Pump();
     const std::string atom = ExpectedAtomName();
     EXPECT_EQ(ControlAtomName(), atom);
-    for (TWinControl* w : std::vector<TWinControl*>{f, f->Panel1, f->GroupBox1, f->Button1, f->Edit1, f->ComboBox1,
-                                                     f->CheckBox1}) {
+    for (TWinControl* w :
+         std::vector<TWinControl*>{f, f->Panel1, f->GroupBox1, f->Button1, f->Edit1, f->ComboBox1, f->CheckBox1}) {
         SCOPED_TRACE(w->Name());
         EXPECT_EQ(GetPropA(w->Handle(), atom.c_str()), static_cast<HANDLE>(static_cast<TControl*>(w)));
         EXPECT_EQ(FindControl(w->Handle()), w);
@@ -750,11 +750,14 @@ TEST_F(Gui, DialogKeysAndMnemonicsReachOnlyThePageShown) {
         bool fromButton;
         const char* reaches;
     } cases[] = {
-        {WM_KEYDOWN, VK_RETURN, false, "next"},  {WM_KEYDOWN, VK_ESCAPE, false, "cancel"},
-        {WM_SYSCHAR, 'n', false, "next"},        {WM_SYSCHAR, 'C', false, "cancel"},
-        {WM_SYSCHAR, 'l', false, "loop"},        {WM_SYSCHAR, 'x', false, ""},
-        {WM_CHAR, 'n', false, ""},                // typed into the edit
-        {WM_CHAR, 'c', true, "cancel"},           // a button takes no characters: the letter is a mnemonic
+        {WM_KEYDOWN, VK_RETURN, false, "next"},
+        {WM_KEYDOWN, VK_ESCAPE, false, "cancel"},
+        {WM_SYSCHAR, 'n', false, "next"},
+        {WM_SYSCHAR, 'C', false, "cancel"},
+        {WM_SYSCHAR, 'l', false, "loop"},
+        {WM_SYSCHAR, 'x', false, ""},
+        {WM_CHAR, 'n', false, ""},       // typed into the edit
+        {WM_CHAR, 'c', true, "cancel"},  // a button takes no characters: the letter is a mnemonic
         {WM_KEYDOWN, VK_RETURN, true, "next"},
     };
     for (int shown = 0; shown < 2; ++shown) {
@@ -962,7 +965,8 @@ TEST_F(Gui, MdiChildLivesInTheMainFormsClientWindow) {
 // A component owned by a control that hooks its WindowProc, the way a control skin does.
 class THookComp : public TComponent {
 public:
-    THookComp(TWinControl* control, std::vector<std::string>& log) : TComponent(control), m_control(control), m_log(log) {
+    THookComp(TWinControl* control, std::vector<std::string>& log)
+        : TComponent(control), m_control(control), m_log(log) {
         m_old = control->WindowProc;
         control->WindowProc = [this](TMessage& m) {
             if (m.Msg == WM_NCDESTROY) m_log.push_back("hook saw the window go");
@@ -1072,7 +1076,8 @@ TEST_F(Gui, SpeedButtonsOfAGroupAreDownOneAtATime) {
         int clickAt;  // button index
         bool down[3];
     };
-    for (const Step& st : {Step{0, {true, false, false}}, Step{2, {false, false, true}}, Step{2, {false, false, true}}}) {
+    for (const Step& st :
+         {Step{0, {true, false, false}}, Step{2, {false, false, true}}, Step{2, {false, false, true}}}) {
         const int x = 8 + 30 * st.clickAt + 5;
         SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 12));
         SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 12));

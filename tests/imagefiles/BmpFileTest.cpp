@@ -28,7 +28,7 @@ struct TBmpSpec {
     uint16_t bits = 24;
     uint32_t compression = 0;
     uint32_t clrUsed = 0;
-    uint32_t headerSize = 40;  // 12: core header
+    uint32_t headerSize = 40;     // 12: core header
     std::vector<uint32_t> masks;  // behind the header (bit fields)
     Bytes colours;                // as stored: 4 (or 3 for core) bytes an entry
     Bytes pixels;

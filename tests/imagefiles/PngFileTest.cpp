@@ -18,7 +18,8 @@ std::string Chunk(const char* type, const std::string& data) {
     PutBE32(c, static_cast<uint32_t>(data.size()));
     std::string body = std::string(type, 4) + data;
     c += body;
-    PutBE32(c, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+    PutBE32(c, static_cast<uint32_t>(
+                   crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
     return c;
 }
 

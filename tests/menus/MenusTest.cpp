@@ -30,7 +30,7 @@ struct Drawn {
     int count = 0;
     bool selected = false;     // at the last paint
     bool wasSelected = false;  // at any paint
-    POINT probe{};  // screen point inside the painted rectangle, clear of the text
+    POINT probe{};             // screen point inside the painted rectangle, clear of the text
     HWND window = nullptr;
 };
 
@@ -100,11 +100,27 @@ public:
 }  // namespace
 
 DP_PUBLISHED(TMenuForm){
-    DP_FIELD(MainMenu1), DP_FIELD(File1),  DP_FIELD(Save1),       DP_FIELD(N1),          DP_FIELD(Exit1),
-    DP_FIELD(View1),     DP_FIELD(Small1), DP_FIELD(Large1),      DP_FIELD(Grid1),       DP_FIELD(PopupMenu1),
-    DP_FIELD(Copy1),     DP_FIELD(Paste1), DP_FIELD(MediaPlayer1), DP_METHOD(Save1Click), DP_METHOD(Exit1Click),
-    DP_METHOD(Copy1Click), DP_METHOD(Paste1Click), DP_METHOD(ItemMeasure), DP_METHOD(ItemDraw),
-    DP_METHOD(MediaPlayer1Click), DP_METHOD(MediaPlayer1PostClick),
+    DP_FIELD(MainMenu1),
+    DP_FIELD(File1),
+    DP_FIELD(Save1),
+    DP_FIELD(N1),
+    DP_FIELD(Exit1),
+    DP_FIELD(View1),
+    DP_FIELD(Small1),
+    DP_FIELD(Large1),
+    DP_FIELD(Grid1),
+    DP_FIELD(PopupMenu1),
+    DP_FIELD(Copy1),
+    DP_FIELD(Paste1),
+    DP_FIELD(MediaPlayer1),
+    DP_METHOD(Save1Click),
+    DP_METHOD(Exit1Click),
+    DP_METHOD(Copy1Click),
+    DP_METHOD(Paste1Click),
+    DP_METHOD(ItemMeasure),
+    DP_METHOD(ItemDraw),
+    DP_METHOD(MediaPlayer1Click),
+    DP_METHOD(MediaPlayer1PostClick),
 };
 
 namespace {
@@ -242,7 +258,7 @@ TEST(ShortCuts, HotkeysAndStrippedCaptions) {
         char hotkey;
     };
     const Case cases[] = {
-        {"&File", "File", 'F'}, {"E&xit", "Exit", 'X'}, {"Save && &Quit", "Save & Quit", 'Q'},
+        {"&File", "File", 'F'},  {"E&xit", "Exit", 'X'},       {"Save && &Quit", "Save & Quit", 'Q'},
         {"No key", "No key", 0}, {"Trailing&", "Trailing", 0}, {"&&Only", "&Only", 0},
     };
     for (const Case& c : cases) {
@@ -514,7 +530,7 @@ TEST_F(Menus, OwnerDrawnMainMenuIsPaintedByTheHandlersAndChosen) {
     EXPECT_GT(form->drawn["Exit1"].count, 0);
     EXPECT_GT(form->drawn["N1"].count, 0);
     EXPECT_EQ(saveColour, Pixel(kItemColour));
-    EXPECT_EQ(barColour, Pixel(kSelectedColour));  // the open bar item
+    EXPECT_EQ(barColour, Pixel(kSelectedColour));   // the open bar item
     EXPECT_TRUE(form->drawn["Save1"].wasSelected);  // selected from the keyboard before it was chosen
     EXPECT_EQ(form->saves, 1);
     EXPECT_EQ(form->exits, 0);
@@ -716,10 +732,10 @@ TEST(ImageList, AddMaskedCutsTheStripAndDrawsEnabledAndGreyed) {
         TColor want;
     };
     const Probe probes[] = {
-        {2 + 5, 2 + 5, clRed},              // inside the square
-        {2 + 1, 2 + 1, clWhite},            // masked: the background stays
+        {2 + 5, 2 + 5, clRed},    // inside the square
+        {2 + 1, 2 + 1, clWhite},  // masked: the background stays
         {2 + 15, 2 + 15, clWhite},
-        {20 + 5, 2 + 5, clBtnShadow},       // greyed: the shape in shadow
+        {20 + 5, 2 + 5, clBtnShadow},             // greyed: the shape in shadow
         {20 + 4 + 8, 2 + 4 + 8, clBtnHighlight},  // and its highlight copy one pixel down-right
         {20 + 1, 2 + 1, clWhite},
     };
@@ -805,8 +821,8 @@ TEST_F(Menus, MediaPlayerButtonSetsLayoutAndClicks) {
     struct Hit {
         int x, button;
     };
-    const Hit hits[] = {{0, btPlay}, {33, btPlay}, {34, btPause}, {66, btPause}, {67, btStop},
-                        {99, btStop}, {100, kMPNoButton}, {-1, kMPNoButton}};
+    const Hit hits[] = {{0, btPlay},  {33, btPlay}, {34, btPause},      {66, btPause},
+                        {67, btStop}, {99, btStop}, {100, kMPNoButton}, {-1, kMPNoButton}};
     for (const Hit& h : hits) {
         SCOPED_TRACE(h.x);
         EXPECT_EQ(mp->ButtonAt(h.x), h.button);
@@ -815,10 +831,10 @@ TEST_F(Menus, MediaPlayerButtonSetsLayoutAndClicks) {
         mp->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(downX, 10));
         mp->Perform(WM_LBUTTONUP, 0, MAKELPARAM(upX, 10));
     };
-    press(10, 10);   // play
-    press(10, 80);   // pressed on play, released on stop: no click
-    press(50, 50);   // pause is disabled
-    press(80, 80);   // stop
+    press(10, 10);  // play
+    press(10, 80);  // pressed on play, released on stop: no click
+    press(50, 50);  // pause is disabled
+    press(80, 80);  // stop
     ASSERT_EQ(form->playerClicks.size(), 2u);
     EXPECT_EQ(form->playerClicks[0], btPlay);
     EXPECT_EQ(form->playerClicks[1], btStop);
@@ -864,8 +880,8 @@ TEST_F(Menus, MediaPlayerDrawsItsGlyphsColouredPlainAndGreyed) {
         const int x = r.left + (RectWidth(r) - 16) / 2 + dx, y = r.top + (RectHeight(r) - 12) / 2 + dy;
         return px[static_cast<size_t>(y) * w + x];
     };
-    EXPECT_EQ(at(btPlay, 6, 6), 0x008000u);   // coloured play: green
-    EXPECT_EQ(at(btPause, 5, 5), 0x000000u);  // plain: black
+    EXPECT_EQ(at(btPlay, 6, 6), 0x008000u);           // coloured play: green
+    EXPECT_EQ(at(btPause, 5, 5), 0x000000u);          // plain: black
     EXPECT_EQ(at(btStop, 6, 6), Pixel(clBtnShadow));  // disabled: greyed
     EXPECT_EQ(at(btRecord, 8, 6), 0x000000u);
     EXPECT_EQ(at(btPlay, 14, 1), Pixel(clBtnFace));  // beside the triangle: the face

@@ -7,16 +7,16 @@
 // A fresh folder under the system temp folder, removed with everything in it.
 class ScratchDir {
 public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  // Path of name inside the folder ('\\' joined, as the runtime expects).
-  std::string File(const std::string& name) const;
-  const std::string& Path() const { return m_path; }
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    // Path of name inside the folder ('\\' joined, as the runtime expects).
+    std::string File(const std::string& name) const;
+    const std::string& Path() const { return m_path; }
 
 private:
-  std::string m_path;
+    std::string m_path;
 };
 
 // Whole file as bytes; false when it cannot be read.

@@ -208,8 +208,7 @@ TEST_F(OleHost, DispatchFailuresRaiseOleErrors) {
         } catch (const EOleSysError& e) {
             EXPECT_EQ(e.ErrorCode, k.code) << k.what;
             EXPECT_NE(e.Message().find(k.named), std::string::npos) << e.Message();
-            EXPECT_NE(e.Message().find(IntToHex(static_cast<uint32_t>(k.code), 8)), std::string::npos)
-                << e.Message();
+            EXPECT_NE(e.Message().find(IntToHex(static_cast<uint32_t>(k.code), 8)), std::string::npos) << e.Message();
         }
     }
     try {
@@ -249,8 +248,10 @@ TEST_F(OleHost, ErrorTexts) {
     struct Case {
         HRESULT code;
         const char* hex;
-    } cases[] = {{REGDB_E_CLASSNOTREG, "0x80040154"}, {E_NOINTERFACE, "0x80004002"},
-                 {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), "0x80070002"}, {static_cast<HRESULT>(0xA0DD0001), ""}};
+    } cases[] = {{REGDB_E_CLASSNOTREG, "0x80040154"},
+                 {E_NOINTERFACE, "0x80004002"},
+                 {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), "0x80070002"},
+                 {static_cast<HRESULT>(0xA0DD0001), ""}};
     for (const Case& k : cases) {
         std::string msg = OleErrorMessage(k.code);
         std::string sys = OleSysErrorText(k.code);

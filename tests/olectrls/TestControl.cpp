@@ -151,8 +151,8 @@ public:
         return E_NOTIMPL;
     }
     STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override {
-        *status = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT |
-                  OLEMISC_ACTIVATEWHENVISIBLE;
+        *status =
+            OLEMISC_SETCLIENTSITEFIRST | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE;
         return S_OK;
     }
     STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
@@ -379,8 +379,7 @@ DWORD g_cookie = 0;
 
 HRESULT RegisterTestControl() {
     if (g_cookie) return S_OK;
-    return CoRegisterClassObject(CLSID_TestControl, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                 &g_cookie);
+    return CoRegisterClassObject(CLSID_TestControl, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &g_cookie);
 }
 
 void RevokeTestControl() {

@@ -20,19 +20,19 @@ struct TControlLog {
     std::vector<std::string> calls;  // "SetClientSite", "SetClientSite(null)", "DoVerb -5", ...
     int alive = 0;                   // objects not yet freed
     int created = 0;
-    bool siteBeforeInit = false;     // SetClientSite came before InitNew
-    bool userMode = false;           // the ambient UserMode read at activation
+    bool siteBeforeInit = false;  // SetClientSite came before InitNew
+    bool userMode = false;        // the ambient UserMode read at activation
     bool gotFrame = false;
-    HWND frameWindow = nullptr;      // what GetWindowContext named as the frame
-    HWND parent = nullptr;           // the window the container gave for activation
-    HWND window = nullptr;           // the control's own window
-    RECT lastRects{};                // last SetObjectRects position
+    HWND frameWindow = nullptr;  // what GetWindowContext named as the frame
+    HWND parent = nullptr;       // the window the container gave for activation
+    HWND window = nullptr;       // the control's own window
+    RECT lastRects{};            // last SetObjectRects position
     int rectCalls = 0;
     bool parentAliveAtDeactivate = false;
     SIZEL extent{};
     std::wstring caption = L"initial";
     LONG count = 0;
-    int focusMessages = 0;           // WM_SETFOCUS seen by the control's window
+    int focusMessages = 0;  // WM_SETFOCUS seen by the control's window
 
     void Clear() { *this = TControlLog{}; }
     int Count(const std::string& call) const;

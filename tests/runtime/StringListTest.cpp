@@ -148,7 +148,8 @@ TEST(StringList, NamesAndValues) {
     const struct {
         int index;
         string name, valueFromIndex;
-    } byIndex[] = {{0, "Name", "Value"}, {1, "", ""}, {2, "", "empty"}, {3, "a", "b=c"}, {4, "KEY", "x"}, {5, "Name2", ""}};
+    } byIndex[] = {{0, "Name", "Value"}, {1, "", ""},     {2, "", "empty"},
+                   {3, "a", "b=c"},      {4, "KEY", "x"}, {5, "Name2", ""}};
     for (const auto& c : byIndex) {
         EXPECT_EQ(list.Names(c.index), c.name) << c.index;
         EXPECT_EQ(list.ValueFromIndex(c.index), c.valueFromIndex) << c.index;
@@ -156,8 +157,8 @@ TEST(StringList, NamesAndValues) {
     const struct {
         string name, value;
         int index;
-    } byName[] = {{"name", "Value", 0}, {"A", "b=c", 3}, {"key", "x", 4}, {"", "empty", 2},
-                  {"missing", "", -1}, {"noequal", "", -1}, {"Nam", "", -1}, {"name2", "", 5}};
+    } byName[] = {{"name", "Value", 0}, {"A", "b=c", 3},     {"key", "x", 4}, {"", "empty", 2},
+                  {"missing", "", -1},  {"noequal", "", -1}, {"Nam", "", -1}, {"name2", "", 5}};
     for (const auto& c : byName) {
         EXPECT_EQ(list.Values(c.name), c.value) << c.name;
         EXPECT_EQ(list.IndexOfName(c.name), c.index) << c.name;

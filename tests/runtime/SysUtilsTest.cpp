@@ -78,12 +78,8 @@ TEST(SysUtils, ChangeFileExtTable) {
     const struct {
         string path, ext, want;
     } cases[] = {
-        {"a.txt", ".bak", "a.bak"},
-        {"a", ".bak", "a.bak"},
-        {"a.b.c", "", "a.b"},
-        {"d.x\\a", ".y", "d.x\\a.y"},
-        {"C:", ".x", "C:.x"},
-        {"C:\\d\\movie.swf", ".htm", "C:\\d\\movie.htm"},
+        {"a.txt", ".bak", "a.bak"},   {"a", ".bak", "a.bak"}, {"a.b.c", "", "a.b"},
+        {"d.x\\a", ".y", "d.x\\a.y"}, {"C:", ".x", "C:.x"},   {"C:\\d\\movie.swf", ".htm", "C:\\d\\movie.htm"},
     };
     for (const auto& c : cases) EXPECT_EQ(ChangeFileExt(c.path, c.ext), c.want) << c.path;
 }
@@ -134,8 +130,9 @@ TEST(SysUtils, StrToIntAccepts) {
 }
 
 TEST(SysUtils, StrToIntRejectsWithMessage) {
-    const string bad[] = {"",   "-",  "+",   "12 ", "1 2", "2147483648", "-2147483649", "$",
-                          "0x", "$100000000", "abc", "1.0", "\t12", "12a", "--1", "0x-1", "99999999999999999999"};
+    const string bad[] = {
+        "",    "-",   "+",    "12 ", "1 2", "2147483648", "-2147483649",         "$", "0x", "$100000000",
+        "abc", "1.0", "\t12", "12a", "--1", "0x-1",       "99999999999999999999"};
     for (const auto& text : bad) {
         try {
             StrToInt(text);

@@ -29,9 +29,8 @@ TempDir::TempDir() {
     std::random_device rd;
     auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path p = fs::temp_directory_path() /
-                     ("dp_runtime_" + std::to_string(rd()) + "_" + std::to_string(tick) + "_" +
-                      std::to_string(counter++));
+        fs::path p = fs::temp_directory_path() / ("dp_runtime_" + std::to_string(rd()) + "_" + std::to_string(tick) +
+                                                  "_" + std::to_string(counter++));
         std::error_code ec;
         if (fs::create_directory(p, ec)) {
             m_path = p.string();

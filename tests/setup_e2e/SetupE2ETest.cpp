@@ -30,61 +30,60 @@ namespace {
 constexpr const char* kTestKey = "Software\\DriftpaneSetupE2E";
 constexpr const char* kTitle = "setup";  // the application's title: the program file's name
 
-
 // The program a shortcut starts.
 std::string LinkTarget(const std::string& lnk) {
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link))))
-    return std::string();
-  std::string target;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-      char path[MAX_PATH] = {};
-      if (SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0))) target = path;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return std::string();
+    std::string target;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            char path[MAX_PATH] = {};
+            if (SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0))) target = path;
+        }
+        file->Release();
     }
-    file->Release();
-  }
-  link->Release();
-  return target;
+    link->Release();
+    return target;
 }
 
 std::string CurrentWallpaper() {
-  IActiveDesktop* ad = nullptr;
-  if (FAILED(CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
-                              reinterpret_cast<void**>(&ad))) ||
-      !ad)
-    return "<no object>";
-  wchar_t buf[MAX_PATH] = {};
-  ad->GetWallpaper(buf, MAX_PATH, 0);
-  ad->Release();
-  char out[MAX_PATH * 2] = {};
-  WideCharToMultiByte(CP_ACP, 0, buf, -1, out, sizeof out, nullptr, nullptr);
-  return out;
+    IActiveDesktop* ad = nullptr;
+    if (FAILED(CoCreateInstance(kClsidActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, kIidActiveDesktop,
+                                reinterpret_cast<void**>(&ad))) ||
+        !ad)
+        return "<no object>";
+    wchar_t buf[MAX_PATH] = {};
+    ad->GetWallpaper(buf, MAX_PATH, 0);
+    ad->Release();
+    char out[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, buf, -1, out, sizeof out, nullptr, nullptr);
+    return out;
 }
 
 bool g_progman = false;
 bool g_activeDesktop = false;
 
 class Environment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    CoInitialize(nullptr);
-    // Wine's desktop process serves Program Manager's DDE.
-    GetDesktopWindow();
-    g_progman = dptest::PollUntil(ProgmanAnswers, 30000);
-    const std::string reg = dptest::BinDir() + "standin_register.exe";
-    if (dptest::FileExists(reg)) {
-      dptest::TestProcess p;
-      if (p.Start(reg)) p.WaitExit(60000);
+public:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        // Wine's desktop process serves Program Manager's DDE.
+        GetDesktopWindow();
+        g_progman = dptest::PollUntil(ProgmanAnswers, 30000);
+        const std::string reg = dptest::BinDir() + "standin_register.exe";
+        if (dptest::FileExists(reg)) {
+            dptest::TestProcess p;
+            if (p.Start(reg)) p.WaitExit(60000);
+        }
+        g_activeDesktop = CurrentWallpaper() != "<no object>";
+        std::printf("Program Manager answers: %s; Active Desktop stand-in: %s\n", g_progman ? "yes" : "no",
+                    g_activeDesktop ? "yes" : "no");
     }
-    g_activeDesktop = CurrentWallpaper() != "<no object>";
-    std::printf("Program Manager answers: %s; Active Desktop stand-in: %s\n", g_progman ? "yes" : "no",
-                g_activeDesktop ? "yes" : "no");
-  }
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
 
@@ -92,581 +91,580 @@ using dptest::Need;
 using dptest::Visible;
 
 class SetupE2E : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char buf[MAX_PATH + 1];
-    const DWORD n = GetTempPathA(sizeof buf, buf);
-    root_ = StripOneTrailingBackslash(std::string(buf, n)) + "\\dp setup e2e " + IntToStr(GetCurrentProcessId());
-    RemoveTree(root_);
-    ASSERT_TRUE(ForceDirectories(root_ + "\\package"));
-    dir_ = root_ + "\\Drift Pane E2E";
-    name_ = "Drift E2E " + IntToStr(GetCurrentProcessId());
-    setupExe_ = dptest::BinDir() + "setup.exe";
-    stub_ = ReadAll(setupExe_);
-    ASSERT_GT(stub_.size(), 0u);
-  }
-  void TearDown() override {
-    RemoveTree(root_);
-    TRegistry reg;
-    reg.SetRootKey(HKEY_CURRENT_USER);
-    reg.DeleteKey(kTestKey);
-    TRegistry lm;
-    lm.SetRootKey(HKEY_LOCAL_MACHINE);
-    lm.DeleteKey(kUninstallKey + name_);
-    const std::string group = FindGroupFolder(name_);
-    if (!group.empty()) RemoveTree(group);
-  }
+protected:
+    void SetUp() override {
+        char buf[MAX_PATH + 1];
+        const DWORD n = GetTempPathA(sizeof buf, buf);
+        root_ = StripOneTrailingBackslash(std::string(buf, n)) + "\\dp setup e2e " + IntToStr(GetCurrentProcessId());
+        RemoveTree(root_);
+        ASSERT_TRUE(ForceDirectories(root_ + "\\package"));
+        dir_ = root_ + "\\Drift Pane E2E";
+        name_ = "Drift E2E " + IntToStr(GetCurrentProcessId());
+        setupExe_ = dptest::BinDir() + "setup.exe";
+        stub_ = ReadAll(setupExe_);
+        ASSERT_GT(stub_.size(), 0u);
+    }
+    void TearDown() override {
+        RemoveTree(root_);
+        TRegistry reg;
+        reg.SetRootKey(HKEY_CURRENT_USER);
+        reg.DeleteKey(kTestKey);
+        TRegistry lm;
+        lm.SetRootKey(HKEY_LOCAL_MACHINE);
+        lm.DeleteKey(kUninstallKey + name_);
+        const std::string group = FindGroupFolder(name_);
+        if (!group.empty()) RemoveTree(group);
+    }
 
-  TestPackage FullPackage() {
-    TestPackage p;
-    p.ProgramName = name_;
-    p.Files = {{name_ + ".html", "InstallDir", "", "<html><body><embed src=\"movie.swf\"></body></html>"},
-               {"movie.swf", "InstallDir", "", std::string("FWS\x06\x20\0\0\0", 8) + std::string(3000, '\x5a')},
-               {"picture.jpg", "InstallDir", "", std::string("\xff\xd8\xff\xe0", 4) + std::string(9000, '\x01')},
-               {"notes.txt", "InstallDir", "media", "in a subfolder"},
-               {"Uninstall.exe", "InstallDir", "", ReadAll(dptest::BinDir() + "uninstall.exe")}};
-    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "media")};
-    p.Links.push_back(MakeLink(lkCreateGroup, "InstallDir", "", "", name_));
-    if (g_activeDesktop) p.Links.push_back(MakeLink(lkWallpaper, "InstallDir", "", name_ + ".html", ""));
-    p.Links.push_back(MakeLink(lkAddItem, "InstallDir", "", "Uninstall.exe", "Uninstall"));
-    p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}\\a;{InstallDir}\\b")};
-    return p;
-  }
+    TestPackage FullPackage() {
+        TestPackage p;
+        p.ProgramName = name_;
+        p.Files = {{name_ + ".html", "InstallDir", "", "<html><body><embed src=\"movie.swf\"></body></html>"},
+                   {"movie.swf", "InstallDir", "", std::string("FWS\x06\x20\0\0\0", 8) + std::string(3000, '\x5a')},
+                   {"picture.jpg", "InstallDir", "", std::string("\xff\xd8\xff\xe0", 4) + std::string(9000, '\x01')},
+                   {"notes.txt", "InstallDir", "media", "in a subfolder"},
+                   {"Uninstall.exe", "InstallDir", "", ReadAll(dptest::BinDir() + "uninstall.exe")}};
+        p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "media")};
+        p.Links.push_back(MakeLink(lkCreateGroup, "InstallDir", "", "", name_));
+        if (g_activeDesktop) p.Links.push_back(MakeLink(lkWallpaper, "InstallDir", "", name_ + ".html", ""));
+        p.Links.push_back(MakeLink(lkAddItem, "InstallDir", "", "Uninstall.exe", "Uninstall"));
+        p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}\\a;{InstallDir}\\b")};
+        return p;
+    }
 
-  std::string WritePackage(const TestPackage& p) {
-    const std::string path = root_ + "\\package\\setup.exe";
-    WriteAll(path, BuildPackage(stub_, p));
-    return path;
-  }
+    std::string WritePackage(const TestPackage& p) {
+        const std::string path = root_ + "\\package\\setup.exe";
+        WriteAll(path, BuildPackage(stub_, p));
+        return path;
+    }
 
-  HWND StartWizard(dptest::TestProcess& proc, const std::string& package) {
-    return dptest::StartWizard(proc, package, name_);
-  }
+    HWND StartWizard(dptest::TestProcess& proc, const std::string& package) {
+        return dptest::StartWizard(proc, package, name_);
+    }
 
-  std::string root_, dir_, name_, setupExe_, stub_;
+    std::string root_, dir_, name_, setupExe_, stub_;
 };
 
 TEST_F(SetupE2E, WithoutAPackageSetupEndsSilently) {
-  dptest::TestProcess p;
-  ASSERT_TRUE(p.Start(setupExe_));
-  EXPECT_EQ(p.WaitExit(), 0);
-  EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", p.Pid()), nullptr);
+    dptest::TestProcess p;
+    ASSERT_TRUE(p.Start(setupExe_));
+    EXPECT_EQ(p.WaitExit(), 0);
+    EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", p.Pid()), nullptr);
 }
 
 TEST_F(SetupE2E, CancelAsksAndNoKeepsTheWizard) {
-  const std::string package = WritePackage(FullPackage());
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
+    const std::string package = WritePackage(FullPackage());
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
 
-  // Page 1: Cancel, No: the wizard stays where it was.
-  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
-  std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
-  EXPECT_NE(text.find("the program will not be install."), std::string::npos) << text;
-  EXPECT_NE(text.find("at the another time"), std::string::npos) << text;
-  EXPECT_TRUE(proc.Running());
-  EXPECT_TRUE(Visible(top, "&Next >"));
+    // Page 1: Cancel, No: the wizard stays where it was.
+    ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+    std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
+    EXPECT_NE(text.find("the program will not be install."), std::string::npos) << text;
+    EXPECT_NE(text.find("at the another time"), std::string::npos) << text;
+    EXPECT_TRUE(proc.Running());
+    EXPECT_TRUE(Visible(top, "&Next >"));
 
-  // Page 2, then page 3: Cancel and No stay there too.
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
-  dptest::AnswerMessageBox(kTitle, IDNO);
-  EXPECT_TRUE(Visible(top, "B&rowse..."));
+    // Page 2, then page 3: Cancel and No stay there too.
+    ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+    ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+    dptest::AnswerMessageBox(kTitle, IDNO);
+    EXPECT_TRUE(Visible(top, "B&rowse..."));
 
-  // The window's close button asks the same; Yes ends setup with nothing installed.
-  ASSERT_TRUE(dptest::RequestClose(top));
-  text = dptest::AnswerMessageBox(kTitle, IDYES);
-  EXPECT_NE(text.find("Exit Setup?"), std::string::npos) << text;
-  EXPECT_EQ(proc.WaitExit(), 0);
-  EXPECT_FALSE(DirectoryExists("C:\\Program Files\\" + name_));
-  EXPECT_FALSE(DirectoryExists(dir_));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey));
+    // The window's close button asks the same; Yes ends setup with nothing installed.
+    ASSERT_TRUE(dptest::RequestClose(top));
+    text = dptest::AnswerMessageBox(kTitle, IDYES);
+    EXPECT_NE(text.find("Exit Setup?"), std::string::npos) << text;
+    EXPECT_EQ(proc.WaitExit(), 0);
+    EXPECT_FALSE(DirectoryExists("C:\\Program Files\\" + name_));
+    EXPECT_FALSE(DirectoryExists(dir_));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey));
 }
 
 TEST_F(SetupE2E, DestinationMustBeAFullPath) {
-  const std::string package = WritePackage(FullPackage());
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
-  HWND edit = dptest::NeedChild(top, "TEdit");
-  ASSERT_NE(edit, nullptr);
-  EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
-  for (const char* bad : {"", "   ", "relative\\folder", "C:folder", "\\rooted", "\\\\server"}) {
-    ASSERT_TRUE(dptest::SetEditText(edit, bad));
+    const std::string package = WritePackage(FullPackage());
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
     ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-    const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
-    EXPECT_NE(text.find("full path"), std::string::npos) << "'" << bad << "': " << text;
-    EXPECT_TRUE(Visible(top, "B&rowse...")) << bad;
-    EXPECT_FALSE(Visible(top, "&Install")) << bad;
-  }
-  EXPECT_FALSE(DirectoryExists(dir_));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+    HWND edit = dptest::NeedChild(top, "TEdit");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
+    for (const char* bad : {"", "   ", "relative\\folder", "C:folder", "\\rooted", "\\\\server"}) {
+        ASSERT_TRUE(dptest::SetEditText(edit, bad));
+        ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+        const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+        EXPECT_NE(text.find("full path"), std::string::npos) << "'" << bad << "': " << text;
+        EXPECT_TRUE(Visible(top, "B&rowse...")) << bad;
+        EXPECT_FALSE(Visible(top, "&Install")) << bad;
+    }
+    EXPECT_FALSE(DirectoryExists(dir_));
 
-  // Browsing and cancelling the folder dialog keeps the path box as it was.
-  ASSERT_TRUE(dptest::SetEditText(edit, dir_));
-  ASSERT_TRUE(dptest::Click(Need(top, "B&rowse...")));
-  const DWORD pid = proc.Pid();
-  HWND browse = dptest::WaitForWindow(
-      [&](HWND w) { return dptest::ClassOf(w) == "#32770" && dptest::ProcessOf(w) == pid; }, "the folder dialog");
-  ASSERT_NE(browse, nullptr);
-  ASSERT_TRUE(dptest::Click(dptest::NeedChildById(browse, IDCANCEL)));
-  ASSERT_TRUE(dptest::WaitWindowGone(browse));
-  EXPECT_EQ(dptest::Text(edit), dir_);
+    // Browsing and cancelling the folder dialog keeps the path box as it was.
+    ASSERT_TRUE(dptest::SetEditText(edit, dir_));
+    ASSERT_TRUE(dptest::Click(Need(top, "B&rowse...")));
+    const DWORD pid = proc.Pid();
+    HWND browse = dptest::WaitForWindow(
+        [&](HWND w) { return dptest::ClassOf(w) == "#32770" && dptest::ProcessOf(w) == pid; }, "the folder dialog");
+    ASSERT_NE(browse, nullptr);
+    ASSERT_TRUE(dptest::Click(dptest::NeedChildById(browse, IDCANCEL)));
+    ASSERT_TRUE(dptest::WaitWindowGone(browse));
+    EXPECT_EQ(dptest::Text(edit), dir_);
 
-  ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
-  dptest::AnswerMessageBox(kTitle, IDYES);
-  EXPECT_EQ(proc.WaitExit(), 0);
+    ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+    dptest::AnswerMessageBox(kTitle, IDYES);
+    EXPECT_EQ(proc.WaitExit(), 0);
 }
 
 // What an install may touch: the test's folder, the Start-menu programs, the
 // uninstall entries and the test key.
 std::string MachineState(const std::string& root) {
-  return "folder:\n" + FolderListing(root) + "programs:\n" + FolderListing(ShellFolder(CSIDL_PROGRAMS)) +
-         "uninstall entries:\n" + RegistryListing(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).substr(1)) +
-         "test key:\n" + RegistryListing(HKEY_CURRENT_USER, kTestKey);
+    return "folder:\n" + FolderListing(root) + "programs:\n" + FolderListing(ShellFolder(CSIDL_PROGRAMS)) +
+           "uninstall entries:\n" + RegistryListing(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).substr(1)) +
+           "test key:\n" + RegistryListing(HKEY_CURRENT_USER, kTestKey);
 }
 
 TEST_F(SetupE2E, AFailedInstallLeavesTheMachineAsItWasAndKeepsTheWizard) {
-  struct Case {
-    const char* what;
-    bool byKeyboard;  // Enter on Install and Escape after the error, else clicks
-  } cases[] = {{"a destination that cannot be written", true}, {"a read-only file half-way", false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TestPackage p;
-    p.ProgramName = name_;
-    p.Files = {{"first.txt", "InstallDir", "", "first"},
-               {"locked.txt", "InstallDir", "", "new"},
-               {"third.txt", "InstallDir", "sub", "third"},
-               {"Uninstall.exe", "InstallDir", "", ReadAll(dptest::BinDir() + "uninstall.exe")}};
-    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "sub")};
-    p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}")};
-    const std::string package = WritePackage(p);
-    // A file where a folder of the destination should be; or a destination
-    // that exists, with a read-only file the package would replace.
-    std::string dest = dir_;
-    std::unique_ptr<ReadOnlyTarget> locked;
-    if (c.byKeyboard) {
-      WriteAll(root_ + "\\blocker", "a file, not a folder");
-      dest = root_ + "\\blocker\\Drift Pane E2E";
-    } else {
-      ASSERT_TRUE(ForceDirectories(dir_));
-      locked = std::make_unique<ReadOnlyTarget>(dir_ + "\\locked.txt", "old");
-      ASSERT_TRUE(locked->Ok());
-    }
-    const std::string before = MachineState(root_);
+    struct Case {
+        const char* what;
+        bool byKeyboard;  // Enter on Install and Escape after the error, else clicks
+    } cases[] = {{"a destination that cannot be written", true}, {"a read-only file half-way", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestPackage p;
+        p.ProgramName = name_;
+        p.Files = {{"first.txt", "InstallDir", "", "first"},
+                   {"locked.txt", "InstallDir", "", "new"},
+                   {"third.txt", "InstallDir", "sub", "third"},
+                   {"Uninstall.exe", "InstallDir", "", ReadAll(dptest::BinDir() + "uninstall.exe")}};
+        p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "sub")};
+        p.Regs = {MakeReg(0x80000001u, kTestKey, "Path", "{InstallDir}")};
+        const std::string package = WritePackage(p);
+        // A file where a folder of the destination should be; or a destination
+        // that exists, with a read-only file the package would replace.
+        std::string dest = dir_;
+        std::unique_ptr<ReadOnlyTarget> locked;
+        if (c.byKeyboard) {
+            WriteAll(root_ + "\\blocker", "a file, not a folder");
+            dest = root_ + "\\blocker\\Drift Pane E2E";
+        } else {
+            ASSERT_TRUE(ForceDirectories(dir_));
+            locked = std::make_unique<ReadOnlyTarget>(dir_ + "\\locked.txt", "old");
+            ASSERT_TRUE(locked->Ok());
+        }
+        const std::string before = MachineState(root_);
 
-    dptest::TestProcess proc;
-    HWND top = StartWizard(proc, package);
-    ASSERT_NE(top, nullptr);
-    ASSERT_TRUE(dptest::ToReadyPage(top, dest));
-    if (c.byKeyboard) {
-      // Install has the focus on its page.
-      ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusText(top) == "&Install"; }, dptest::kWaitMs,
-                                    "the focus on Install"));
-      ASSERT_TRUE(dptest::KeyInto(top, VK_RETURN));
-    } else {
-      ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+        dptest::TestProcess proc;
+        HWND top = StartWizard(proc, package);
+        ASSERT_NE(top, nullptr);
+        ASSERT_TRUE(dptest::ToReadyPage(top, dest));
+        if (c.byKeyboard) {
+            // Install has the focus on its page.
+            ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusText(top) == "&Install"; }, dptest::kWaitMs,
+                                          "the focus on Install"));
+            ASSERT_TRUE(dptest::KeyInto(top, VK_RETURN));
+        } else {
+            ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+        }
+        const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+        EXPECT_NE(text.find("Cannot create file "), std::string::npos) << text;
+        EXPECT_NE(text.find("Setup has undone its changes; nothing was installed."), std::string::npos) << text;
+        // The wizard stays on the progress page, and nothing of the run is left.
+        EXPECT_TRUE(proc.Running());
+        EXPECT_EQ(dptest::PageShown(top), 4);
+        dptest::Screenshot(top, std::string("failed_") + (c.byKeyboard ? "unwritable" : "read_only"));
+        EXPECT_EQ(MachineState(root_), before);
+        EXPECT_FALSE(dptest::FileExists(dest + "\\uninstall001.dat"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+        // Cancel then ends setup.
+        if (c.byKeyboard) {
+            ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
+        } else {
+            ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+        }
+        dptest::AnswerMessageBox(kTitle, IDYES);
+        EXPECT_EQ(proc.WaitExit(), 0);
+        EXPECT_EQ(MachineState(root_), before);
+        locked.reset();
+        DeleteFileA((root_ + "\\blocker").c_str());
+        RemoveTree(dir_);
     }
-    const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
-    EXPECT_NE(text.find("Cannot create file "), std::string::npos) << text;
-    EXPECT_NE(text.find("Setup has undone its changes; nothing was installed."), std::string::npos) << text;
-    // The wizard stays on the progress page, and nothing of the run is left.
-    EXPECT_TRUE(proc.Running());
-    EXPECT_EQ(dptest::PageShown(top), 4);
-    dptest::Screenshot(top, std::string("failed_") + (c.byKeyboard ? "unwritable" : "read_only"));
-    EXPECT_EQ(MachineState(root_), before);
-    EXPECT_FALSE(dptest::FileExists(dest + "\\uninstall001.dat"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
-    // Cancel then ends setup.
-    if (c.byKeyboard) {
-      ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
-    } else {
-      ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
-    }
-    dptest::AnswerMessageBox(kTitle, IDYES);
-    EXPECT_EQ(proc.WaitExit(), 0);
-    EXPECT_EQ(MachineState(root_), before);
-    locked.reset();
-    DeleteFileA((root_ + "\\blocker").c_str());
-    RemoveTree(dir_);
-  }
 }
 
 TEST_F(SetupE2E, TheWholeInstallAndTheUninstallByKeyboardAlone) {
-  if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
-  const TestPackage p = FullPackage();
-  const std::string package = WritePackage(p);
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
-  using dptest::FocusText;
-  using dptest::KeyInto;
-  using dptest::WaitPage;
-  auto focusIs = [&](const std::string& text) {
-    return dptest::WaitUntil([&] { return FocusText(top) == text; }, dptest::kWaitMs, "the focus on " + text);
-  };
+    if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
+    const TestPackage p = FullPackage();
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    using dptest::FocusText;
+    using dptest::KeyInto;
+    using dptest::WaitPage;
+    auto focusIs = [&](const std::string& text) {
+        return dptest::WaitUntil([&] { return FocusText(top) == text; }, dptest::kWaitMs, "the focus on " + text);
+    };
 
-  // Page 1: Next has the focus, Space presses it.
-  ASSERT_TRUE(focusIs("&Next >"));
-  ASSERT_TRUE(KeyInto(top, VK_SPACE));
-  ASSERT_TRUE(WaitPage(top, 2));
-  // Page 2: Next has the focus; Tab goes round the page's own controls, past
-  // Cancel to the folder box.
-  ASSERT_TRUE(focusIs("&Next >"));
-  HWND edit = dptest::NeedChild(top, "TEdit");
-  ASSERT_NE(edit, nullptr);
-  ASSERT_TRUE(KeyInto(top, VK_TAB));
-  ASSERT_TRUE(focusIs("&Cancel"));
-  ASSERT_TRUE(KeyInto(top, VK_TAB));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs, "the folder box"));
-  // The proposed folder replaced by typing, then Enter in the box: this page's Next.
-  ASSERT_TRUE(KeyInto(top, VK_END));
-  ASSERT_TRUE(KeyInto(top, VK_HOME, false, true));
-  ASSERT_TRUE(dptest::SendKeys(dir_));
-  ASSERT_TRUE(dptest::WaitForText(edit, dir_));
-  ASSERT_TRUE(KeyInto(top, VK_RETURN));
-  ASSERT_TRUE(WaitPage(top, 3));
-  EXPECT_TRUE(proc.Running());
-  HWND memo = dptest::NeedChild(top, "TMemo");
-  ASSERT_NE(memo, nullptr);
-  EXPECT_NE(dptest::Text(memo).find("     " + dir_ + "\r\n"), std::string::npos) << dptest::Text(memo);
-  dptest::Screenshot(top, "page3_ready_by_keyboard");
-  // Alt+B and Alt+N: back to the folder, which kept what was typed, and on again.
-  ASSERT_TRUE(KeyInto(top, 'B', true));
-  ASSERT_TRUE(WaitPage(top, 2));
-  EXPECT_EQ(dptest::Text(edit), dir_);
-  ASSERT_TRUE(KeyInto(top, 'N', true));
-  ASSERT_TRUE(WaitPage(top, 3));
-  ASSERT_TRUE(focusIs("&Install"));
-  // Alt+I installs; at the end Finish has the focus and Enter ends setup.
-  ASSERT_TRUE(KeyInto(top, 'I', true));
-  ASSERT_TRUE(WaitPage(top, 5, 60000));
-  if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(focusIs("&Finish"));
-  ASSERT_TRUE(KeyInto(top, VK_RETURN));
-  EXPECT_EQ(proc.WaitExit(), 0);
-  for (const TestFile& f : p.Files)
-    EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
-  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+    // Page 1: Next has the focus, Space presses it.
+    ASSERT_TRUE(focusIs("&Next >"));
+    ASSERT_TRUE(KeyInto(top, VK_SPACE));
+    ASSERT_TRUE(WaitPage(top, 2));
+    // Page 2: Next has the focus; Tab goes round the page's own controls, past
+    // Cancel to the folder box.
+    ASSERT_TRUE(focusIs("&Next >"));
+    HWND edit = dptest::NeedChild(top, "TEdit");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(KeyInto(top, VK_TAB));
+    ASSERT_TRUE(focusIs("&Cancel"));
+    ASSERT_TRUE(KeyInto(top, VK_TAB));
+    ASSERT_TRUE(
+        dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs, "the folder box"));
+    // The proposed folder replaced by typing, then Enter in the box: this page's Next.
+    ASSERT_TRUE(KeyInto(top, VK_END));
+    ASSERT_TRUE(KeyInto(top, VK_HOME, false, true));
+    ASSERT_TRUE(dptest::SendKeys(dir_));
+    ASSERT_TRUE(dptest::WaitForText(edit, dir_));
+    ASSERT_TRUE(KeyInto(top, VK_RETURN));
+    ASSERT_TRUE(WaitPage(top, 3));
+    EXPECT_TRUE(proc.Running());
+    HWND memo = dptest::NeedChild(top, "TMemo");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_NE(dptest::Text(memo).find("     " + dir_ + "\r\n"), std::string::npos) << dptest::Text(memo);
+    dptest::Screenshot(top, "page3_ready_by_keyboard");
+    // Alt+B and Alt+N: back to the folder, which kept what was typed, and on again.
+    ASSERT_TRUE(KeyInto(top, 'B', true));
+    ASSERT_TRUE(WaitPage(top, 2));
+    EXPECT_EQ(dptest::Text(edit), dir_);
+    ASSERT_TRUE(KeyInto(top, 'N', true));
+    ASSERT_TRUE(WaitPage(top, 3));
+    ASSERT_TRUE(focusIs("&Install"));
+    // Alt+I installs; at the end Finish has the focus and Enter ends setup.
+    ASSERT_TRUE(KeyInto(top, 'I', true));
+    ASSERT_TRUE(WaitPage(top, 5, 60000));
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(focusIs("&Finish"));
+    ASSERT_TRUE(KeyInto(top, VK_RETURN));
+    EXPECT_EQ(proc.WaitExit(), 0);
+    for (const TestFile& f : p.Files) EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
+    EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
 
-  // The uninstaller: Enter on its question (OK), Enter on Finish once it has the focus.
-  dptest::TestProcess un;
-  ASSERT_TRUE(un.Start(dir_ + "\\Uninstall.exe"));
-  HWND box = dptest::WaitForWindow("Uninstall", "#32770");
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(KeyInto(box, VK_RETURN));
-  HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
-  ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(dptest::WaitUntil([&] { return FocusText(bar) == "&Finish"; }, 60000, "the focus on Finish"));
-  ASSERT_TRUE(KeyInto(bar, VK_RETURN));
-  EXPECT_EQ(un.WaitExit(), 0);
-  EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+    // The uninstaller: Enter on its question (OK), Enter on Finish once it has the focus.
+    dptest::TestProcess un;
+    ASSERT_TRUE(un.Start(dir_ + "\\Uninstall.exe"));
+    HWND box = dptest::WaitForWindow("Uninstall", "#32770");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(KeyInto(box, VK_RETURN));
+    HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(dptest::WaitUntil([&] { return FocusText(bar) == "&Finish"; }, 60000, "the focus on Finish"));
+    ASSERT_TRUE(KeyInto(bar, VK_RETURN));
+    EXPECT_EQ(un.WaitExit(), 0);
+    EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
 }
 
 // Which button each key reaches on each page of the wizard.
 TEST_F(SetupE2E, EveryKeyOfEveryPageReachesTheButtonOfThePageShown) {
-  TestPackage p;
-  p.ProgramName = name_;
-  p.Files = {{"a.txt", "InstallDir", "", "a"}};
-  p.Dirs = {MakeDir("InstallDir", "")};
-  const std::string package = WritePackage(p);
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
-  const DWORD pid = proc.Pid();
-  enum Reach { kPage1 = 1, kPage2, kPage3, kQuestion = 10, kBrowse };
-  struct Case {
-    int page;
-    UINT vk;
-    bool alt;
-    bool inFolderBox;
-    Reach reaches;
-    const char* what;
-  } cases[] = {
-      {1, VK_RETURN, false, false, kPage2, "Enter: Next"},
-      {1, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
-      {1, 'N', true, false, kPage2, "Alt+N: Next"},
-      {1, 'C', true, false, kQuestion, "Alt+C: Cancel"},
-      {1, 'N', false, false, kPage2, "N on the focused button: Next"},
-      {2, VK_RETURN, false, false, kPage3, "Enter: Next"},
-      {2, VK_RETURN, false, true, kPage3, "Enter in the folder box: this page's Next"},
-      {2, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
-      {2, VK_ESCAPE, false, true, kQuestion, "Escape in the folder box: Cancel"},
-      {2, 'B', true, false, kPage1, "Alt+B: Back"},
-      {2, 'B', true, true, kPage1, "Alt+B in the folder box: Back"},
-      {2, 'N', true, false, kPage3, "Alt+N: Next"},
-      {2, 'R', true, false, kBrowse, "Alt+R: Browse"},
-      {2, 'C', true, false, kQuestion, "Alt+C: Cancel"},
-      {2, 'B', false, false, kPage1, "B on the focused button: Back"},
-      {3, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
-      {3, 'B', true, false, kPage2, "Alt+B: Back"},
-      {3, 'C', true, false, kQuestion, "Alt+C: Cancel"},
-  };
-  // To a page by the mouse, never by the keys under test.
-  auto goTo = [&](int page) {
-    for (int guard = 0; guard < 4 && dptest::PageShown(top) != page; ++guard) {
-      const int now = dptest::PageShown(top);
-      if (!dptest::Click(Need(top, now < page ? "&Next >" : "< &Back"))) return false;
-      if (!dptest::WaitPage(top, now < page ? now + 1 : now - 1)) return false;
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{"a.txt", "InstallDir", "", "a"}};
+    p.Dirs = {MakeDir("InstallDir", "")};
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    const DWORD pid = proc.Pid();
+    enum Reach { kPage1 = 1, kPage2, kPage3, kQuestion = 10, kBrowse };
+    struct Case {
+        int page;
+        UINT vk;
+        bool alt;
+        bool inFolderBox;
+        Reach reaches;
+        const char* what;
+    } cases[] = {
+        {1, VK_RETURN, false, false, kPage2, "Enter: Next"},
+        {1, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
+        {1, 'N', true, false, kPage2, "Alt+N: Next"},
+        {1, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+        {1, 'N', false, false, kPage2, "N on the focused button: Next"},
+        {2, VK_RETURN, false, false, kPage3, "Enter: Next"},
+        {2, VK_RETURN, false, true, kPage3, "Enter in the folder box: this page's Next"},
+        {2, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
+        {2, VK_ESCAPE, false, true, kQuestion, "Escape in the folder box: Cancel"},
+        {2, 'B', true, false, kPage1, "Alt+B: Back"},
+        {2, 'B', true, true, kPage1, "Alt+B in the folder box: Back"},
+        {2, 'N', true, false, kPage3, "Alt+N: Next"},
+        {2, 'R', true, false, kBrowse, "Alt+R: Browse"},
+        {2, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+        {2, 'B', false, false, kPage1, "B on the focused button: Back"},
+        {3, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
+        {3, 'B', true, false, kPage2, "Alt+B: Back"},
+        {3, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+    };
+    // To a page by the mouse, never by the keys under test.
+    auto goTo = [&](int page) {
+        for (int guard = 0; guard < 4 && dptest::PageShown(top) != page; ++guard) {
+            const int now = dptest::PageShown(top);
+            if (!dptest::Click(Need(top, now < page ? "&Next >" : "< &Back"))) return false;
+            if (!dptest::WaitPage(top, now < page ? now + 1 : now - 1)) return false;
+        }
+        return dptest::PageShown(top) == page;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("page ") + std::to_string(c.page) + ", " + c.what);
+        ASSERT_TRUE(goTo(c.page));
+        if (c.inFolderBox) {
+            HWND edit = dptest::NeedChild(top, "TEdit");
+            ASSERT_TRUE(dptest::ClickAt(edit, 5, 5));
+            ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs,
+                                          "the folder box"));
+        }
+        ASSERT_TRUE(dptest::KeyInto(top, c.vk, c.alt));
+        switch (c.reaches) {
+            case kQuestion: {
+                const std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
+                EXPECT_NE(text.find("Exit Setup?"), std::string::npos) << text;
+                EXPECT_EQ(dptest::PageShown(top), c.page);
+                break;
+            }
+            case kBrowse: {
+                HWND browse = dptest::WaitForWindow(
+                    [&](HWND w) { return dptest::ClassOf(w) == "#32770" && dptest::ProcessOf(w) == pid; },
+                    "the folder dialog");
+                ASSERT_NE(browse, nullptr);
+                ASSERT_TRUE(dptest::Click(dptest::NeedChildById(browse, IDCANCEL)));
+                ASSERT_TRUE(dptest::WaitWindowGone(browse));
+                EXPECT_EQ(dptest::PageShown(top), c.page);
+                break;
+            }
+            default: EXPECT_TRUE(dptest::WaitPage(top, c.reaches)); break;
+        }
+        ASSERT_TRUE(proc.Running());
     }
-    return dptest::PageShown(top) == page;
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("page ") + std::to_string(c.page) + ", " + c.what);
-    ASSERT_TRUE(goTo(c.page));
-    if (c.inFolderBox) {
-      HWND edit = dptest::NeedChild(top, "TEdit");
-      ASSERT_TRUE(dptest::ClickAt(edit, 5, 5));
-      ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs,
-                                    "the folder box"));
-    }
-    ASSERT_TRUE(dptest::KeyInto(top, c.vk, c.alt));
-    switch (c.reaches) {
-      case kQuestion: {
-        const std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
-        EXPECT_NE(text.find("Exit Setup?"), std::string::npos) << text;
-        EXPECT_EQ(dptest::PageShown(top), c.page);
-        break;
-      }
-      case kBrowse: {
-        HWND browse = dptest::WaitForWindow(
-            [&](HWND w) { return dptest::ClassOf(w) == "#32770" && dptest::ProcessOf(w) == pid; }, "the folder dialog");
-        ASSERT_NE(browse, nullptr);
-        ASSERT_TRUE(dptest::Click(dptest::NeedChildById(browse, IDCANCEL)));
-        ASSERT_TRUE(dptest::WaitWindowGone(browse));
-        EXPECT_EQ(dptest::PageShown(top), c.page);
-        break;
-      }
-      default:
-        EXPECT_TRUE(dptest::WaitPage(top, c.reaches));
-        break;
-    }
-    ASSERT_TRUE(proc.Running());
-  }
-  // The last page: Escape reaches nothing there (no question comes in the way
-  // of what follows), Alt+F is Finish.
-  ASSERT_TRUE(goTo(2));
-  ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
-  ASSERT_TRUE(goTo(3));
-  ASSERT_TRUE(dptest::KeyInto(top, 'I', true));
-  ASSERT_TRUE(dptest::WaitPage(top, 5, 60000));
-  ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
-  ASSERT_TRUE(dptest::KeyInto(top, 'F', true));
-  EXPECT_EQ(proc.WaitExit(), 0);
-  EXPECT_EQ(ReadAll(dir_ + "\\a.txt"), "a");
+    // The last page: Escape reaches nothing there (no question comes in the way
+    // of what follows), Alt+F is Finish.
+    ASSERT_TRUE(goTo(2));
+    ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
+    ASSERT_TRUE(goTo(3));
+    ASSERT_TRUE(dptest::KeyInto(top, 'I', true));
+    ASSERT_TRUE(dptest::WaitPage(top, 5, 60000));
+    ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
+    ASSERT_TRUE(dptest::KeyInto(top, 'F', true));
+    EXPECT_EQ(proc.WaitExit(), 0);
+    EXPECT_EQ(ReadAll(dir_ + "\\a.txt"), "a");
 }
 
 TEST_F(SetupE2E, InstallsThroughTheWizardAndUninstallRemovesEverything) {
-  if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
-  const TestPackage p = FullPackage();
-  const std::string package = WritePackage(p);
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
-  dptest::Screenshot(top, "page1_welcome");
+    if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
+    const TestPackage p = FullPackage();
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    dptest::Screenshot(top, "page1_welcome");
 
-  // Page 2 proposes the programs folder; Back and Next again reset a typed path.
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
-  HWND edit = dptest::NeedChild(top, "TEdit");
-  ASSERT_NE(edit, nullptr);
-  EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
-  ASSERT_TRUE(dptest::SetEditText(edit, dir_));
-  ASSERT_TRUE(dptest::Click(Need(top, "< &Back")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Next >") && !Visible(top, "B&rowse..."); },
-                                dptest::kWaitMs, "page 1 again"));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2 again"));
-  EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
+    // Page 2 proposes the programs folder; Back and Next again reset a typed path.
+    ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2"));
+    HWND edit = dptest::NeedChild(top, "TEdit");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
+    ASSERT_TRUE(dptest::SetEditText(edit, dir_));
+    ASSERT_TRUE(dptest::Click(Need(top, "< &Back")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Next >") && !Visible(top, "B&rowse..."); },
+                                  dptest::kWaitMs, "page 1 again"));
+    ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2 again"));
+    EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
 
-  // A trailing backslash shows in the summary; the install folder drops it.
-  ASSERT_TRUE(dptest::SetEditText(edit, dir_ + "\\"));
-  dptest::Screenshot(top, "page2_destination");
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
-  HWND memo = dptest::NeedChild(top, "TMemo");
-  ASSERT_NE(memo, nullptr);
-  EXPECT_EQ(dptest::Text(memo), "Destination location:\r\n     " + dir_ + "\\\r\n \r\nStart Menu folder:\r\n     " + name_ +
-                                    "\r\n");
-  ASSERT_TRUE(dptest::Click(Need(top, "< &Back")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2 from 3"));
-  EXPECT_EQ(dptest::Text(edit), dir_ + "\\");
-  ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3 again"));
-  dptest::Screenshot(top, "page3_ready");
+    // A trailing backslash shows in the summary; the install folder drops it.
+    ASSERT_TRUE(dptest::SetEditText(edit, dir_ + "\\"));
+    dptest::Screenshot(top, "page2_destination");
+    ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3"));
+    HWND memo = dptest::NeedChild(top, "TMemo");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(dptest::Text(memo),
+              "Destination location:\r\n     " + dir_ + "\\\r\n \r\nStart Menu folder:\r\n     " + name_ + "\r\n");
+    ASSERT_TRUE(dptest::Click(Need(top, "< &Back")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "B&rowse..."); }, dptest::kWaitMs, "page 2 from 3"));
+    EXPECT_EQ(dptest::Text(edit), dir_ + "\\");
+    ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Install"); }, dptest::kWaitMs, "page 3 again"));
+    dptest::Screenshot(top, "page3_ready");
 
-  ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
-  dptest::Screenshot(top, "page5_finished");
-  ASSERT_TRUE(dptest::Click(Need(top, "&Finish")));
-  EXPECT_EQ(proc.WaitExit(), 0);
+    ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
+    dptest::Screenshot(top, "page5_finished");
+    ASSERT_TRUE(dptest::Click(Need(top, "&Finish")));
+    EXPECT_EQ(proc.WaitExit(), 0);
 
-  // Files byte for byte.
-  for (const TestFile& f : p.Files)
-    EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
-  // The uninstall entry and the registry record, only the first "{InstallDir}" replaced.
-  const std::string entry = kUninstallKey + name_;
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
-  const std::string shortForm = ExtractShortPathName(dir_ + "\\Uninstall.exe");
-  ASSERT_FALSE(shortForm.empty());
-  EXPECT_EQ(shortForm.find(' '), std::string::npos);
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "UninstallString"), shortForm);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), dir_ + "\\a;{InstallDir}\\b");
-  // The Start-menu group with its item.
-  std::string lnk;
-  EXPECT_TRUE(dptest::WaitUntil(
-      [&] {
-        const std::string g = FindGroupFolder(name_);
-        return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
-      },
-      30000, "the group's Uninstall item"));
-  if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
-  if (g_activeDesktop) {
-    EXPECT_EQ(CurrentWallpaper(), dir_ + "\\" + name_ + ".html");
-  }
-  // The installation record.
-  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+    // Files byte for byte.
+    for (const TestFile& f : p.Files) EXPECT_EQ(ReadAll(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name), f.Data) << f.Name;
+    // The uninstall entry and the registry record, only the first "{InstallDir}" replaced.
+    const std::string entry = kUninstallKey + name_;
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
+    const std::string shortForm = ExtractShortPathName(dir_ + "\\Uninstall.exe");
+    ASSERT_FALSE(shortForm.empty());
+    EXPECT_EQ(shortForm.find(' '), std::string::npos);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "UninstallString"), shortForm);
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), dir_ + "\\a;{InstallDir}\\b");
+    // The Start-menu group with its item.
+    std::string lnk;
+    EXPECT_TRUE(dptest::WaitUntil(
+        [&] {
+            const std::string g = FindGroupFolder(name_);
+            return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
+        },
+        30000, "the group's Uninstall item"));
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    if (g_activeDesktop) {
+        EXPECT_EQ(CurrentWallpaper(), dir_ + "\\" + name_ + ".html");
+    }
+    // The installation record.
+    EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
 
-  // The uninstaller from the Start-menu item; Cancel on its question deletes nothing.
-  std::string uninstaller = LinkTarget(lnk);
-  EXPECT_TRUE(SameText(ExtractShortPathName(uninstaller), shortForm)) << uninstaller;
-  if (uninstaller.empty()) uninstaller = dir_ + "\\Uninstall.exe";
-  {
+    // The uninstaller from the Start-menu item; Cancel on its question deletes nothing.
+    std::string uninstaller = LinkTarget(lnk);
+    EXPECT_TRUE(SameText(ExtractShortPathName(uninstaller), shortForm)) << uninstaller;
+    if (uninstaller.empty()) uninstaller = dir_ + "\\Uninstall.exe";
+    {
+        dptest::TestProcess un;
+        ASSERT_TRUE(un.Start(uninstaller));
+        EXPECT_EQ(dptest::AnswerMessageBox("Uninstall", IDCANCEL),
+                  "Are you sure you want to completely remove " + name_ + " and all its components?");
+        un.WaitExit();
+        EXPECT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+        EXPECT_TRUE(dptest::FileExists(dir_ + "\\Uninstall.exe"));
+    }
     dptest::TestProcess un;
     ASSERT_TRUE(un.Start(uninstaller));
-    EXPECT_EQ(dptest::AnswerMessageBox("Uninstall", IDCANCEL),
-              "Are you sure you want to completely remove " + name_ + " and all its components?");
-    un.WaitExit();
-    EXPECT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
-    EXPECT_TRUE(dptest::FileExists(dir_ + "\\Uninstall.exe"));
-  }
-  dptest::TestProcess un;
-  ASSERT_TRUE(un.Start(uninstaller));
-  dptest::AnswerMessageBox("Uninstall", IDOK);
-  HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
-  ASSERT_NE(bar, nullptr);
-  dptest::Screenshot(bar, "uninstall_window");
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(bar, "&Finish") && IsWindowEnabled(dptest::FindChild(bar, "", "&Finish")); },
-                                60000, "the uninstaller's Finish"));
-  dptest::Screenshot(bar, "uninstall_finished");
-  ASSERT_TRUE(dptest::Click(dptest::NeedChild(bar, "", "&Finish")));
-  EXPECT_EQ(un.WaitExit(), 0);
+    dptest::AnswerMessageBox("Uninstall", IDOK);
+    HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
+    ASSERT_NE(bar, nullptr);
+    dptest::Screenshot(bar, "uninstall_window");
+    ASSERT_TRUE(dptest::WaitUntil(
+        [&] { return Visible(bar, "&Finish") && IsWindowEnabled(dptest::FindChild(bar, "", "&Finish")); }, 60000,
+        "the uninstaller's Finish"));
+    dptest::Screenshot(bar, "uninstall_finished");
+    ASSERT_TRUE(dptest::Click(dptest::NeedChild(bar, "", "&Finish")));
+    EXPECT_EQ(un.WaitExit(), 0);
 
-  // Everything is gone, the folder with blanks in its name included.
-  EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
-  for (const TestFile& f : p.Files)
-    EXPECT_FALSE(dptest::FileExists(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name)) << f.Name;
-  EXPECT_FALSE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), "<none>");
-  EXPECT_TRUE(dptest::WaitUntil([&] { return FindGroupFolder(name_).empty(); }, 30000, "the group to go"));
-  if (g_activeDesktop) {
-    EXPECT_EQ(CurrentWallpaper(), "");
-  }
+    // Everything is gone, the folder with blanks in its name included.
+    EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
+    for (const TestFile& f : p.Files)
+        EXPECT_FALSE(dptest::FileExists(JoinSubFolder(dir_, f.Sub) + "\\" + f.Name)) << f.Name;
+    EXPECT_FALSE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), "<none>");
+    EXPECT_TRUE(dptest::WaitUntil([&] { return FindGroupFolder(name_).empty(); }, 30000, "the group to go"));
+    if (g_activeDesktop) {
+        EXPECT_EQ(CurrentWallpaper(), "");
+    }
 }
 
 TEST_F(SetupE2E, CancelDuringTheInstallEndsWithoutTheLastPage) {
-  TestPackage p;
-  p.ProgramName = name_;
-  p.Files = {{"a.txt", "InstallDir", "", "a"}, {"b.txt", "InstallDir", "", "b"}};
-  p.Dirs = {MakeDir("InstallDir", "")};
-  const std::string package = WritePackage(p);
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
-  ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
-  // Both clicks wait in the queue: the Cancel of page 4 arrives while the
-  // install runs, which lets messages through after every step.
-  HWND cancel4 = nullptr;
-  // Page 4's Cancel: the one on the only page without a Next, Install or Finish button.
-  for (HWND page : dptest::Children(top)) {
-    HWND c = dptest::FindChild(page, "", "&Cancel");
-    if (c && !dptest::FindChild(page, "", "&Install") && !dptest::FindChild(page, "", "&Next >")) cancel4 = c;
-  }
-  ASSERT_NE(cancel4, nullptr) << dptest::Describe(top);
-  PostMessageA(Need(top, "&Install"), BM_CLICK, 0, 0);
-  PostMessageA(cancel4, BM_CLICK, 0, 0);
-  // The install completes, then the wizard closes without asking and without page 5.
-  EXPECT_EQ(proc.WaitExit(), 0);
-  EXPECT_EQ(ReadAll(dir_ + "\\a.txt"), "a");
-  EXPECT_EQ(ReadAll(dir_ + "\\b.txt"), "b");
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
-  EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{"a.txt", "InstallDir", "", "a"}, {"b.txt", "InstallDir", "", "b"}};
+    p.Dirs = {MakeDir("InstallDir", "")};
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
+    // Both clicks wait in the queue: the Cancel of page 4 arrives while the
+    // install runs, which lets messages through after every step.
+    HWND cancel4 = nullptr;
+    // Page 4's Cancel: the one on the only page without a Next, Install or Finish button.
+    for (HWND page : dptest::Children(top)) {
+        HWND c = dptest::FindChild(page, "", "&Cancel");
+        if (c && !dptest::FindChild(page, "", "&Install") && !dptest::FindChild(page, "", "&Next >")) cancel4 = c;
+    }
+    ASSERT_NE(cancel4, nullptr) << dptest::Describe(top);
+    PostMessageA(Need(top, "&Install"), BM_CLICK, 0, 0);
+    PostMessageA(cancel4, BM_CLICK, 0, 0);
+    // The install completes, then the wizard closes without asking and without page 5.
+    EXPECT_EQ(proc.WaitExit(), 0);
+    EXPECT_EQ(ReadAll(dir_ + "\\a.txt"), "a");
+    EXPECT_EQ(ReadAll(dir_ + "\\b.txt"), "b");
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + name_, "DisplayName"), name_);
+    EXPECT_EQ(ReadAll(dir_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
 }
 
 TEST_F(SetupE2E, APackageWithoutStepsStillFinishes) {
-  TestPackage p;
-  p.ProgramName = name_;
-  const std::string package = WritePackage(p);
-  dptest::TestProcess proc;
-  HWND top = StartWizard(proc, package);
-  ASSERT_NE(top, nullptr);
-  // No folder record creates it: an existing folder takes the record.
-  ASSERT_TRUE(dptest::ToReadyPage(top, root_));
-  ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
-  ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
-  // Closing the finished wizard asks nothing.
-  ASSERT_TRUE(dptest::RequestClose(top));
-  EXPECT_EQ(proc.WaitExit(), 0);
-  EXPECT_EQ(ReadAll(root_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
+    TestPackage p;
+    p.ProgramName = name_;
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    // No folder record creates it: an existing folder takes the record.
+    ASSERT_TRUE(dptest::ToReadyPage(top, root_));
+    ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+    ASSERT_TRUE(dptest::WaitUntil([&] { return Visible(top, "&Finish"); }, 60000, "page 5"));
+    // Closing the finished wizard asks nothing.
+    ASSERT_TRUE(dptest::RequestClose(top));
+    EXPECT_EQ(proc.WaitExit(), 0);
+    EXPECT_EQ(ReadAll(root_ + "\\uninstall001.dat"), ExpectedUninstallData(p, static_cast<uint32_t>(stub_.size())));
 }
 
 TEST_F(SetupE2E, PackagesThatLeaveTheirFoldersAreRefused) {
-  struct Case {
-    const char* what;
-    void (*spoil)(TestPackage& p);
-  } cases[] = {
-      {"..\\escaped.txt", [](TestPackage& p) { p.Files[1].Name = "..\\escaped.txt"; }},
-      {"ProgramDir", [](TestPackage& p) { p.Files[2].Root = "ProgramDir"; }},
-      {"..", [](TestPackage& p) { p.Dirs[1] = MakeDir("InstallDir", "..\\.."); }},
-  };
-  for (const Case& c : cases) {
-    TestPackage p = FullPackage();
-    c.spoil(p);
-    const std::string package = WritePackage(p);
-    dptest::TestProcess proc;
-    ASSERT_TRUE(proc.Start(package));
-    const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
-    EXPECT_FALSE(text.empty()) << c.what;
-    EXPECT_EQ(proc.WaitExit(), 0) << c.what;
-    EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", proc.Pid()), nullptr) << c.what;
-    EXPECT_FALSE(DirectoryExists(dir_)) << c.what;
-    EXPECT_FALSE(dptest::FileExists(root_ + "\\escaped.txt")) << c.what;
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_)) << c.what;
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey)) << c.what;
-    std::printf("refused (%s): %s\n", c.what, text.c_str());
-  }
+    struct Case {
+        const char* what;
+        void (*spoil)(TestPackage& p);
+    } cases[] = {
+        {"..\\escaped.txt", [](TestPackage& p) { p.Files[1].Name = "..\\escaped.txt"; }},
+        {"ProgramDir", [](TestPackage& p) { p.Files[2].Root = "ProgramDir"; }},
+        {"..", [](TestPackage& p) { p.Dirs[1] = MakeDir("InstallDir", "..\\.."); }},
+    };
+    for (const Case& c : cases) {
+        TestPackage p = FullPackage();
+        c.spoil(p);
+        const std::string package = WritePackage(p);
+        dptest::TestProcess proc;
+        ASSERT_TRUE(proc.Start(package));
+        const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+        EXPECT_FALSE(text.empty()) << c.what;
+        EXPECT_EQ(proc.WaitExit(), 0) << c.what;
+        EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", proc.Pid()), nullptr) << c.what;
+        EXPECT_FALSE(DirectoryExists(dir_)) << c.what;
+        EXPECT_FALSE(dptest::FileExists(root_ + "\\escaped.txt")) << c.what;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_)) << c.what;
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey)) << c.what;
+        std::printf("refused (%s): %s\n", c.what, text.c_str());
+    }
 }
 
 TEST_F(SetupE2E, SetupAsksForElevationInItsManifest) {
-  HMODULE m = LoadLibraryExA(setupExe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(m, nullptr);
-  HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-  ASSERT_NE(r, nullptr);
-  const char* data = static_cast<const char*>(LockResource(LoadResource(m, r)));
-  const std::string manifest(data, SizeofResource(m, r));
-  FreeLibrary(m);
-  for (const char* part : {"name=\"Setup.exe\"", "version=\"1.0.0.0\"", "type=\"win32\"",
-                           "level=\"requireAdministrator\"", "uiAccess=\"false\""})
-    EXPECT_NE(manifest.find(part), std::string::npos) << part << " in\n" << manifest;
+    HMODULE m = LoadLibraryExA(setupExe_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(m, nullptr);
+    HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(r, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(m, r)));
+    const std::string manifest(data, SizeofResource(m, r));
+    FreeLibrary(m);
+    for (const char* part : {"name=\"Setup.exe\"", "version=\"1.0.0.0\"", "type=\"win32\"",
+                             "level=\"requireAdministrator\"", "uiAccess=\"false\""})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part << " in\n" << manifest;
 }
 
 TEST_F(SetupE2E, UninstallerWithoutItsRecordSaysSo) {
-  ASSERT_TRUE(ForceDirectories(dir_));
-  const std::string exe = dir_ + "\\Uninstall.exe";
-  ASSERT_TRUE(CopyFileA((dptest::BinDir() + "uninstall.exe").c_str(), exe.c_str(), FALSE));
-  dptest::TestProcess un;
-  ASSERT_TRUE(un.Start(exe));
-  const std::string text = dptest::AnswerMessageBox("uninstall", IDOK);
-  EXPECT_EQ(text, "File :" + dir_ + "\\uninstall001.dat does not exits,can not uninstall");
-  EXPECT_EQ(un.WaitExit(), 0);
-  EXPECT_TRUE(dptest::FileExists(exe));
+    ASSERT_TRUE(ForceDirectories(dir_));
+    const std::string exe = dir_ + "\\Uninstall.exe";
+    ASSERT_TRUE(CopyFileA((dptest::BinDir() + "uninstall.exe").c_str(), exe.c_str(), FALSE));
+    dptest::TestProcess un;
+    ASSERT_TRUE(un.Start(exe));
+    const std::string text = dptest::AnswerMessageBox("uninstall", IDOK);
+    EXPECT_EQ(text, "File :" + dir_ + "\\uninstall001.dat does not exits,can not uninstall");
+    EXPECT_EQ(un.WaitExit(), 0);
+    EXPECT_TRUE(dptest::FileExists(exe));
 }
 
 }  // namespace

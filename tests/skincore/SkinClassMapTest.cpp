@@ -20,9 +20,9 @@ TEST(SkinClassMap, DefaultRowsInTheirOrderWithTheirDuplicates) {
     for (int row : {96, 98}) EXPECT_EQ(rows[row], "TWWDBCombobox=Combobox");
     // Kinds counted without regard to case.
     const std::pair<const char*, int> counts[] = {
-        {"combobox", 39}, {"edit", 26},        {"panel", 15},      {"scrollbar", 10}, {"radiogroup", 7},
-        {"checkbox", 4},  {"speedbutton", 3},  {"bitbtn", 3},      {"checkgroup", 3}, {"radiobutton", 2},
-        {"groupbox", 2},  {"pngbitbtn", 1},    {"button", 1},      {"menubtn", 1},
+        {"combobox", 39}, {"edit", 26},       {"panel", 15}, {"scrollbar", 10}, {"radiogroup", 7},
+        {"checkbox", 4},  {"speedbutton", 3}, {"bitbtn", 3}, {"checkgroup", 3}, {"radiobutton", 2},
+        {"groupbox", 2},  {"pngbitbtn", 1},   {"button", 1}, {"menubtn", 1},
     };
     int total = 0;
     for (const auto& [kind, expected] : counts) {
@@ -54,7 +54,7 @@ TEST(SkinClassMap, FirstRowStartingWithTheClassDecides) {
         {"TCATEGORYBUTTONS", true, "scrollbar"},
         {"TMine", true, "nil"},
         {"TLong", true, std::string(50, 'k')},
-        {"TLMD", false, ""},               // a class name's start is not the class
+        {"TLMD", false, ""},  // a class name's start is not the class
         {"TPngBitBtnX", false, ""},
         {"TButton", false, ""},
     };

@@ -79,11 +79,11 @@ TEST(QuickIni, StringLookups) {
         const char* expected;
     };
     const Case cases[] = {
-        {"Colours", "RightWidth", "8"},                // keys without regard to case
-        {"Colours", "Note", "ab ; not a comment"},     // a later ";" belongs to the value
-        {"Colours", "Empty", "def"},                   // the first line decides, even empty
+        {"Colours", "RightWidth", "8"},             // keys without regard to case
+        {"Colours", "Note", "ab ; not a comment"},  // a later ";" belongs to the value
+        {"Colours", "Empty", "def"},                // the first line decides, even empty
         {"Colours", "NoEquals", "def"},
-        {"Colours", "Key", "def"},                     // the section ends at the next header
+        {"Colours", "Key", "def"},  // the section ends at the next header
         {"Last", "Key", "last"},
         {"Missing", "Key", "def"},
     };

@@ -136,17 +136,28 @@ TEST_F(SkinDataTest, OurStoredSkinAsTheReaderMakesIt) {
         TDataSkinObject* e;
         int32_t frames;
     } forced[] = {
-        {"Buttons", d.Buttons.get(), 5},        {"Title", d.Title.get(), 2},
-        {"Tabs", d.Tabs.get(), 5},              {"TabPane", d.TabPane.get(), 1},
-        {"ComboButton", d.ComboButton.get(), 4}, {"ExtraImages", d.ExtraImages.get(), 5},
-        {"Headerbar", d.Headerbar.get(), 5},    {"MenuItem", d.MenuItem.get(), 5},
-        {"MenuBackground", d.MenuBackground.get(), 1}, {"Scrollbar", d.Scrollbar.get(), 23},
-        {"HorzScroll", d.HorzScroll.get(), 4},  {"VertScroll", d.VertScroll.get(), 4},
-        {"HorzScrollThumb", d.HorzScrollThumb.get(), 3}, {"VertScrollThumb", d.VertScrollThumb.get(), 3},
-        {"Progress", d.Progress.get(), 2},      {"StatusBarEdges", d.StatusBarEdges.get(), 3},
-        {"ToolBars", d.ToolBars.get(), 5},      {"GroupBoxEdge", d.GroupBoxEdge.get(), 2},
-        {"UpDownHorz", d.UpDownHorz.get(), 8},  {"UpDownVert", d.UpDownVert.get(), 8},
-        {"TrackThumbHorz", d.TrackThumbHorz.get(), 5}, {"TrackThumbVert", d.TrackThumbVert.get(), 5},
+        {"Buttons", d.Buttons.get(), 5},
+        {"Title", d.Title.get(), 2},
+        {"Tabs", d.Tabs.get(), 5},
+        {"TabPane", d.TabPane.get(), 1},
+        {"ComboButton", d.ComboButton.get(), 4},
+        {"ExtraImages", d.ExtraImages.get(), 5},
+        {"Headerbar", d.Headerbar.get(), 5},
+        {"MenuItem", d.MenuItem.get(), 5},
+        {"MenuBackground", d.MenuBackground.get(), 1},
+        {"Scrollbar", d.Scrollbar.get(), 23},
+        {"HorzScroll", d.HorzScroll.get(), 4},
+        {"VertScroll", d.VertScroll.get(), 4},
+        {"HorzScrollThumb", d.HorzScrollThumb.get(), 3},
+        {"VertScrollThumb", d.VertScrollThumb.get(), 3},
+        {"Progress", d.Progress.get(), 2},
+        {"StatusBarEdges", d.StatusBarEdges.get(), 3},
+        {"ToolBars", d.ToolBars.get(), 5},
+        {"GroupBoxEdge", d.GroupBoxEdge.get(), 2},
+        {"UpDownHorz", d.UpDownHorz.get(), 8},
+        {"UpDownVert", d.UpDownVert.get(), 8},
+        {"TrackThumbHorz", d.TrackThumbHorz.get(), 5},
+        {"TrackThumbVert", d.TrackThumbVert.get(), 5},
         {"Toolbar", d.Toolbar.get(), 1},
     };
     for (const auto& f : forced) {
@@ -224,18 +235,18 @@ TEST_F(SkinDataTest, TabPaneMarginsAreCutToFour) {
 TEST_F(SkinDataTest, CaptionButtonsFromSmallSkins) {
     const struct {
         const char* ini;
-        size_t buttons;        // before the three MDI ones
-        int32_t frames;        // of the first, when there is one
+        size_t buttons;  // before the three MDI ones
+        int32_t frames;  // of the first, when there is one
         bool image;
     } cases[] = {
         {"[Button7]\r\nAction=-1\r\nButtonImage=b.bmp\r\n", 0, 0, false},
         {"[Button7]\r\nAction=-1\r\nVisibility=0\r\nButtonImage=b.bmp\r\n", 1, 6, true},
-        {"[Button0]\r\nButtonImage=b.bmp\r\n", 1, 3, true},          // 60 x 21: 2.86
-        {"[Button0]\r\nButtonImage=w.bmp\r\n", 1, 6, true},          // 90 x 21: 4.29
+        {"[Button0]\r\nButtonImage=b.bmp\r\n", 1, 3, true},  // 60 x 21: 2.86
+        {"[Button0]\r\nButtonImage=w.bmp\r\n", 1, 6, true},  // 90 x 21: 4.29
         {"[Button0]\r\nButtonImage=\r\n", 1, 6, false},
         {"[Button0]\r\nAction=3\r\nButtonImage=b.bmp\r\n", 1, 3, false},  // the window icon's place
         {"[Button0]\r\nAction=11\r\nframe=2\r\nButtonImage=b.bmp\r\n", 1, 2, true},
-        {"[Button0]\r\nButtonImage=B.BMP\r\n", 1, 6, false},         // the extension is compared exactly
+        {"[Button0]\r\nButtonImage=B.BMP\r\n", 1, 6, false},                   // the extension is compared exactly
         {"[Button0]\r\nButtonImage=c:\\skins\\MY_Close.bmp\r\n", 1, 3, true},  // the name is not
         {"[Buttons]\r\nBitmap=b.bmp\r\n[Button.Radio]\r\n[BUTTON]\r\n", 0, 0, false},
     };
@@ -298,7 +309,7 @@ TEST_F(SkinDataTest, ColourKeys) {
     EXPECT_EQ(d.ToolBars->MouseOverColour, -1);
     EXPECT_EQ(d.ToolBars->Tile, 0);
     EXPECT_EQ(d.Title->ActiveTextColour, TITLE_COLOUR_NONE);  // no blue key
-    EXPECT_EQ(d.Title->InactiveTextColour, 0x2C0201);        // 300 modulo 256
+    EXPECT_EQ(d.Title->InactiveTextColour, 0x2C0201);         // 300 modulo 256
     ASSERT_EQ(d.SectionColours.size(), 2u);
     EXPECT_EQ(d.SectionColours[0], 0x050505);
     EXPECT_EQ(d.SectionColours[1], clWindowText);
@@ -438,7 +449,9 @@ TEST_F(SkinDataTest, ReadFromAFormDefinition) {
         "    Version = '4.11.06.25'\n"
         "    MenuUpdate = True\n"
         "    MenuMerge = False\n"
-        "    SkinStream = {" + hex + "\n    }\n"
+        "    SkinStream = {" +
+        hex +
+        "\n    }\n"
         "  end\n"
         "end\n";
     TComponent holder(nullptr);
@@ -465,10 +478,10 @@ TEST_F(SkinDataTest, ReadFromAFormDefinition) {
 
 TEST_F(SkinDataTest, DefaultsAndPublishedProperties) {
     TSkinData d(nullptr);
-    const std::vector<std::string> order = {"Active", "DisableTag", "SkinControls", "Options", "Skin3rd",
-                                            "SkinFile", "SkinStore", "SkinFormtype", "Version", "MenuUpdate",
-                                            "MenuMerge", "OnFormSkin", "OnSkinChanged", "OnSkinControl",
-                                            "OnBeforeSkinForm", "OnAfterSkinForm"};
+    const std::vector<std::string> order = {"Active",        "DisableTag",    "SkinControls",     "Options",
+                                            "Skin3rd",       "SkinFile",      "SkinStore",        "SkinFormtype",
+                                            "Version",       "MenuUpdate",    "MenuMerge",        "OnFormSkin",
+                                            "OnSkinChanged", "OnSkinControl", "OnBeforeSkinForm", "OnAfterSkinForm"};
     std::vector<std::string> names;
     for (const TPropInfo* p : GetPropList(&d))
         if (std::find(order.begin(), order.end(), p->Name) != order.end()) names.push_back(p->Name);

@@ -19,18 +19,18 @@ TEST(SkinIniRules, ParseRGBReadsThreeRunsOfDigits) {
         {"12 34 56", rgb(12, 34, 56)},
         {"  12 34 56  ", rgb(12, 34, 56)},
         {"(12;34;56)", rgb(12, 34, 56)},
-        {"12,34,56,78,90", rgb(12, 34, 56)},       // later runs are ignored
-        {"12,34,56", rgb(12, 34, 56)},             // the run still open at the end is blue
-        {"12,34", rgb(12, 0, 0)},                  // only one stored before the open run
+        {"12,34,56,78,90", rgb(12, 34, 56)},  // later runs are ignored
+        {"12,34,56", rgb(12, 34, 56)},        // the run still open at the end is blue
+        {"12,34", rgb(12, 0, 0)},             // only one stored before the open run
         {"12,34,", rgb(12, 34, 0)},
-        {"200", rgb(0, 0, 0)},                     // one open run, nothing stored: black
+        {"200", rgb(0, 0, 0)},  // one open run, nothing stored: black
         {"200 ", rgb(200, 0, 0)},
         {"", 0},
         {"none", 0},
-        {"-1 -2 -3", rgb(1, 2, 3)},                // a minus sign is a separator
-        {"256 257 511", rgb(0, 1, 255)},           // each value modulo 256
+        {"-1 -2 -3", rgb(1, 2, 3)},                    // a minus sign is a separator
+        {"256 257 511", rgb(0, 1, 255)},               // each value modulo 256
         {"99999999999999999999 1 1", rgb(255, 1, 1)},  // 10^20 - 1, no overflow
-        {"0xFF", 0},                               // no hexadecimal here: "0", then letters
+        {"0xFF", 0},                                   // no hexadecimal here: "0", then letters
         {"1a2b3", rgb(1, 2, 3)},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseRGB(c.text), c.want) << '"' << c.text << '"';
@@ -50,8 +50,9 @@ TEST(SkinIniRules, CaptionButtonSections) {
         bool want;
     } cases[] = {
         {"BUTTON0", 0, -1, true},
-        {"BUTTON7", -1, -1, false},         // Action -1 without a Visibility: no caption button
-        {"BUTTON7", -1, 0, true},           // ... with Visibility 0 it is one
+        {"BUTTON7", -1, -1, false},  // Action -1 without a Visibility: no caption
+                                     // button
+        {"BUTTON7", -1, 0, true},    // ... with Visibility 0 it is one
         {"BUTTON7", -1, 1, false},
         {"BUTTON7", -2, 1, true},
         {"BUTTONX", 3, 0, true},
@@ -72,8 +73,8 @@ TEST(SkinIniRules, FrameCountsLeftToTheReader) {
     const struct {
         int32_t w, h, action, want;
     } buttons[] = {
-        {60, 21, 0, 3},   // 2.86
-        {90, 21, 0, 6},   // 4.29
+        {60, 21, 0, 3},  // 2.86
+        {90, 21, 0, 6},  // 4.29
         // Exactly 3.8 holds 3 frames on every build, a pixel more holds 6.
         {76, 20, 0, 3},
         {77, 20, 0, 6},

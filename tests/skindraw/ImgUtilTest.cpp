@@ -30,7 +30,7 @@ TEST(SkinImgUtil, GreyAveragesTheChannelsInto24Bits) {
     const struct {
         TColor in, out;
     } pixels[] = {
-        {TColor(RGB(10, 20, 40)), TColor(RGB(23, 23, 23))},     // 70 div 3
+        {TColor(RGB(10, 20, 40)), TColor(RGB(23, 23, 23))},  // 70 div 3
         {TColor(RGB(255, 255, 254)), TColor(RGB(254, 254, 254))},
         {TColor(RGB(0, 0, 2)), TColor(RGB(0, 0, 0))},
         {clFuchsia, TColor(RGB(170, 170, 170))},
@@ -48,8 +48,8 @@ TEST(SkinImgUtil, GreyAveragesTheChannelsInto24Bits) {
 }
 
 TEST(SkinImgUtil, ReplaceMagentaTakesOnlyTheExactKey) {
-    const TColor in[] = {clFuchsia, TColor(RGB(254, 0, 255)), TColor(RGB(255, 1, 255)), TColor(RGB(255, 0, 254)),
-                         clRed, clFuchsia};
+    const TColor in[] = {clFuchsia, TColor(RGB(254, 0, 255)), TColor(RGB(255, 1, 255)), TColor(RGB(255, 0, 254)), clRed,
+                         clFuchsia};
     const struct {
         TPixelFormat format;
         TColor colour;
@@ -119,7 +119,8 @@ TEST(SkinImgUtil, MirrorFlipAndRotateA3x2Bitmap) {
             EXPECT_EQ(b.PixelFormat(), wantFormat) << what;
             for (int y = 0; y < op.h; ++y)
                 for (int x = 0; x < op.w; ++x)
-                    EXPECT_EQ(Hex(b.Canvas()->Pixels(x, y)), Hex(op.want(x, y))) << what << " (" << x << ", " << y << ")";
+                    EXPECT_EQ(Hex(b.Canvas()->Pixels(x, y)), Hex(op.want(x, y)))
+                        << what << " (" << x << ", " << y << ")";
             EXPECT_EQ(b.TransparentMode(), tmFixed) << what;
             EXPECT_EQ(b.TransparentColor(), clLime) << what;
         }
@@ -141,9 +142,9 @@ TEST(SkinImgUtil, MirrorFlipAndRotateA3x2Bitmap) {
 }
 
 TEST(SkinImgUtil, EmptyBitmapsAreLeftAlone) {
-    const std::function<void(TBitmap*)> ops[] = {
-        GreyBitmap, MirrorBitmap, FlipBitmap, RotateBitmapLeft, RotateBitmapRight,
-        [](TBitmap* b) { ReplaceMagenta(b, clRed); }};
+    const std::function<void(TBitmap*)> ops[] = {GreyBitmap,        MirrorBitmap,
+                                                 FlipBitmap,        RotateBitmapLeft,
+                                                 RotateBitmapRight, [](TBitmap* b) { ReplaceMagenta(b, clRed); }};
     for (const auto& op : ops) {
         TBitmap b;
         EXPECT_NO_THROW(op(&b));
@@ -165,10 +166,10 @@ TEST(SkinImgUtil, BlendResolvesSystemColours) {
 
 struct GradientCase {
     const char* name;
-    int w, h;          // the bitmap
-    TRect rect;        // the gradient
+    int w, h;    // the bitmap
+    TRect rect;  // the gradient
     bool vertical;
-    TRect clip;        // empty: no clip
+    TRect clip;  // empty: no clip
 };
 
 TEST(SkinGradient, BandsTakeTheirRampColourInsideTheClipBoxOnly) {
@@ -176,7 +177,7 @@ TEST(SkinGradient, BandsTakeTheirRampColourInsideTheClipBoxOnly) {
     const GradientCase cases[] = {
         {"vertical", 4, 10, Rect(0, 0, 4, 10), true, {}},
         {"horizontal", 12, 3, Rect(1, 0, 11, 3), false, {}},
-        {"one column", 5, 3, Rect(2, 0, 3, 3), false, {}},        // the midpoint colour alone
+        {"one column", 5, 3, Rect(2, 0, 3, 3), false, {}},  // the midpoint colour alone
         {"one row", 5, 3, Rect(0, 1, 5, 2), true, {}},
         {"lower half clipped in", 4, 10, Rect(0, 0, 4, 10), true, Rect(0, 4, 4, 7)},
         {"columns clipped in", 20, 2, Rect(3, 0, 13, 2), false, Rect(5, 0, 9, 2)},

@@ -30,10 +30,10 @@ void MakeStrip(TBitmap& strip, const StripLayout& layout) {
         TRect r;
     };
     const Area areas[] = {
-        {TL, Rect(0, 0, l, t)},       {T, Rect(l, 0, cw - r, t)},       {TR, Rect(cw - r, 0, cw, t)},
-        {L, Rect(0, t, l, ch - b)},   {CTL, Rect(l, t, mx, my)},        {CTR, Rect(mx, t, cw - r, my)},
+        {TL, Rect(0, 0, l, t)},         {T, Rect(l, 0, cw - r, t)},          {TR, Rect(cw - r, 0, cw, t)},
+        {L, Rect(0, t, l, ch - b)},     {CTL, Rect(l, t, mx, my)},           {CTR, Rect(mx, t, cw - r, my)},
         {CBL, Rect(l, my, mx, ch - b)}, {CBR, Rect(mx, my, cw - r, ch - b)}, {R, Rect(cw - r, t, cw, ch - b)},
-        {BL, Rect(0, ch - b, l, ch)}, {B, Rect(l, ch - b, cw - r, ch)}, {BR, Rect(cw - r, ch - b, cw, ch)},
+        {BL, Rect(0, ch - b, l, ch)},   {B, Rect(l, ch - b, cw - r, ch)},    {BR, Rect(cw - r, ch - b, cw, ch)},
     };
     for (int f = 1; f <= layout.frames; ++f) {
         const int ox = layout.vertical ? 0 : (f - 1) * cw, oy = layout.vertical ? (f - 1) * ch : 0;

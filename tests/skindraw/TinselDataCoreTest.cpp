@@ -14,10 +14,10 @@ TEST(SkinStrip, FrameCellsOfHorizontalAndVerticalStrips) {
         bool ok;
         TSkinCell want;
     } cases[] = {
-        {100, 20, 5, 3, false, true, {40, 0, 20, 20}},   // frame 3 of 5: columns 40-59
+        {100, 20, 5, 3, false, true, {40, 0, 20, 20}},  // frame 3 of 5: columns 40-59
         {100, 20, 5, 1, false, true, {0, 0, 20, 20}},
         {100, 20, 5, 5, false, true, {80, 0, 20, 20}},
-        {103, 20, 5, 5, false, true, {80, 0, 20, 20}},   // the three columns left over are never used
+        {103, 20, 5, 5, false, true, {80, 0, 20, 20}},  // the three columns left over are never used
         {30, 60, 3, 2, true, true, {0, 20, 30, 20}},
         {30, 61, 3, 3, true, true, {0, 40, 30, 20}},
         {100, 20, 1, 1, false, true, {0, 0, 100, 20}},
@@ -28,7 +28,7 @@ TEST(SkinStrip, FrameCellsOfHorizontalAndVerticalStrips) {
         {100, 20, 5, 0, false, false, {}},
         {100, 20, 5, 6, false, false, {}},
         {100, 20, 5, -1, false, false, {}},
-        {4, 20, 5, 1, false, false, {}},                 // narrower than its frame count
+        {4, 20, 5, 1, false, false, {}},  // narrower than its frame count
         {4, 20, 5, 1, true, true, {0, 0, 4, 4}},
         {0, 20, 1, 1, false, false, {}},
         {20, 0, 1, 1, true, false, {}},
@@ -50,12 +50,12 @@ TEST(SkinStrip, MarginsAreDroppedInPairs) {
         int32_t first, second, target, cell;
         int32_t wantFirst, wantSecond;
     } cases[] = {
-        {8, 8, 10, 24, 0, 0},   // a target of 10 cannot hold 8 + 8
-        {3, 5, 8, 24, 3, 5},    // exactly the sum: corners only
+        {8, 8, 10, 24, 0, 0},  // a target of 10 cannot hold 8 + 8
+        {3, 5, 8, 24, 3, 5},   // exactly the sum: corners only
         {3, 5, 7, 24, 0, 0},
         {3, 5, 100, 24, 3, 5},
-        {8, 8, 40, 16, 0, 0},   // the cell has no middle left
-        {8, 7, 40, 16, 8, 7},   // one middle pixel is enough
+        {8, 8, 40, 16, 0, 0},  // the cell has no middle left
+        {8, 7, 40, 16, 8, 7},  // one middle pixel is enough
         {0, 0, 0, 1, 0, 0},
         {-2, 5, 40, 24, 0, 5},  // negative margins count as none
         {4, -1, 40, 24, 4, 0},

@@ -125,8 +125,8 @@ TEST(SkinElements, FrameCellsOfAnElementsStrip) {
     };
     for (const auto& c : cases) {
         const TRect r = SkinFrameRect(c.strip, c.frames, c.index, c.vertical);
-        EXPECT_TRUE(EqualRect(&r, &c.want)) << c.index << " of " << c.frames << ": " << r.left << "," << r.top << ","
-                                            << r.right << "," << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &c.want))
+            << c.index << " of " << c.frames << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
     const TSize one = SkinFrameSize(&strip, 5, false);
     EXPECT_EQ(one.cx, 20);

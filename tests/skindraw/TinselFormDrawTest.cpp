@@ -38,7 +38,8 @@ void ExpectUntouchedOutside(TBitmap& out, const TRect& drawn, const std::string&
         for (int x = 0; x < out.Width(); ++x) {
             const POINT p{x, y};
             if (PtInRect(&drawn, p)) continue;
-            if (At(out, x, y) != kBack && bad++ < 5) ADD_FAILURE() << what << ": (" << x << ", " << y << ") was drawn on";
+            if (At(out, x, y) != kBack && bad++ < 5)
+                ADD_FAILURE() << what << ": (" << x << ", " << y << ") was drawn on";
         }
 }
 
@@ -66,9 +67,9 @@ struct NineSliceCase {
 
 // Corners and edges of a 64 x 44 frame from a 24 x 20 cell with margins 3, 4, 5, 2.
 const std::vector<Probe> kBorder64x44 = {
-    {0, 0, TL},  {2, 3, TL},  {5, 1, T},   {30, 2, T},  {56, 1, T},  {59, 0, TR}, {63, 3, TR},
-    {1, 6, L},   {0, 20, L},  {2, 38, L},  {61, 6, R},  {63, 20, R}, {61, 40, R}, {0, 42, BL},
-    {2, 43, BL}, {5, 43, B},  {30, 42, B}, {56, 43, B}, {59, 42, BR}, {63, 43, BR},
+    {0, 0, TL},  {2, 3, TL}, {5, 1, T},   {30, 2, T},  {56, 1, T},   {59, 0, TR},  {63, 3, TR},
+    {1, 6, L},   {0, 20, L}, {2, 38, L},  {61, 6, R},  {63, 20, R},  {61, 40, R},  {0, 42, BL},
+    {2, 43, BL}, {5, 43, B}, {30, 42, B}, {56, 43, B}, {59, 42, BR}, {63, 43, BR},
 };
 
 std::vector<Probe> With(std::vector<Probe> a, const std::vector<Probe>& b) {
@@ -82,28 +83,75 @@ std::vector<NineSliceCase> NineSliceCases() {
         // Corners copied, edges stretched along their length, the centre stretched: its quadrants
         // keep to their halves of the target.
         {"stretched centre", s1, 2, 64, 44, false,
-         With(kBorder64x44, {{10, 10, CTL}, {15, 14, CTL}, {50, 10, CTR}, {10, 35, CBL}, {40, 34, CBR}, {50, 35, CBR}})},
+         With(kBorder64x44,
+              {{10, 10, CTL}, {15, 14, CTL}, {50, 10, CTR}, {10, 35, CBL}, {40, 34, CBR}, {50, 35, CBR}})},
         // The same frame with the centre tiled 1:1 from (3, 4); tiles running past the centre are
         // covered by the right and bottom pieces.
         {"tiled centre", s1, 2, 64, 44, true,
-         With(kBorder64x44, {{3, 4, CTL}, {10, 10, CTL}, {11, 4, CTR}, {15, 14, CBR}, {18, 17, CBR}, {19, 18, CTL},
-                             {40, 34, CTL}, {58, 41, CBL}})},
+         With(kBorder64x44, {{3, 4, CTL},
+                             {10, 10, CTL},
+                             {11, 4, CTR},
+                             {15, 14, CBR},
+                             {18, 17, CBR},
+                             {19, 18, CTL},
+                             {40, 34, CTL},
+                             {58, 41, CBL}})},
         // 10 wide cannot hold 8 + 8: no left or right border, the cell's full width stretched.
-        {"left and right dropped", Layout(2, 24, 20, Rect(8, 4, 8, 2)), 2, 10, 30, false,
-         {{0, 1, TL}, {5, 1, T}, {9, 1, TR}, {0, 15, L}, {9, 15, R}, {5, 6, CTR}, {5, 10, CTR}, {5, 26, CBR},
-          {0, 29, BL}, {5, 29, B}, {9, 29, BR}}},
+        {"left and right dropped",
+         Layout(2, 24, 20, Rect(8, 4, 8, 2)),
+         2,
+         10,
+         30,
+         false,
+         {{0, 1, TL},
+          {5, 1, T},
+          {9, 1, TR},
+          {0, 15, L},
+          {9, 15, R},
+          {5, 6, CTR},
+          {5, 10, CTR},
+          {5, 26, CBR},
+          {0, 29, BL},
+          {5, 29, B},
+          {9, 29, BR}}},
         // 5 high cannot hold 4 + 4: no top or bottom border, the cell's full height squeezed in.
-        {"top and bottom dropped", Layout(1, 24, 20, Rect(8, 4, 8, 4)), 1, 40, 5, false,
-         {{0, 0, TL}, {2, 2, L}, {2, 4, BL}, {11, 0, T}, {29, 0, T}, {11, 1, CTL}, {29, 1, CTR}, {11, 3, CBL},
-          {29, 3, CBR}, {11, 4, B}, {37, 0, TR}, {37, 2, R}, {39, 4, BR}}},
+        {"top and bottom dropped",
+         Layout(1, 24, 20, Rect(8, 4, 8, 4)),
+         1,
+         40,
+         5,
+         false,
+         {{0, 0, TL},
+          {2, 2, L},
+          {2, 4, BL},
+          {11, 0, T},
+          {29, 0, T},
+          {11, 1, CTL},
+          {29, 1, CTR},
+          {11, 3, CBL},
+          {29, 3, CBR},
+          {11, 4, B},
+          {37, 0, TR},
+          {37, 2, R},
+          {39, 4, BR}}},
         // Margins leaving the cell no middle are dropped too, rather than leaving the middle blank.
-        {"cell without a middle", Layout(3, 24, 20, Rect(12, 4, 12, 2)), 3, 48, 20, false,
+        {"cell without a middle",
+         Layout(3, 24, 20, Rect(12, 4, 12, 2)),
+         3,
+         48,
+         20,
+         false,
          {{10, 1, TL}, {38, 1, TR}, {10, 10, L}, {20, 10, L}, {28, 10, R}, {38, 10, R}, {10, 19, BL}, {38, 19, BR}}},
         // A vertical strip: frame 2 is the lower cell; at its own size every piece is copied as it is.
-        {"vertical strip, own size", Layout(2, 24, 20, Rect(3, 4, 5, 2), true), 2, 24, 20, false,
-         {{0, 0, TL}, {2, 3, TL}, {3, 0, T}, {18, 3, T}, {19, 0, TR}, {23, 3, TR}, {0, 4, L}, {2, 17, L}, {3, 4, CTL},
-          {10, 10, CTL}, {11, 4, CTR}, {18, 10, CTR}, {3, 11, CBL}, {11, 17, CBR}, {19, 4, R}, {23, 17, R},
-          {0, 18, BL}, {3, 19, B}, {19, 18, BR}, {23, 19, BR}}},
+        {"vertical strip, own size",
+         Layout(2, 24, 20, Rect(3, 4, 5, 2), true),
+         2,
+         24,
+         20,
+         false,
+         {{0, 0, TL}, {2, 3, TL},  {3, 0, T},     {18, 3, T},   {19, 0, TR},   {23, 3, TR},  {0, 4, L},
+          {2, 17, L}, {3, 4, CTL}, {10, 10, CTL}, {11, 4, CTR}, {18, 10, CTR}, {3, 11, CBL}, {11, 17, CBR},
+          {19, 4, R}, {23, 17, R}, {0, 18, BL},   {3, 19, B},   {19, 18, BR},  {23, 19, BR}}},
     };
 }
 
@@ -111,8 +159,8 @@ TEST(SkinNineSlice, MakeFrameBitmapPlacesEveryPiece) {
     for (const NineSliceCase& c : NineSliceCases()) {
         TBitmap strip;
         MakeStrip(strip, c.layout);
-        auto bmp = SkinMakeFrameBitmap(Rect(7, 9, 7 + c.width, 9 + c.height), &strip, c.layout.margins, c.layout.vertical,
-                                       c.tile, c.layout.frames, c.frame);
+        auto bmp = SkinMakeFrameBitmap(Rect(7, 9, 7 + c.width, 9 + c.height), &strip, c.layout.margins,
+                                       c.layout.vertical, c.tile, c.layout.frames, c.frame);
         ASSERT_TRUE(bmp);
         ASSERT_EQ(bmp->Width(), c.width) << c.name;
         ASSERT_EQ(bmp->Height(), c.height) << c.name;
@@ -176,9 +224,22 @@ TEST(SkinFrameVariants, Tiled3RepeatsTheMiddleBetweenTheBorders) {
         std::vector<Probe> probes;
     };
     const Case cases[] = {
-        {"60 wide", Rect(3, 0, 5, 0), 60, {},
-         {{1, 5, L}, {3, 5, CTL}, {10, 5, CTL}, {11, 5, CTR}, {19, 5, CTL}, {30, 5, CTR}, {54, 5, CTL}, {55, 5, R},
-          {59, 5, R}, {10, 30, CBL}, {27, 30, CBR}, {2, 39, L}}},
+        {"60 wide",
+         Rect(3, 0, 5, 0),
+         60,
+         {},
+         {{1, 5, L},
+          {3, 5, CTL},
+          {10, 5, CTL},
+          {11, 5, CTR},
+          {19, 5, CTL},
+          {30, 5, CTR},
+          {54, 5, CTL},
+          {55, 5, R},
+          {59, 5, R},
+          {10, 30, CBL},
+          {27, 30, CBR},
+          {2, 39, L}}},
         {"key colour", Rect(3, 0, 5, 0), 60, {CTR}, {{1, 5, L}, {10, 5, CTL}, {11, 5, CTR}, {30, 5, CTR}, {57, 5, R}}},
         // No middle column left: the whole cell is repeated, never a zero step.
         {"no middle", Rect(12, 0, 12, 0), 60, {}, {{2, 5, L}, {26, 5, L}, {38, 5, R}, {50, 5, L}, {56, 5, L}}},
@@ -218,7 +279,8 @@ TEST(SkinFrameVariants, StretchedCoversTheTargetWithTheWholeCell) {
         SkinDrawFrameStretched(out.Canvas()->Handle(), target, &strip, transparent, 5, 3);
         for (const Probe& p : probes) {
             const TColor want = layout->keyed.count(p.p) ? kBack : PieceColour(3, p.p);
-            EXPECT_EQ(Hex(At(out, 5 + p.x, 5 + p.y)), Hex(want)) << (transparent ? "transparent " : "") << PieceName(p.p);
+            EXPECT_EQ(Hex(At(out, 5 + p.x, 5 + p.y)), Hex(want))
+                << (transparent ? "transparent " : "") << PieceName(p.p);
         }
         ExpectUntouchedOutside(out, target, "stretched");
     }
@@ -229,7 +291,7 @@ TEST(SkinFrameVariants, CenteredKeepsTheCellSizeAndCentresItWithTruncation) {
         TRect target;
         int x, y;  // where the cell lands
     } cases[] = {
-        {Rect(10, 10, 25, 40), 8, 15},   // 20 in 15: -5 div 2 = -2, not -3
+        {Rect(10, 10, 25, 40), 8, 15},  // 20 in 15: -5 div 2 = -2, not -3
         {Rect(10, 10, 40, 40), 15, 15},
         {Rect(10, 10, 31, 31), 10, 10},  // one spare pixel stays on the right and below
         {Rect(12, 20, 13, 21), 3, 11},   // 1 x 1: the cell mostly outside
@@ -261,7 +323,9 @@ TEST(SkinFrameVariants, StretchFrame3StretchesTheMiddleStraightOntoTheTarget) {
         int width;
         std::vector<Probe> probes;
     } cases[] = {
-        {"wider than the cell", 60, {{1, 5, L}, {2, 15, L}, {10, 5, CTL}, {10, 15, CBL}, {50, 5, CTR}, {55, 5, R}, {59, 15, R}}},
+        {"wider than the cell",
+         60,
+         {{1, 5, L}, {2, 15, L}, {10, 5, CTL}, {10, 15, CBL}, {50, 5, CTR}, {55, 5, R}, {59, 15, R}}},
         // A cell wider than the target is stretched over it whole.
         {"narrower than the cell", 12, {{0, 5, L}, {6, 5, CTR}, {11, 5, R}}},
     };
@@ -281,30 +345,26 @@ TEST(SkinFrameVariants, StretchFrame3StretchesTheMiddleStraightOntoTheTarget) {
 // Every routine, with a cell that does not exist or a target with no area, draws nothing and does not fail.
 TEST(SkinFrameVariants, NothingIsDrawnWithoutACellOrWithoutATarget) {
     const StripLayout layout = Layout(3, 24, 20, Rect(3, 4, 5, 2));
-    using Draw = std::function<void(TBitmap& out, const TRect& target, TBitmap* strip, int frames, int index)>;
+    using Draw = std::function<void(TBitmap & out, const TRect& target, TBitmap* strip, int frames, int index)>;
     const TRect m = layout.margins;
     const struct {
         const char* name;
         Draw draw;
     } routines[] = {
-        {"SkinDrawFrame", [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
-             SkinDrawFrame(o.Canvas()->Handle(), t, s, false, false, false, f, i, m);
-         }},
-        {"SkinDrawFrame tiled, transparent", [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
+        {"SkinDrawFrame", [&](TBitmap& o, const TRect& t, TBitmap* s, int f,
+                              int i) { SkinDrawFrame(o.Canvas()->Handle(), t, s, false, false, false, f, i, m); }},
+        {"SkinDrawFrame tiled, transparent",
+         [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
              SkinDrawFrame(o.Canvas()->Handle(), t, s, false, true, true, f, i, m);
          }},
-        {"SkinDrawFrameTiled3", [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
-             SkinDrawFrameTiled3(o.Canvas(), t, s, false, false, f, i, m);
-         }},
-        {"SkinDrawFrameStretched", [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
-             SkinDrawFrameStretched(o.Canvas()->Handle(), t, s, false, f, i);
-         }},
-        {"SkinDrawFrameCentered", [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
-             SkinDrawFrameCentered(o.Canvas()->Handle(), t, s, true, f, i);
-         }},
-        {"SkinStretchFrame3", [&](TBitmap& o, const TRect& t, TBitmap* s, int f, int i) {
-             SkinStretchFrame3(o.Canvas()->Handle(), t, s, false, false, f, i, m);
-         }},
+        {"SkinDrawFrameTiled3", [&](TBitmap& o, const TRect& t, TBitmap* s, int f,
+                                    int i) { SkinDrawFrameTiled3(o.Canvas(), t, s, false, false, f, i, m); }},
+        {"SkinDrawFrameStretched", [&](TBitmap& o, const TRect& t, TBitmap* s, int f,
+                                       int i) { SkinDrawFrameStretched(o.Canvas()->Handle(), t, s, false, f, i); }},
+        {"SkinDrawFrameCentered", [&](TBitmap& o, const TRect& t, TBitmap* s, int f,
+                                      int i) { SkinDrawFrameCentered(o.Canvas()->Handle(), t, s, true, f, i); }},
+        {"SkinStretchFrame3", [&](TBitmap& o, const TRect& t, TBitmap* s, int f,
+                                  int i) { SkinStretchFrame3(o.Canvas()->Handle(), t, s, false, false, f, i, m); }},
     };
     TBitmap strip, empty;
     MakeStrip(strip, layout);
@@ -357,8 +417,8 @@ TEST(SkinFrameVariants, FrameThreeOfFiveComesFromColumns40To59) {
     // Without margins the whole cell is the centre, frame 3's quadrants at their own size.
     Fill(out, 20, 10, kBack);
     SkinDrawFrame(out.Canvas()->Handle(), Rect(0, 0, 20, 10), &strip, false, false, false, 5, 3, layout.margins);
-    ExpectPieces(out, 0, 0, layout, 3, {{0, 0, CTL}, {9, 4, CTL}, {10, 0, CTR}, {19, 4, CTR}, {0, 5, CBL}, {19, 9, CBR}},
-                 "frame 3 of 5");
+    ExpectPieces(out, 0, 0, layout, 3,
+                 {{0, 0, CTL}, {9, 4, CTL}, {10, 0, CTR}, {19, 4, CTR}, {0, 5, CBL}, {19, 9, CBR}}, "frame 3 of 5");
 }
 
 // --- transparent blits
@@ -372,10 +432,10 @@ TEST(SkinTransparent, KeyPixelsLeaveTheDestinationAndOnlyTheBitmapsPartIsDrawn) 
         int w, h;  // target size; the bitmap is 8 x 4
         TColor key;
     } cases[] = {
-        {pf24bit, 8, 4, clFuchsia},  {pf32bit, 8, 4, clFuchsia}, {pfDevice, 8, 4, clFuchsia}, {pf8bit, 8, 4, clFuchsia},
-        {pf4bit, 8, 4, clFuchsia},   {pf16bit, 8, 4, clFuchsia}, {pf24bit, 8, 4, clLime},
-        {pf24bit, 5, 3, clFuchsia},  // smaller target: its part of the bitmap
-        {pf24bit, 20, 9, clFuchsia}, // larger target: never more than the bitmap has
+        {pf24bit, 8, 4, clFuchsia},  {pf32bit, 8, 4, clFuchsia}, {pfDevice, 8, 4, clFuchsia},
+        {pf8bit, 8, 4, clFuchsia},   {pf4bit, 8, 4, clFuchsia},  {pf16bit, 8, 4, clFuchsia},
+        {pf24bit, 8, 4, clLime},     {pf24bit, 5, 3, clFuchsia},  // smaller target: its part of the bitmap
+        {pf24bit, 20, 9, clFuchsia},                              // larger target: never more than the bitmap has
         {pf32bit, 20, 2, clFuchsia},
     };
     for (TSkinTransparentBlit how : {TSkinTransparentBlit::MaskBlt, TSkinTransparentBlit::InvertAnd}) {
@@ -462,7 +522,8 @@ TEST(SkinRegion, OpaqueRunsOfEveryRowWithItsOffset) {
     }
     HRGN rgn = SkinRegionFromBitmap(&b, 10, 20, 0, 0, 0, TRANSPARENT_KEY);
     ASSERT_TRUE(rgn);
-    ExpectRegionIs(rgn, b, 10, 20, [](int x, int) { return x >= 1 && x <= 4; }, "columns");
+    ExpectRegionIs(
+        rgn, b, 10, 20, [](int x, int) { return x >= 1 && x <= 4; }, "columns");
     RECT box;
     EXPECT_EQ(GetRgnBox(rgn, &box), SIMPLEREGION);
     EXPECT_EQ(box.left, 11);
@@ -481,7 +542,8 @@ TEST(SkinRegion, OpaqueRunsOfEveryRowWithItsOffset) {
         for (int x = 0; x < 8; ++x)
             if (rows[y][x] == 'x') s.Canvas()->SetPixels(x, y, clBlue);
     rgn = SkinRegionFromBitmap(&s, -3, -1, 0, 0, 0, TRANSPARENT_KEY);
-    ExpectRegionIs(rgn, s, -3, -1, [&](int x, int y) { return rows[y][x] == 'x'; }, "staircase");
+    ExpectRegionIs(
+        rgn, s, -3, -1, [&](int x, int y) { return rows[y][x] == 'x'; }, "staircase");
     const std::vector<RECT> rects = RegionRects(rgn);
     const RECT want[] = {{-3, -1, 0, 0}, {-2, 0, 0, 1}, {2, 0, 4, 1}, {3, 1, 5, 2}};
     ASSERT_EQ(rects.size(), 4u);
@@ -526,9 +588,7 @@ TEST(SkinRegion, TolerancesWidenEachChannelUpwardsOnly) {
 
 TEST(SkinRegion, ManyRectanglesAreGatheredInBlocksOf2000) {
     // A checkerboard 200 wide: 100 rectangles a row that no region can merge.
-    const struct {
-        int checkerRows, singleRunRows;
-    } cases[] = {{19, 1}, {20, 0}, {20, 1}, {39, 101}, {50, 0}};
+    const struct { int checkerRows, singleRunRows; } cases[] = {{19, 1}, {20, 0}, {20, 1}, {39, 101}, {50, 0}};
     for (const auto& c : cases) {
         const int h = c.checkerRows + c.singleRunRows;
         TBitmap b;
@@ -554,7 +614,8 @@ TEST(SkinRegion, OneRowEmptyAndAllKeyBitmaps) {
     Fill(one, 5, 1, clRed, pf24bit);
     one.Canvas()->SetPixels(2, 0, clFuchsia);
     HRGN rgn = SkinRegionFromBitmap(&one, 0, 0, 0, 0, 0, TRANSPARENT_KEY);
-    ExpectRegionIs(rgn, one, 0, 0, [](int x, int) { return x != 2; }, "one row");
+    ExpectRegionIs(
+        rgn, one, 0, 0, [](int x, int) { return x != 2; }, "one row");
     DeleteObject(rgn);
 
     TBitmap empty, key;
@@ -579,11 +640,11 @@ TEST(SkinTile, SourceRepeatsFromTheTargetsTopLeftLastTilesWhole) {
         TRect target;
         int tw, th;  // the tile actually used (cut to the bitmap)
     } cases[] = {
-        {Rect(1, 1, 4, 3), Rect(2, 2, 9, 7), 3, 2},        // 7 x 5 in tiles of 3 x 2: 9 x 6 drawn
-        {Rect(1, 1, 4, 3), Rect(0, 0, 6, 4), 3, 2},        // exact fit
-        {Rect(5, 5, 6, 6), Rect(3, 1, 300, 280), 1, 1},    // one pixel tiled: done in blocks, same result
+        {Rect(1, 1, 4, 3), Rect(2, 2, 9, 7), 3, 2},      // 7 x 5 in tiles of 3 x 2: 9 x 6 drawn
+        {Rect(1, 1, 4, 3), Rect(0, 0, 6, 4), 3, 2},      // exact fit
+        {Rect(5, 5, 6, 6), Rect(3, 1, 300, 280), 1, 1},  // one pixel tiled: done in blocks, same result
         {Rect(2, 3, 9, 8), Rect(0, 0, 600, 301), 7, 5},
-        {Rect(10, 7, 15, 12), Rect(1, 1, 10, 8), 2, 2},    // reaches past the bitmap: only its own part
+        {Rect(10, 7, 15, 12), Rect(1, 1, 10, 8), 2, 2},  // reaches past the bitmap: only its own part
     };
     for (const auto& c : cases) {
         for (int y = 0; y < 9; ++y)
@@ -600,8 +661,9 @@ TEST(SkinTile, SourceRepeatsFromTheTargetsTopLeftLastTilesWhole) {
                 const bool inside = rx >= 0 && ry >= 0 && rx < spanW && ry < spanH;
                 const TColor want = inside ? tileColour(c.source.left + rx % c.tw, c.source.top + ry % c.th) : kBack;
                 if (At(out, x, y) != want && bad++ < 5)
-                    ADD_FAILURE() << "target " << c.target.left << "," << c.target.top << " tile " << c.tw << "x" << c.th
-                                  << ": (" << x << ", " << y << ") is " << Hex(At(out, x, y)) << ", not " << Hex(want);
+                    ADD_FAILURE() << "target " << c.target.left << "," << c.target.top << " tile " << c.tw << "x"
+                                  << c.th << ": (" << x << ", " << y << ") is " << Hex(At(out, x, y)) << ", not "
+                                  << Hex(want);
             }
     }
 }
@@ -613,14 +675,12 @@ TEST(SkinTile, NothingForAnEmptySourceOrTarget) {
         TBitmap* bitmap;
         TRect source, target;
     } cases[] = {
-        {&src, Rect(2, 2, 2, 6), Rect(0, 0, 10, 10)},   // no width
-        {&src, Rect(2, 6, 5, 2), Rect(0, 0, 10, 10)},   // negative height
-        {&src, Rect(6, 2, 2, 0), Rect(0, 0, 10, 10)},   // both negative: a positive product is no excuse
+        {&src, Rect(2, 2, 2, 6), Rect(0, 0, 10, 10)},      // no width
+        {&src, Rect(2, 6, 5, 2), Rect(0, 0, 10, 10)},      // negative height
+        {&src, Rect(6, 2, 2, 0), Rect(0, 0, 10, 10)},      // both negative: a positive product is no excuse
         {&src, Rect(20, 20, 24, 24), Rect(0, 0, 10, 10)},  // wholly outside the bitmap
-        {&src, Rect(0, 0, 4, 4), Rect(5, 5, 5, 10)},
-        {&src, Rect(0, 0, 4, 4), Rect(5, 5, 2, 10)},
-        {&empty, Rect(0, 0, 4, 4), Rect(0, 0, 10, 10)},
-        {nullptr, Rect(0, 0, 4, 4), Rect(0, 0, 10, 10)},
+        {&src, Rect(0, 0, 4, 4), Rect(5, 5, 5, 10)},      {&src, Rect(0, 0, 4, 4), Rect(5, 5, 2, 10)},
+        {&empty, Rect(0, 0, 4, 4), Rect(0, 0, 10, 10)},   {nullptr, Rect(0, 0, 4, 4), Rect(0, 0, 10, 10)},
     };
     for (const auto& c : cases) {
         Fill(out, 12, 12, kBack);

@@ -95,12 +95,12 @@ TEST(SkinForm, HitTestAnswersEveryRegionOfTheFrame) {
         int x, y;
         LRESULT want;
     } cases[] = {
-        {"top-left corner", 0, 0, HTTOPLEFT},         {"top edge", W / 2, 0, HTTOP},
-        {"top-right corner", W - 1, 0, HTTOPRIGHT},   {"left edge", 0, H / 2, HTLEFT},
-        {"right edge", W - 1, H / 2, HTRIGHT},        {"bottom-left corner", 0, H - 1, HTBOTTOMLEFT},
-        {"bottom edge", W / 2, H - 1, HTBOTTOM},      {"bottom-right corner", W - 1, H - 1, HTBOTTOMRIGHT},
-        {"caption", W / 2, T / 2, HTCAPTION},         {"last caption row", W / 2, T - 1, HTCAPTION},
-        {"first client row", W / 2, T, HTCLIENT},     {"client", W / 2, H / 2, HTCLIENT},
+        {"top-left corner", 0, 0, HTTOPLEFT},       {"top edge", W / 2, 0, HTTOP},
+        {"top-right corner", W - 1, 0, HTTOPRIGHT}, {"left edge", 0, H / 2, HTLEFT},
+        {"right edge", W - 1, H / 2, HTRIGHT},      {"bottom-left corner", 0, H - 1, HTBOTTOMLEFT},
+        {"bottom edge", W / 2, H - 1, HTBOTTOM},    {"bottom-right corner", W - 1, H - 1, HTBOTTOMRIGHT},
+        {"caption", W / 2, T / 2, HTCAPTION},       {"last caption row", W / 2, T - 1, HTCAPTION},
+        {"first client row", W / 2, T, HTCLIENT},   {"client", W / 2, H / 2, HTCLIENT},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HitAt(form->Handle(), c.x, c.y), c.want) << c.where << " (" << c.x << "," << c.y << ")";
@@ -127,8 +127,11 @@ TEST(SkinForm, HitTestAnswersEveryRegionOfTheFrame) {
         const char* where;
         int y;
         LRESULT want;
-    } strip[] = {{"caption", mt / 2, HTCAPTION}, {"menu strip top", mt, HTMENU}, {"menu strip bottom", mt + mh - 1, HTMENU},
-                 {"first client row", mt + mh, HTCLIENT}, {"client", mt + mh + 40, HTCLIENT}};
+    } strip[] = {{"caption", mt / 2, HTCAPTION},
+                 {"menu strip top", mt, HTMENU},
+                 {"menu strip bottom", mt + mh - 1, HTMENU},
+                 {"first client row", mt + mh, HTCLIENT},
+                 {"client", mt + mh + 40, HTCLIENT}};
     for (const auto& c : strip) EXPECT_EQ(HitAt(menuForm->Handle(), 200, c.y), c.want) << c.where;
 }
 
@@ -245,13 +248,15 @@ TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
         for (int y = 0; y < d->Borders[0]->Margins.bottom; ++y)
             for (int x = 0; x < L; ++x)
                 expect("bottom-left corner", (frame - 1) * L + x, cellH - 1 - y, left, x, H - 1 - y);
-        const int topCell = top->Height() / d->Borders[2]->Frames, bottomCell = bottom->Height() / d->Borders[3]->Frames;
+        const int topCell = top->Height() / d->Borders[2]->Frames,
+                  bottomCell = bottom->Height() / d->Borders[3]->Frames;
         for (int y = 0; y < 4; ++y)  // above the caption buttons and the title
             for (int x = 0; x < d->Borders[2]->Margins.left; x += 3) {
                 expect("caption's left end", x, (frame - 1) * topCell + y, top, L + x, y);
                 const int fromRight = d->Borders[2]->Margins.right - 1 - x;
                 if (fromRight >= 0)
-                    expect("caption's right end", top->Width() - 1 - x, (frame - 1) * topCell + y, top, W - R - 1 - x, y);
+                    expect("caption's right end", top->Width() - 1 - x, (frame - 1) * topCell + y, top, W - R - 1 - x,
+                           y);
             }
         for (int y = 0; y < B; ++y)
             for (int x = 0; x < d->Borders[3]->Margins.left; ++x)
@@ -324,8 +329,8 @@ TEST(SkinForm, EveryBorderStyleKeepsItsClientSize) {
     const struct {
         TFormBorderStyle style;
         uint8_t borderClass;
-    } cases[] = {{bsSizeable, bcSizable}, {bsSingle, bcSingle}, {bsDialog, bcDialog}, {bsToolWindow, bcSingle},
-                 {bsSizeToolWin, bcSizable}, {bsNone, bcNoCaption}};
+    } cases[] = {{bsSizeable, bcSizable},  {bsSingle, bcSingle},       {bsDialog, bcDialog},
+                 {bsToolWindow, bcSingle}, {bsSizeToolWin, bcSizable}, {bsNone, bcNoCaption}};
     for (const auto& c : cases) {
         FormPtr form(NewForm<TForm>(nullptr));
         form->SetBorderStyle(c.style);

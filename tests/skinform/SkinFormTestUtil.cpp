@@ -47,8 +47,7 @@ bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD
     }
 }
 
-TForm* ShowForm(const std::string& caption, TFormBorderStyle border, int x, int y, int w, int h,
-                TBorderIcons icons) {
+TForm* ShowForm(const std::string& caption, TFormBorderStyle border, int x, int y, int w, int h, TBorderIcons icons) {
     auto* form = NewForm<TForm>(nullptr);
     form->SetBorderStyle(border);
     form->SetBorderIcons(icons);
@@ -157,7 +156,8 @@ bool ShotRect(const RECT& r, const std::string& name) {
     HDC mem = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(mem, dib);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size_t(w) * h);
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + size_t(w) * h);
     for (auto& p : pixels) p &= 0xFFFFFF;
     SelectObject(mem, old);
     DeleteDC(mem);

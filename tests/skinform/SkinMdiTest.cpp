@@ -63,7 +63,8 @@ TEST(SkinMdi, FrameAndChildrenInTheSkin) {
     EXPECT_EQ(SkinManager->MDIClientWindow, f->MDIClient);
     ASSERT_TRUE(f->MenuBar);
 
-    std::vector<TForm*> children = {MdiChild("First child", 10, 10, 280, 200), MdiChild("Second child", 120, 90, 280, 200)};
+    std::vector<TForm*> children = {MdiChild("First child", 10, 10, 280, 200),
+                                    MdiChild("Second child", 120, 90, 280, 200)};
     std::vector<TTinselForm*> skins;
     for (TForm* c : children) {
         TTinselForm* s = WaitSkinned(c->Handle());

@@ -140,7 +140,8 @@ protected:
     }
     HMENU DropDown(int i) { return skin_->MenuBar->Item(i)->DropDown; }
     TStep WaitOpen(int i, const std::function<void()>& act) {
-        return TStep{"the drop-down of bar item " + std::to_string(i), [this, i] { return OpenMenu() == DropDown(i); }, act};
+        return TStep{"the drop-down of bar item " + std::to_string(i), [this, i] { return OpenMenu() == DropDown(i); },
+                     act};
     }
     TPoint ItemScreenPoint(int i) {
         RECT w{};
@@ -160,8 +161,11 @@ TEST_F(SkinMenu, BarItemsOpenByClickAndAltKeyAndTheArrowsMoveAlongTheBar) {
     ShotWindow(form_->Handle(), "menu-bar.png");
 
     auto key = [](WORD vk) { return [vk] { Key(vk); }; };
-    RunSteps({WaitOpen(0, key(VK_RIGHT)), WaitOpen(1, key(VK_RIGHT)), WaitOpen(2, key(VK_RIGHT)),
-              WaitOpen(0, key(VK_LEFT)), WaitOpen(2, key(VK_ESCAPE)),
+    RunSteps({WaitOpen(0, key(VK_RIGHT)),
+              WaitOpen(1, key(VK_RIGHT)),
+              WaitOpen(2, key(VK_RIGHT)),
+              WaitOpen(0, key(VK_LEFT)),
+              WaitOpen(2, key(VK_ESCAPE)),
               {"the menu closed", [] { return OpenPopup() == nullptr; }, nullptr}},
              [&] { MouseClick(file.x, file.y); });
     EXPECT_TRUE(PumpUntil([&] { return !skin_->MenuTracking && !MenuHookInstalled(); }, "the tracking over"));
@@ -196,7 +200,8 @@ TEST_F(SkinMenu, ItemsAreDrawnFromTheSkinOverTheMenuFace) {
             int x, y;
         } checks[] = {
             {"menu frame corner", StripPixel(face, 0, 0), p.left, p.top},
-            {"menu frame bottom-right", StripPixel(face, face->Width() - 1, face->Height() - 1), p.right - 1, p.bottom - 1},
+            {"menu frame bottom-right", StripPixel(face, face->Width() - 1, face->Height() - 1), p.right - 1,
+             p.bottom - 1},
             {"selected item", StripPixel(item, 3 * F, 0), first.left, first.top},
             {"normal item", StripPixel(item, 0, 0), last.left, last.top},
         };
@@ -218,16 +223,21 @@ TEST_F(SkinMenu, ItemsAreDrawnFromTheSkinOverTheMenuFace) {
         if (!has(glyph, GetSysColor(COLOR_BTNTEXT))) mismatch += "check mark; ";
         const int sepRows = separator.bottom - separator.top, H = item->Height();
         const COLORREF sepPixel = StripPixel(item, F, H > sepRows ? H - sepRows : 0);
-        if (sepPixel != TRANSPARENT_KEY && ScreenPixel(separator.left, separator.top) != sepPixel) mismatch += "separator; ";
+        if (sepPixel != TRANSPARENT_KEY && ScreenPixel(separator.left, separator.top) != sepPixel)
+            mismatch += "separator; ";
         for (const auto& c : checks) {
             const COLORREF got = ScreenPixel(c.x, c.y);
-            if (got != c.want) mismatch += std::string(c.what) + " " + std::to_string(got) + " not " + std::to_string(c.want) + "; ";
+            if (got != c.want)
+                mismatch += std::string(c.what) + " " + std::to_string(got) + " not " + std::to_string(c.want) + "; ";
         }
         return mismatch.empty();
     };
     RunSteps({WaitOpen(0, nullptr),
               {"the drop-down painted from the skin", pixelsRight,
-               [&] { ShotWindow(OpenPopup(), "menu-open.png"); Key(VK_ESCAPE); }},
+               [&] {
+                   ShotWindow(OpenPopup(), "menu-open.png");
+                   Key(VK_ESCAPE);
+               }},
               {"the menu closed", [] { return OpenPopup() == nullptr; }, nullptr}},
              [] { Key('F', true); });
     EXPECT_EQ(mismatch, "");

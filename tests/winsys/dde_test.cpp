@@ -66,7 +66,8 @@ protected:
             stop.SetLink("winsys_probe", topic_);
             if (stop.OpenLink()) stop.ExecuteMacro("[Quit]", true);
         }
-        if (!topic_.empty()) WaitFor([&] { return ReadWholeFile(ProbeLog(topic_)).find("end\n") != std::string::npos; });
+        if (!topic_.empty())
+            WaitFor([&] { return ReadWholeFile(ProbeLog(topic_)).find("end\n") != std::string::npos; });
         DeleteFileA(ProbeLog(topic_).c_str());
     }
     std::string Log() { return ReadWholeFile(ProbeLog(topic_)); }
@@ -232,8 +233,7 @@ TEST_F(ProgManTest, GroupWithItemAppearsInTheStartMenuAndGoesAway) {
     EXPECT_FALSE(conv.Connected());
 
     ASSERT_TRUE(WaitFor([&] { return !GroupFolder(group).empty(); })) << group;
-    EXPECT_TRUE(WaitFor([&] { return FileThere(GroupFolder(group) + "\\Probe Item.lnk"); }))
-        << GroupFolder(group);
+    EXPECT_TRUE(WaitFor([&] { return FileThere(GroupFolder(group) + "\\Probe Item.lnk"); })) << GroupFolder(group);
 
     // Asked on a conversation of its own: Wine's library never retires finished
     // asynchronous transactions, so a waited-for one behind them would time out.
@@ -262,7 +262,10 @@ TEST_F(ProgManTest, GroupWithItemAppearsInTheStartMenuAndGoesAway) {
 
 TEST_F(ProgManTest, GroupNamesTravelInTheAnsiCodePage) {
     if (GetACP() != 1252) GTEST_SKIP() << "names below are code page 1252";
-    std::string group = "DpWinsys Gr\xFC\xDF" "e " + RunTag();
+    std::string group =
+        "DpWinsys Gr\xFC\xDF"
+        "e " +
+        RunTag();
     groups_.push_back(group);
     std::wstring wideGroup = L"DpWinsys Gr\u00FC\u00DFe " + StringToWideString(RunTag());
 

@@ -89,8 +89,8 @@ TEST(IniFileTest, IntegersThatAreNotNumbersGiveTheDefault) {
         const char* key;
         int32_t expected;
     } cases[] = {
-        {"Dec", 12}, {"Neg", -7},    {"Hex0x", 31}, {"HexDollar", 16}, {"Word", 42},
-        {"Empty", 42}, {"Trail", 42}, {"Blanks", 5}, {"Big", 42},      {"Missing", 42},
+        {"Dec", 12},   {"Neg", -7},   {"Hex0x", 31}, {"HexDollar", 16}, {"Word", 42},
+        {"Empty", 42}, {"Trail", 42}, {"Blanks", 5}, {"Big", 42},       {"Missing", 42},
     };
     TIniFile ini(path);
     for (const Case& c : cases) EXPECT_EQ(ini.ReadInteger("S", c.key, 42), c.expected) << c.key;
@@ -106,9 +106,9 @@ TEST(IniFileTest, BooleansReadAnyNonZeroNumberAsTrue) {
         bool def;
         bool expected;
     } cases[] = {
-        {"One", false, true},  {"Zero", true, false},  {"Two", false, true},    {"Minus", false, true},
-        {"Yes", true, true},   {"Yes", false, false},  {"True", false, false},  {"Missing", true, true},
-        {"Missing", false, false},
+        {"One", false, true},   {"Zero", true, false},   {"Two", false, true},
+        {"Minus", false, true}, {"Yes", true, true},     {"Yes", false, false},
+        {"True", false, false}, {"Missing", true, true}, {"Missing", false, false},
     };
     TIniFile ini(path);
     for (const Case& c : cases) EXPECT_EQ(ini.ReadBool("S", c.key, c.def), c.expected) << c.key << " def " << c.def;

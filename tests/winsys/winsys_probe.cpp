@@ -33,27 +33,26 @@ void AppendLog(const std::string& line) {
 
 HDDEDATA CALLBACK Callback(UINT type, UINT fmt, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
     switch (type) {
-    case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(static_cast<INT_PTR>(
-            DdeCmpStringHandles(hsz1, g_topic) == 0 && DdeCmpStringHandles(hsz2, g_service) == 0));
-    case XTYP_EXECUTE: {
-        DWORD size = DdeGetData(data, nullptr, 0, 0);
-        std::string text(size, '\0');
-        if (size) DdeGetData(data, reinterpret_cast<LPBYTE>(text.data()), size, 0);
-        text.resize(strnlen(text.c_str(), text.size()));
-        AppendLog("exec=" + text);
-        if (text == "[Quit]") PostQuitMessage(0);
-        if (text.rfind("[Refuse", 0) == 0) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        return reinterpret_cast<HDDEDATA>(DDE_FACK);
-    }
-    case XTYP_REQUEST: {
-        if (fmt != CF_TEXT) return nullptr;
-        std::string reply = "echo:" + g_topicText;
-        return DdeCreateDataHandle(g_inst, reinterpret_cast<LPBYTE>(reply.data()), static_cast<DWORD>(reply.size() + 1),
-                                   0, hsz2, CF_TEXT, 0);
-    }
-    default:
-        return nullptr;
+        case XTYP_CONNECT:
+            return reinterpret_cast<HDDEDATA>(static_cast<INT_PTR>(DdeCmpStringHandles(hsz1, g_topic) == 0 &&
+                                                                   DdeCmpStringHandles(hsz2, g_service) == 0));
+        case XTYP_EXECUTE: {
+            DWORD size = DdeGetData(data, nullptr, 0, 0);
+            std::string text(size, '\0');
+            if (size) DdeGetData(data, reinterpret_cast<LPBYTE>(text.data()), size, 0);
+            text.resize(strnlen(text.c_str(), text.size()));
+            AppendLog("exec=" + text);
+            if (text == "[Quit]") PostQuitMessage(0);
+            if (text.rfind("[Refuse", 0) == 0) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+            return reinterpret_cast<HDDEDATA>(DDE_FACK);
+        }
+        case XTYP_REQUEST: {
+            if (fmt != CF_TEXT) return nullptr;
+            std::string reply = "echo:" + g_topicText;
+            return DdeCreateDataHandle(g_inst, reinterpret_cast<LPBYTE>(reply.data()),
+                                       static_cast<DWORD>(reply.size() + 1), 0, hsz2, CF_TEXT, 0);
+        }
+        default: return nullptr;
     }
 }
 

@@ -43,7 +43,9 @@ TEST(ConversionTest, AnsiCodePageMapsBothWays) {
         {"C:\\Windows\\x.htm", L"C:\\Windows\\x.htm"},
         {"caf\xE9", L"caf\u00E9"},
         {"\x80 and \x9F", L"\u20AC and \u0178"},  // where 1252 differs from Latin-1
-        {"Gr\xFC\xDF" "e", L"Gr\u00FC\u00DFe"},
+        {"Gr\xFC\xDF"
+         "e",
+         L"Gr\u00FC\u00DFe"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(StringToWideString(c.ansi), std::wstring(c.wide)) << c.ansi;

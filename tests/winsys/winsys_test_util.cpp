@@ -6,7 +6,8 @@
 namespace winsys_test {
 
 std::string RunTag() {
-    static const std::string tag = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount() % 100000);
+    static const std::string tag =
+        std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount() % 100000);
     return tag;
 }
 

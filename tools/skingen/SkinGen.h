@@ -17,15 +17,15 @@ using skinpack::Bytes;
 
 // Pixels as 0x00RRGGBB, rows from the top.
 struct TImage {
-  int Width = 0;
-  int Height = 0;
-  std::vector<uint32_t> Pixels;
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint32_t> Pixels;
 
-  TImage() = default;
-  TImage(int w, int h, uint32_t fill = 0);
-  uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
-  // Outside the image: ignored, so shapes may run over a frame's edge.
-  void Set(int x, int y, uint32_t c);
+    TImage() = default;
+    TImage(int w, int h, uint32_t fill = 0);
+    uint32_t At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+    // Outside the image: ignored, so shapes may run over a frame's edge.
+    void Set(int x, int y, uint32_t c);
 };
 
 // The transparent colour of every element drawn with Trans = 1, and of the
@@ -34,8 +34,8 @@ struct TImage {
 constexpr uint32_t Magenta = 0xFF00FF;
 
 struct TSkinBitmap {
-  std::string Name;  // entry name, capitals kept
-  TImage Image;
+    std::string Name;  // entry name, capitals kept
+    TImage Image;
 };
 
 constexpr const char* SkinIniName = "satin-steel.ini";

@@ -15,8 +15,8 @@ constexpr int32_t ContainerTag = 20000;
 constexpr int MaxEntries = 1001;
 
 struct TSkinEntry {
-  std::string Name;  // written as given; the reader compares it lower-cased
-  Bytes Data;
+    std::string Name;  // written as given; the reader compares it lower-cased
+    Bytes Data;
 };
 
 // Tag 20000, the name list's length, the 8 given bytes, the names each
