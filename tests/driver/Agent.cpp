@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/driver/AgentProtocol.h"
+#include "tests/driver/DcPixels.h"
 #include "tests/driver/TextMatch.h"
 
 namespace {
@@ -86,31 +87,12 @@ void Capture(HWND wnd, Request& req) {
     }
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC src = GetWindowDC(wnd);
-    HDC mem = CreateCompatibleDC(src);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(src, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
     req.status = kCaptureFailed;
-    if (bmp && bits) {
-        HGDIOBJ old = SelectObject(mem, bmp);
-        // What the window's surface does not hold (a frame nobody draws) stays black.
-        std::memset(bits, 0, static_cast<size_t>(width) * height * 4);
-        if (BitBlt(mem, 0, 0, width, height, src, 0, 0, SRCCOPY)) {
-            GdiFlush();
-            auto* out = reinterpret_cast<uint32_t*>(&req + 1);
-            const auto* in = static_cast<const uint32_t*>(bits);
-            for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) out[i] = in[i] & 0xFFFFFF;
-            req.status = kOk;
-        }
-        SelectObject(mem, old);
-        DeleteObject(bmp);
+    if (dptest::ReadDcPixels(src, 0, 0, width, height, pixels)) {
+        std::memcpy(&req + 1, pixels.data(), pixels.size() * sizeof(uint32_t));
+        req.status = kOk;
     }
-    DeleteDC(mem);
     ReleaseDC(wnd, src);
 }
 

@@ -12,6 +12,7 @@
 
 #include "classlib/PngFile.h"
 #include "tests/driver/AgentProtocol.h"
+#include "tests/driver/DcPixels.h"
 
 namespace dptest {
 
@@ -1013,27 +1014,7 @@ bool CaptureFromScreen(HWND wnd, int& width, int& height, std::vector<uint32_t>&
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Settle(wnd);
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bmp && bits) {
-        HGDIOBJ old = SelectObject(mem, bmp);
-        ok = BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != 0;
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        pixels.assign(p, p + static_cast<size_t>(width) * height);
-        for (auto& px : pixels) px &= 0xFFFFFF;
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-    }
-    DeleteDC(mem);
+    const bool ok = ReadDcPixels(screen, r.left, r.top, width, height, pixels);
     ReleaseDC(nullptr, screen);
     return ok;
 }

@@ -9,6 +9,7 @@
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
+#include "tests/driver/DcPixels.h"
 #include "tests/driver/TestDriver.h"
 
 namespace skinform {
@@ -144,26 +145,11 @@ bool ShotWindow(HWND wnd, const std::string& name) {
 bool ShotRect(const RECT& r, const std::string& name) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
-                                 static_cast<const uint32_t*>(bits) + size_t(w) * h);
-    for (auto& p : pixels) p &= 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
+    std::vector<uint32_t> pixels;
+    const bool ok = dptest::ReadDcPixels(screen, r.left, r.top, w, h, pixels);
     ReleaseDC(nullptr, screen);
-    return WritePngFile(ArtifactPath(name), w, h, pixels);
+    return ok && WritePngFile(ArtifactPath(name), w, h, pixels);
 }
 
 }  // namespace skinform
