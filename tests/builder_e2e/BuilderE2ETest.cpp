@@ -603,8 +603,8 @@ TEST_F(Builder, CreateInstallerRefusesUnusableNamesAndAsksBeforeReplacing) {
     CloseAnswering(IDNO);
 }
 
-// The underlined letters of the main window's buttons, pressed on the keyboard.
-TEST_F(Builder, AltPPreviewsAndAltCStartsCreateInstaller) {
+// The underlined letters of the main window's buttons and menu bar, pressed on the keyboard.
+TEST_F(Builder, AltLettersPreviewCreateAnInstallerAndOpenTheFileMenu) {
     ForgetBuilderSettings();
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
@@ -630,6 +630,17 @@ TEST_F(Builder, AltPPreviewsAndAltCStartsCreateInstaller) {
     ASSERT_TRUE(BringToFront(main_));
     ASSERT_TRUE(SendKey('C', true));
     AnswerFileDialog("", false);
+
+    // The skinned menu bar's letters as well, whatever control has the focus.
+    ASSERT_TRUE(BringToFront(main_));
+    ASSERT_TRUE(SendKey('F', true));
+    const DWORD pid = ProcessOf(main_);
+    HWND menu = WaitForWindow(
+        [&](HWND w) { return ClassOf(w) == "#32768" && ProcessOf(w) == pid && IsWindowVisible(w); }, "the File menu");
+    ASSERT_NE(menu, nullptr);
+    Screenshot(menu, "alt-f-menu");
+    ASSERT_TRUE(SendKey(VK_ESCAPE));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, kWaitMs, "the menu to close"));
     CloseAnswering(IDNO);
 }
 
