@@ -139,20 +139,24 @@ dp_prepare_prefix() {
 
 # Xvfb for the GUI tests: a display of our own, so that tests never touch the user's desktop.
 dp_start_display() {
-  local n
-  for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    DP_XVFB_PID=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    export DISPLAY=":$n"
-    return 0
+  # Xvfb picks a free display number itself and says which (-displayfd): two runs starting at
+  # once never end up on the same display.
+  local out n
+  out=$(mktemp "${TMPDIR:-/tmp}/dp-display.XXXXXX") || return 1
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+  DP_XVFB_PID=$!
+  for _ in $(seq 100); do
+    n=$(head -n 1 "$out" 2>/dev/null)
+    [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$DP_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "no free X display number" >&2
-  return 1
+  rm -f "$out"
+  if [ -z "$n" ] || [ ! -e "/tmp/.X11-unix/X$n" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 
 dp_stop_all() {
