@@ -13,6 +13,8 @@
 #include "classlib/StdCtrls.h"
 #include "classlib/WindowSubclass.h"
 #include "skin/SkinButton.h"
+#include "skin/SkinCheckBox.h"
+#include "skin/SkinPanels.h"
 #include "skin/SkinControlKinds.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
@@ -41,6 +43,19 @@ constexpr int kFrameSide = 24;
 
 COLORREF FrameColour(int index) { return RGB(40 * index, 200 - 30 * index, 100 + 20 * index); }
 
+constexpr int kGlyphSide = 14;
+
+COLORREF GlyphColour(int index) { return RGB(250 - 20 * index, 20 * index, 60 + 10 * index); }
+
+std::unique_ptr<TBitmap> GlyphStrip(int frames) {
+    auto strip = std::make_unique<TBitmap>();
+    strip->SetPixelFormat(pf24bit);
+    strip->SetSize(frames * kGlyphSide, kGlyphSide);
+    for (int i = 1; i <= frames; ++i)
+        FillColour(strip->Canvas()->Handle(), Bounds((i - 1) * kGlyphSide, 0, kGlyphSide, kGlyphSide), GlyphColour(i));
+    return strip;
+}
+
 // A five-frame [Buttons] strip, every frame one colour, put into the test skin once.
 void InstallButtonStrip() {
     static bool done = false;
@@ -59,6 +74,10 @@ void InstallButtonStrip() {
     data->Buttons->Trans = 0;
     data->Buttons->Tile = 0;
     data->Buttons->HasNormalColour2 = data->Buttons->HasMouseOverColour2 = data->Buttons->HasPressedColour2 = false;
+    data->Buttons->CheckBitmap = GlyphStrip(4);
+    data->Buttons->CheckFrames = 4;
+    data->Buttons->RadioBitmap = GlyphStrip(4);
+    data->Buttons->RadioFrames = 4;
 }
 
 // A skinned form holding what make puts on it, dispatched once more after make.
@@ -138,6 +157,7 @@ TEST(ControlSkin, DispatchGivesEachControlItsSkin) {
     TButton *plain = nullptr, *disabledTag = nullptr, *mappedNil = nullptr;
     TMapPanel* mappedButton = nullptr;
     TCheckBox* check = nullptr;
+    TRadioButton* radio = nullptr;
     TEdit* edit = nullptr;
     TRadioGroup* group = nullptr;
     TPanel* panel = nullptr;
@@ -150,6 +170,7 @@ TEST(ControlSkin, DispatchGivesEachControlItsSkin) {
         mappedButton = Put<TMapPanel>(form, 310, 10, 90, 28, "Mapped");
         check = Put<TCheckBox>(form, 10, 50, 90, 20, "Check");
         edit = Put<TEdit>(form, 110, 50, 90, 22);
+        radio = Put<TRadioButton>(form, 210, 50, 90, 20, "Radio");
         group = Put<TRadioGroup>(form, 10, 80, 150, 90, "Group");
         group->Items()->Add("One");
         group->Items()->Add("Two");
@@ -169,13 +190,15 @@ TEST(ControlSkin, DispatchGivesEachControlItsSkin) {
         {"a panel class mapped to button, upper-case row", mappedButton, "TSkinButton"},
         {"a button inside a panel", inPanel, "TSkinButton"},
         {"an edit (its skin comes later)", edit, ""},
+        {"a check box", check, "TSkinCheckBox"},
+        {"a radio button", radio, "TSkinRadioButton"},
+        {"a panel", panel, "TSkinBox"},
         {"a radio group tagged with DisableTag", group, ""},
     };
     for (const Row& r : rows) {
         TSkinControl* s = SkinOf(f->Skin, r.control);
         EXPECT_EQ(s ? s->ClassName() : std::string(), r.skin) << r.what;
     }
-    (void)check;
     for (int i = 0; i < group->ControlCount(); ++i)
         EXPECT_EQ(group->Controls(i)->Tag(), Skin()->DisableTag()) << "radio group item " << i;
     // Activating again stacks no second skin.
@@ -220,8 +243,11 @@ TEST(ControlSkin, BareButtonsGetTheirSkinByStyle) {
         return CreateWindowExA(0, "BUTTON", "B", WS_CHILD | WS_VISIBLE | style, x, 10, 60, 28, bare, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     };
-    HWND push = child(BS_PUSHBUTTON, 10), groupBox = child(BS_GROUPBOX, 80), bitmap = child(BS_BITMAP, 150);
+    HWND push = child(BS_PUSHBUTTON, 10), groupBox = child(BS_GROUPBOX, 80), bitmap = child(BS_BITMAP, 150),
+         check = child(BS_AUTOCHECKBOX, 220);
     SendMessageA(bare, WM_SKIN_ACTIVATE, 0, 0);
+    TSkinControl* c = form->FindControlSkinByHandle(check);
+    EXPECT_EQ(c ? c->ClassName() : std::string(), "TSkinCheckBox");
     TSkinControl* s = form->FindControlSkinByHandle(push);
     EXPECT_EQ(s ? s->ClassName() : std::string(), "TSkinButton");
     EXPECT_EQ(form->FindControlSkinByHandle(groupBox), nullptr);
@@ -356,6 +382,8 @@ TEST(ControlSkin, SkinsLetGoOfTheirControls) {
         panel = Put<TPanel>(form, 10, 60, 200, 80);
         panel->SetColor(clRed);
         panel->SetParentBackground(true);
+        // Skinned by hand below.
+        panel->SetTag(Skin()->DisableTag());
     });
     ASSERT_NE(f->Skin, nullptr);
 
@@ -522,4 +550,131 @@ TEST(ControlSkin, PropertiesByNameAnswerWhenMissing) {
     SetPropByName(&button, "Enabled", "False");
     EXPECT_EQ(button.Left(), 23);
     EXPECT_FALSE(button.Enabled());
+}
+
+TEST(ControlSkin, CheckBoxesAndRadioButtonsShowTheFrameOfTheirState) {
+    TCheckBox* check = nullptr;
+    TRadioButton* radio = nullptr;
+    TEdit* edit = nullptr;
+    auto f = MakeForm([&](TForm* form) {
+        edit = Put<TEdit>(form, 20, 120, 100, 22);
+        check = Put<TCheckBox>(form, 20, 20, 140, 24, "Check");
+        check->SetAllowGrayed(true);
+        radio = Put<TRadioButton>(form, 20, 60, 140, 24, "Radio");
+    });
+    ASSERT_NE(f->Skin, nullptr);
+    auto* checkSkin = DynamicAs<TSkinCheckBox>(SkinOf(f->Skin, check));
+    auto* radioSkin = DynamicAs<TSkinRadioButton>(SkinOf(f->Skin, radio));
+    ASSERT_NE(checkSkin, nullptr);
+    ASSERT_NE(radioSkin, nullptr);
+    TDataSkinButton* b = Skin()->Buttons.get();
+    auto glyphPixel = [](TSkinControl* skin) {
+        TBitmap target;
+        target.SetPixelFormat(pf24bit);
+        target.SetSize(140, 24);
+        skin->DrawSkin(target.Canvas()->Handle(), TRect{0, 0, 140, 24});
+        return GetPixel(target.Canvas()->Handle(), kGlyphSide / 2, 12);
+    };
+    const struct {
+        int frames;
+        TCheckBoxState state;
+        bool enabled;
+        int frame;
+    } checks[] = {
+        {4, cbUnchecked, true, 1},   {4, cbChecked, true, 2},   {4, cbUnchecked, false, 3}, {4, cbChecked, false, 4},
+        {4, cbGrayed, true, 4},      {4, cbGrayed, false, 4},   {12, cbUnchecked, true, 1}, {12, cbChecked, true, 5},
+        {12, cbUnchecked, false, 4}, {12, cbChecked, false, 8}, {12, cbGrayed, true, 9},    {12, cbGrayed, false, 12},
+    };
+    for (const auto& r : checks) {
+        b->CheckBitmap = GlyphStrip(r.frames);
+        b->CheckFrames = r.frames;
+        check->SetState(r.state);
+        check->SetEnabled(r.enabled);
+        EXPECT_EQ(checkSkin->FrameIndex(), r.frame)
+            << r.frames << " frames, state " << r.state << " enabled " << r.enabled;
+        EXPECT_EQ(glyphPixel(checkSkin), GlyphColour(r.frame)) << r.frames << " frames, state " << r.state;
+    }
+    b->CheckBitmap = GlyphStrip(4);
+    b->CheckFrames = 4;
+    check->SetEnabled(true);
+    const struct {
+        int frames;
+        bool checked, enabled;
+        int frame;
+    } radios[] = {
+        {4, false, true, 1}, {4, true, true, 2}, {4, false, false, 3}, {4, true, false, 4},
+        {8, false, true, 1}, {8, true, true, 5}, {8, false, false, 4}, {8, true, false, 8},
+    };
+    for (const auto& r : radios) {
+        b->RadioBitmap = GlyphStrip(r.frames);
+        b->RadioFrames = r.frames;
+        radio->SetChecked(r.checked);
+        radio->SetEnabled(r.enabled);
+        EXPECT_EQ(radioSkin->RadioFrameIndex(), r.frame) << r.frames << " frames, checked " << r.checked;
+        EXPECT_EQ(glyphPixel(radioSkin), GlyphColour(r.frame)) << r.frames << " frames, checked " << r.checked;
+    }
+    b->RadioBitmap = GlyphStrip(4);
+    b->RadioFrames = 4;
+    radio->SetEnabled(true);
+    radio->SetChecked(false);
+
+    // A real click checks the box, and the screen shows the checked glyph.
+    check->SetAllowGrayed(false);
+    check->SetState(cbUnchecked);
+    edit->SetFocus();
+    auto onScreen = [&](TControl* c, int frame) {
+        return PumpUntil([&] { return ScreenAt(c, kGlyphSide / 2, 12) == GlyphColour(frame); },
+                         "glyph frame " + std::to_string(frame) + " on the screen");
+    };
+    EXPECT_TRUE(onScreen(check, 1));
+    const TPoint p = check->ClientToScreen(TPoint{kGlyphSide / 2, 12});
+    MouseClick(p.x, p.y);
+    EXPECT_TRUE(PumpUntil([&] { return check->Checked(); }, "the check box checked by the click"));
+    EXPECT_TRUE(onScreen(check, 2));
+    const TPoint q = radio->ClientToScreen(TPoint{kGlyphSide / 2, 12});
+    MouseClick(q.x, q.y);
+    EXPECT_TRUE(PumpUntil([&] { return radio->Checked(); }, "the radio button checked by the click"));
+    EXPECT_TRUE(onScreen(radio, 2));
+    MouseMove(1000, 740);
+    ShotWindow(f->Form->Handle(), "control-skin-checks.png");
+}
+
+TEST(ControlSkin, GroupBoxesAndPanelsTakeTheSkinAndKeepTheirLabels) {
+    TGroupBox* group = nullptr;
+    TLabel* label = nullptr;
+    TPanel* panel = nullptr;
+    TButton* inGroup = nullptr;
+    auto f = MakeForm([&](TForm* form) {
+        group = Put<TGroupBox>(form, 20, 20, 220, 120, "Group");
+        label = Put<TLabel>(group, 16, 30, 120, 20, "WWWWWWWW");
+        label->Font()->SetColor(clBlack);
+        inGroup = Put<TButton>(group, 16, 70, 100, 30, "In group");
+        panel = Put<TPanel>(form, 260, 20, 150, 120);
+        panel->SetColor(clRed);
+    });
+    ASSERT_NE(f->Skin, nullptr);
+    TSkinControl* g = SkinOf(f->Skin, group);
+    EXPECT_EQ(g ? g->ClassName() : std::string(), "TSkinGroupBox");
+    TSkinControl* b = SkinOf(f->Skin, inGroup);
+    EXPECT_EQ(b ? b->ClassName() : std::string(), "TSkinButton") << "a group box's children are dispatched";
+    TSkinControl* p = SkinOf(f->Skin, panel);
+    EXPECT_EQ(p ? p->ClassName() : std::string(), "TSkinBox");
+    EXPECT_EQ(panel->Color(), Skin()->Colours.ButtonFace);
+    MouseMove(1000, 740);
+    group->Invalidate();
+    const COLORREF face = ColorToRGB(Skin()->Colours.ButtonFace);
+    const COLORREF shadow = ColorToRGB(Skin()->Colours.ButtonShadow);
+    EXPECT_TRUE(PumpUntil([&] { return ScreenAt(group, 1, 60) == shadow; }, "the group box's frame line"));
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const TPoint a = label->ClientToScreen(TPoint{0, 0});
+            for (COLORREF c : ScreenRect(RECT{a.x, a.y, a.x + 120, a.y + 20}))
+                if (c != face) return true;
+            return false;
+        },
+        "the label's text inside the skinned group box"));
+    ShotWindow(f->Form->Handle(), "control-skin-groupbox.png");
+    // Unskinning gives the panel its colour back.
+    f->Skin->FreeControlSkins();
+    EXPECT_EQ(panel->Color(), clRed);
 }
