@@ -378,7 +378,7 @@ void DrawImageText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, int32
     if (alignment == 1)
         x = (W - tw - iw) / 2;
     else if (alignment == 2)
-        x = (W - tw - iw) / 2 - 2;
+        x = W - tw - iw - 2;
     if (x < 2) x = 1;
     if (image) ImageList_Draw(imageList, imageIndex, dc, rect.left + x, rect.top + (H - iw) / 2, ILD_TRANSPARENT);
     if (text.empty()) return;

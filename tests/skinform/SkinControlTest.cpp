@@ -678,3 +678,31 @@ TEST(ControlSkin, GroupBoxesAndPanelsTakeTheSkinAndKeepTheirLabels) {
     f->Skin->FreeControlSkins();
     EXPECT_EQ(panel->Color(), clRed);
 }
+
+TEST(ControlSkin, ImageTextSitsWhereItsAlignmentSays) {
+    TSkinControl skin(nullptr);
+    skin.WinEnabled = true;
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(200, 20);
+    const std::wstring text = L"WWW";
+    RECT m{0, 0, 200, 20};
+    DrawTextWide(target.Canvas()->Handle(), text, m, DT_CALCRECT | DT_SINGLELINE);
+    const int tw = m.right - m.left;
+    const struct { int alignment, left; } rows[] = {{0, 3}, {1, (200 - tw) / 2}, {2, 200 - tw - 2}};
+    for (const auto& r : rows) {
+        HDC dc = target.Canvas()->Handle();
+        FillColour(dc, TRect{0, 0, 200, 20}, RGB(255, 255, 255));
+        target.Canvas()->Font()->SetColor(clBlack);
+        DrawImageText(&skin, target.Canvas(), TRect{0, 0, 200, 20}, r.alignment, text, -1, nullptr);
+        int first = -1;
+        for (int x = 0; x < 200 && first < 0; ++x)
+            for (int y = 0; y < 20; ++y)
+                if (GetPixel(target.Canvas()->Handle(), x, y) != RGB(255, 255, 255)) {
+                    first = x;
+                    break;
+                }
+        EXPECT_GE(first, r.left) << "alignment " << r.alignment;
+        EXPECT_LE(first, r.left + 3) << "alignment " << r.alignment;
+    }
+}
