@@ -429,6 +429,9 @@ public:
 
     // The brush that the window's background is painted with (its Color).
     HBRUSH BrushHandle();
+    // Paints the windowless children onto dc (the client area), for painters that draw the
+    // control themselves (skins).
+    void PaintGraphicChildren(HDC dc) { PaintControls(dc, nullptr); }
 
 protected:
     virtual void CreateParams(TCreateParams& params);

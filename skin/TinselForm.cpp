@@ -13,6 +13,7 @@
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/TinselMenu.h"
+#include "skin/WinSubClass.h"
 
 DP_PUBLISHED(TTinselForm){};
 
@@ -50,7 +51,8 @@ TTinselForm::TTinselForm(TComponent* owner)
     : TComponent(owner),
       IconBitmap(std::make_unique<TBitmap>()),
       CaptionFont(std::make_unique<TFont>()),
-      FTitleBuffer(std::make_unique<TBitmap>()) {
+      FTitleBuffer(std::make_unique<TBitmap>()),
+      FControlCanvas(std::make_unique<TCanvas>()) {
     FDoubleClickTime = GetDoubleClickTime();
     MakeCaptionFont();
 }
@@ -230,6 +232,10 @@ void TTinselForm::Activate() {
                 UpdateRegion();
         }
     }
+    if (Form)
+        SkinAllControls(Form);
+    else
+        SkinChildWindows(Handle);
     SendMessageA(Handle, WM_SKIN_APPLIED, 0, SKIN_MARKER);
     if (SkinData && SkinData->OnAfterSkinForm()) SkinData->OnAfterSkinForm()(Form, Handle, Name());
     LifeState = lsActive;
@@ -362,6 +368,14 @@ void TTinselForm::SkinChanged() {
         Form->SetHeight(Form->Height() + 1);
         Form->SetHeight(Form->Height() - 1);
     }
+    for (TSkinControl* skin : std::vector<TSkinControl*>(ControlSkins)) {
+        skin->SkinData = SkinData;
+        skin->SkinChanged();
+    }
+    if (Form)
+        SkinAllControls(Form);
+    else
+        SkinChildWindows(Handle);
     SendMessageA(Handle, WM_SKIN_APPLIED, 0, SKIN_MARKER);
     if (SkinData && SkinData->OnAfterSkinForm()) SkinData->OnAfterSkinForm()(Form, Handle, Name());
     LifeState = lsActive;
@@ -373,6 +387,7 @@ void TTinselForm::DetachAll(bool restoreWindow) {
     // A pop-up whose loop runs right now goes with this object, later.
     if (FDepth == 0) FSysPopup.reset();
     if (FHoverTimer) FHoverTimer->SetEnabled(false);
+    FreeControlSkins();
     if (FAnchor) {
         FAnchor->Skin = nullptr;
         delete FAnchor;

@@ -24,6 +24,8 @@ class TTimer;
 class TPopupMenu;
 class TMenuItem;
 class TCustomForm;
+class TSkinControl;
+class TWinControl;
 
 // The skin engine's private window messages.
 constexpr UINT WM_SKIN_RESKIN = 0x3401;
@@ -190,6 +192,32 @@ public:
     // Every item of the drop-down (recursively) becomes owner-drawn.
     static void MakeMenuOwnerDraw(HMENU menu);
 
+    // --- the control skins (the dispatch)
+    // Every control skin made for this window, in order of creation. The skins of
+    // class-library controls belong to their controls, those of bare windows to this
+    // object; each leaves the list when it is freed.
+    std::vector<TSkinControl*> ControlSkins;
+    void AddControlSkin(TSkinControl* skin);
+    void RemoveControlSkin(TSkinControl* skin);
+    // The work canvas handed to every control skin.
+    TCanvas* ControlCanvas() { return FControlCanvas.get(); }
+    void ChooseControlSkin(TComponent* component, TComponent* parent);
+    void SkinComponents(TComponent* owner);
+    void SkinChildren(TWinControl* container);
+    void SkinAllControls(TComponent* component);
+    bool IsHandledControl(TWinControl* control);
+    bool IsControlSkinned(TControl* control);
+    void DisableGroupChildren(TControl* control);
+    bool SkinByClassMap(const std::string& upperName, TControl* control);
+    void SkinEditIfBordered(TControl* control);
+    void SkinChildWindow(HWND wnd);
+    void SkinChildWindows(HWND wnd);
+    TSkinControl* FindControlSkinByHandle(HWND wnd);
+    // Frees the skins whose windows were destroyed.
+    void DropDeadControlSkins();
+    // Gives every control its colours back and frees every control skin.
+    void FreeControlSkins();
+
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -225,6 +253,10 @@ private:
     std::wstring CaptionText();
     void DetachAll(bool restoreWindow);
 
+    // A skin of the kind for the control (its owner), attached; nil for kinds not built.
+    TSkinControl* AttachKind(int kind, TControl* control, bool setColour);
+    TSkinControl* AttachKindToHandle(int kind, HWND wnd);
+
     TWindowSubclass FSubclass;
     TWindowSubclass FMDISubclass;
     TWndMethod FOldWindowProc;
@@ -233,6 +265,7 @@ private:
     std::unique_ptr<TTimer> FHoverTimer;
     std::unique_ptr<TPopupMenu> FSysPopup;
     std::unique_ptr<TBitmap> FTitleBuffer;
+    std::unique_ptr<TCanvas> FControlCanvas;
     TColor FOldColor = 0;
     bool FColorSaved = false;
     DWORD FLastPopupTick = 0;

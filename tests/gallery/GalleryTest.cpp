@@ -19,7 +19,11 @@
 #include "classlib/MPlayer.h"
 #include "classlib/Menus.h"
 #include "classlib/OleCtrls.h"
+#include "classlib/StdCtrls.h"
 #include "classlib/Tabs.h"
+#include "skin/SkinManage.h"
+#include "skin/TinselData.h"
+#include "skin/TinselFormSkin.h"
 
 namespace {
 
@@ -75,6 +79,9 @@ protected:
         delete form;
         form = nullptr;
         Pump();
+        delete skin;
+        skin = nullptr;
+        FreeSkinManager();
     }
     template <class T>
     static T* Find(const std::string& name) {
@@ -83,8 +90,11 @@ protected:
         return c;
     }
     static TGalleryForm* form;
+    // The builder's stored skin, once a test has put the gallery in it.
+    static TSkinData* skin;
 };
 TGalleryForm* Gallery::form = nullptr;
+TSkinData* Gallery::skin = nullptr;
 
 TEST_F(Gallery, HoldsEveryControlClass) {
     std::set<std::string> present;
@@ -346,6 +356,59 @@ TEST_F(Gallery, OwnerDrawnMainAndPopupMenusPaintTheirItems) {
     EXPECT_GT(popupPaint.draws, 0);
     EXPECT_EQ(MenuProbe::seen, RGB(0, 255, 255));
     for (TMenuItem* root : {mainMenu->Items(), popup->Items()}) PaintItems(root, mainPaint);  // rebinding is harmless
+}
+
+// Every page photographed unskinned and then in the builder's skin, and the push buttons,
+// check boxes and group boxes of the gallery dispatched to their skins. Runs last: the
+// gallery stays skinned.
+TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
+    TPageControl* pc = form->PageControl1;
+    auto eachPage = [&](const std::string& prefix) {
+        for (int i = 0; i < pc->PageCount(); ++i) {
+            pc->SetActivePageIndex(i);
+            RedrawWindow(form->Handle(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            Pump();
+            EXPECT_GT(SavePageShot(form->Handle(), prefix + pc->Pages(i)->Caption()), 4) << pc->Pages(i)->Caption();
+        }
+    };
+    eachPage("unskinned-");
+    TMemoryStream file;
+    file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
+    TMemoryStream s;
+    s.WriteI32(static_cast<int32_t>(file.Size()));
+    s.CopyFrom(file, 0);
+    s.SetPosition(0);
+    skin = new TSkinData(nullptr);
+    skin->ReadStream(s);
+    ASSERT_FALSE(skin->SkinEmpty);
+    // Known to the manager and switched on; the gallery is already shown, so it is handed
+    // to the manager as the hook would hand a window being activated.
+    skin->Loaded();
+    skin->SetActive(true);
+    SkinManager->Enabled = true;
+    SkinManager->SkinWindow(form->Handle());
+    TTinselForm* formSkin = nullptr;
+    const DWORD start = GetTickCount();
+    while (!(formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr) ||
+           formSkin->LifeState != lsActive) {
+        ASSERT_LT(GetTickCount() - start, 20000u)
+            << "waited 20 s for the gallery's form skin; manager " << (SkinManager != nullptr) << " forms "
+            << (SkinManager ? SkinManager->FormSkins().size() : 0) << " pending "
+            << (SkinManager ? SkinManager->PendingAction() : -1) << " data "
+            << (SkinManager ? SkinManager->CurrentData() != nullptr : false) << " state "
+            << (formSkin ? formSkin->LifeState : -1);
+        Application->ProcessMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    std::function<void(TComponent*)> check = [&](TComponent* c) {
+        const std::string name = c->ClassName();
+        if (name == "TButton" || name == "TCheckBox" || name == "TRadioButton" || name == "TGroupBox")
+            EXPECT_TRUE(formSkin->IsControlSkinned(static_cast<TControl*>(c))) << c->Name() << ": " << name;
+        for (int i = 0; i < c->ComponentCount(); ++i) check(c->Components(i));
+    };
+    check(form);
+    eachPage("skinned-");
 }
 
 }  // namespace
