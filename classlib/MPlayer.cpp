@@ -1,56 +1,32 @@
 #include "classlib/MPlayer.h"
 
 #include <algorithm>
-#include <vector>
+
+#include "classlib/MediaGlyphShapes.h"
 
 namespace {
 
 // The colour a coloured glyph has.
 COLORREF GlyphColour(TMPBtnType b) {
-    switch (b) {
-        case btPlay: return RGB(0, 128, 0);
-        case btPause: return RGB(128, 128, 0);
-        case btStop: return RGB(128, 0, 0);
-        case btRecord: return RGB(255, 0, 0);
-        case btEject: return RGB(0, 0, 128);
-        default: return RGB(0, 0, 255);
-    }
+    const uint32_t c = kMediaGlyphColours[static_cast<int>(b)];
+    return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
 }
-
-void Poly(HDC dc, const std::vector<POINT>& pts) { Polygon(dc, pts.data(), static_cast<int>(pts.size())); }
 
 // The shapes in a 16 x 12 box with its top-left corner at (x, y).
 void Shape(HDC dc, int x, int y, TMPBtnType b) {
-    switch (b) {
-        case btPlay: Poly(dc, {{x + 4, y + 1}, {x + 11, y + 6}, {x + 4, y + 11}}); break;
-        case btPause:
-            Rectangle(dc, x + 4, y + 1, x + 7, y + 11);
-            Rectangle(dc, x + 9, y + 1, x + 12, y + 11);
-            break;
-        case btStop: Rectangle(dc, x + 3, y + 1, x + 13, y + 11); break;
-        case btNext:
-            Poly(dc, {{x + 1, y + 1}, {x + 6, y + 6}, {x + 1, y + 11}});
-            Poly(dc, {{x + 6, y + 1}, {x + 11, y + 6}, {x + 6, y + 11}});
-            Rectangle(dc, x + 12, y + 1, x + 14, y + 11);
-            break;
-        case btPrev:
-            Rectangle(dc, x + 2, y + 1, x + 4, y + 11);
-            Poly(dc, {{x + 10, y + 1}, {x + 5, y + 6}, {x + 10, y + 11}});
-            Poly(dc, {{x + 15, y + 1}, {x + 10, y + 6}, {x + 15, y + 11}});
-            break;
-        case btStep:
-            Rectangle(dc, x + 3, y + 1, x + 5, y + 11);
-            Poly(dc, {{x + 7, y + 1}, {x + 12, y + 6}, {x + 7, y + 11}});
-            break;
-        case btBack:
-            Poly(dc, {{x + 9, y + 1}, {x + 4, y + 6}, {x + 9, y + 11}});
-            Rectangle(dc, x + 11, y + 1, x + 13, y + 11);
-            break;
-        case btRecord: Ellipse(dc, x + 3, y + 1, x + 13, y + 11); break;
-        case btEject:
-            Poly(dc, {{x + 3, y + 7}, {x + 8, y + 1}, {x + 13, y + 7}});
-            Rectangle(dc, x + 3, y + 9, x + 14, y + 11);
-            break;
+    const TMediaGlyphShape& shape = kMediaGlyphShapes[static_cast<int>(b)];
+    for (int i = 0; i < shape.Count; ++i) {
+        const TMediaGlyphPart& p = shape.Parts[i];
+        switch (p.Kind) {
+            case 'T': {
+                const POINT pts[3] = {{x + p.P[0], y + p.P[1]}, {x + p.P[2], y + p.P[3]}, {x + p.P[4], y + p.P[5]}};
+                Polygon(dc, pts, 3);
+                break;
+            }
+            case 'R': Rectangle(dc, x + p.P[0], y + p.P[1], x + p.P[2], y + p.P[3]); break;
+            case 'E': Ellipse(dc, x + p.P[0], y + p.P[1], x + p.P[2], y + p.P[3]); break;
+            default: break;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
+#include "skin/SkinMediaPlayer.h"
 #include "skin/SkinPanels.h"
 #include "skin/WinSubClass.h"
 
@@ -12,6 +13,7 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skRadioButton: return new TSkinRadioButton(owner);
         case skBox: return new TSkinBox(owner);
         case skGroupBox: return new TSkinGroupBox(owner);
+        case skMediaPlayer: return new TSkinMP(owner);
         default: return nullptr;
     }
 }
