@@ -894,6 +894,30 @@ bool SendKey(UINT vk, bool alt, bool shift) {
     return true;
 }
 
+bool SendClick(HWND wnd, int x, int y) {
+    POINT p{x, y};
+    if (!IsWindow(wnd) || !ClientToScreen(wnd, &p)) {
+        ADD_FAILURE() << "SendClick: no window " << Describe(wnd, false);
+        return false;
+    }
+    SetCursorPos(p.x, p.y);
+    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT inputs[3] = {};
+    const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = w > 0 ? p.x * 65535 / w : 0;
+        inputs[i].mi.dy = h > 0 ? p.y * 65535 / h : 0;
+        inputs[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    const UINT sent = SendInput(3, inputs, sizeof(INPUT));
+    if (sent != 3) {
+        ADD_FAILURE() << "SendInput sent " << sent << " of 3: " << LastError();
+        return false;
+    }
+    return true;
+}
+
 std::vector<DWORD> ProcessesNamed(const std::string& exeName) {
     std::vector<DWORD> out;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

@@ -178,6 +178,9 @@ bool SendKeys(const std::string& text);
 // Alt and/or Shift held around it, as the keyboard sends them: the program sees WM_KEYDOWN or,
 // with Alt, WM_SYSKEYDOWN and the characters its message loop translates.
 bool SendKey(UINT vk, bool alt = false, bool shift = false);
+// One real left click (move, press, release through SendInput) at a client point of wnd,
+// which must be visible there: whatever window lies under the point gets it, as from a mouse.
+bool SendClick(HWND wnd, int x, int y);
 
 // Processes whose program file is named so ("setup.exe", any case), e.g. started by a program.
 std::vector<DWORD> ProcessesNamed(const std::string& exeName);
