@@ -163,4 +163,65 @@ TEST_F(Builder, TheMainRoadThroughTheSkinnedBuilder) {
     DeleteFileA((ProgramDir() + "drift.swf").c_str());
 }
 
+// From the very first start every window of the builder comes up in the skin: the tip of the
+// day, the main window, About, the save question, the file, colour and picture dialogs.
+TEST_F(Builder, EveryWindowOfTheBuilderIsSkinnedFromTheStart) {
+    ForgetBuilderSettings();
+    ASSERT_TRUE(Start());
+    HWND tips = WaitForWindow("Tip of days");
+    ASSERT_NE(tips, nullptr);
+    const DWORD pid = ProcessOf(tips);
+    EXPECT_TRUE(WaitSkinned(tips, "the tip of the day"));
+    ExpectControlsSkinned(tips, "the tip of the day");
+    ASSERT_TRUE(ClickMiddle(NeedChild(tips, "TButton", "&OK")));
+    EXPECT_TRUE(WaitWindowGone(tips));
+    ASSERT_NE(WaitMain(), nullptr);
+    EXPECT_TRUE(WaitSkinned(main_, "the main window"));
+
+    ASSERT_TRUE(ChooseMenu(main_, "&Help|&About"));
+    HWND about = WaitForWindow("Driftpane Maker 2.07", "TfrmAbout");
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(WaitSkinned(about, "About"));
+    ExpectControlsSkinned(about, "About");
+    ASSERT_TRUE(ClickMiddle(NeedChild(about, "TButton", "&OK")));
+    EXPECT_TRUE(WaitWindowGone(about));
+
+    // The first start leaves the sample project modified: opening another asks first.
+    ASSERT_TRUE(ChooseMenu(main_, "&File|&Open Project"));
+    HWND question = WaitForWindow(
+        [&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && Text(w) == kTitle; }, "the question");
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(WaitSkinned(question, "the save question"));
+    ExpectControlsSkinned(question, "the save question");
+    AnswerMessageBox(kTitle, IDNO);
+    HWND open = WaitFileDialog(pid, "the project's open dialog");
+    ASSERT_NE(open, nullptr);
+    EXPECT_TRUE(WaitSkinned(open, "the project's open dialog"));
+    AnswerFileDialog("", false);
+
+    SelectPage(1, true);
+    HWND background = NeedChild(main_, "TGroupBox", "Background Setting");
+    ASSERT_TRUE(SendClick(background, 140, 70));
+    HWND colour =
+        WaitForWindow([&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && FindChildById(w, 706); },
+                      "the colour dialog");
+    ASSERT_NE(colour, nullptr);
+    EXPECT_TRUE(WaitSkinned(colour, "the colour dialog"));
+    Screenshot(colour, "skinned-colour");
+    PostMessageA(colour, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitWindowGone(colour));
+
+    HWND pictureBrowse = Field("Background Setting", 0, "TButton");
+    ASSERT_NE(pictureBrowse, nullptr) << Describe(main_);
+    ASSERT_TRUE(ClickMiddle(pictureBrowse));
+    HWND picture = WaitFileDialog(pid, "the picture's open dialog");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(WaitSkinned(picture, "the picture's open dialog"));
+    Screenshot(picture, "skinned-picture");
+    AnswerFileDialog("", false);
+
+    // The question was answered: nothing is marked modified any more.
+    CloseAnswering(0);
+}
+
 }  // namespace
