@@ -22,6 +22,7 @@
 #include "classlib/StdCtrls.h"
 #include "classlib/Tabs.h"
 #include "skin/SkinManage.h"
+#include "skin/SkinMediaPlayer.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 
@@ -409,6 +410,32 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     };
     check(form);
     eachPage("skinned-");
+}
+
+// After the pages in the skin: the media player is covered by its skin's panel, which shows
+// its nine buttons side by side.
+TEST_F(Gallery, ZZTheMediaPlayerUnderItsSkinnedPanel) {
+    ASSERT_NE(skin, nullptr) << "the gallery is in the skin";
+    TTinselForm* formSkin = SkinManager->FindSkinForm(form->Handle());
+    ASSERT_NE(formSkin, nullptr);
+    TMediaPlayer* mp = form->MediaPlayer1;
+    TSkinMP* mpSkin = nullptr;
+    for (TSkinControl* c : formSkin->ControlSkins)
+        if (c->Control == mp && c->State == scAttached) mpSkin = DynamicAs<TSkinMP>(c);
+    ASSERT_NE(mpSkin, nullptr);
+    TWMediaPlayer* panel = mpSkin->Panel;
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->Parent(), mp->Parent());
+    EXPECT_EQ(panel->Left(), mp->Left());
+    EXPECT_EQ(panel->Top(), mp->Top());
+    EXPECT_EQ(panel->Width(), mp->Width());
+    EXPECT_EQ(panel->Height(), mp->Height());
+    form->PageControl1->SetActivePage(Find<TTabSheet>("AdditionalPage"));
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    EXPECT_EQ(panel->VisibleCount, 9);
+    EXPECT_EQ(panel->ButtonWidth, mp->Width() / 9);
+    EXPECT_EQ(panel->ButtonAt(panel->ButtonWidth * 8 + 1), btEject);
 }
 
 }  // namespace
