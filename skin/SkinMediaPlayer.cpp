@@ -4,6 +4,7 @@
 
 #include "classlib/SysUtils.h"
 #include "classlib/TypInfo.h"
+#include "skin/EngineBitmaps.h"
 #include "skin/TinselData.h"
 #include "skin/TinselForm.h"
 #include "skin/TinselFormSkin.h"
@@ -42,11 +43,10 @@ std::string MediaGlyphName(int kind, int button) {
 // --- the panel
 
 TWMediaPlayer::TWMediaPlayer(TComponent* owner, TSkinMP* skin) : TCustomPanel(owner), Skin(skin) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int i = 0; i < kMPButtonCount; ++i)
         for (int k = 0; k < 3; ++k) {
             auto glyph = std::make_unique<TBitmap>();
-            glyph->SetHandle(LoadBitmapA(instance, MediaGlyphName(k, i).c_str()));
+            LoadEngineBitmap(*glyph, MediaGlyphName(k, i).c_str());
             PlayerButtons[i].Glyphs[k] = std::move(glyph);
         }
 }

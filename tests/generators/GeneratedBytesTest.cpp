@@ -65,7 +65,7 @@ TEST(GeneratedBytes, EngineBitmapsAreTheSameOnEveryBuild) {
         all.Add(bmp);
         each += "\n  " + b.Name + " " + one.Text();
     }
-    EXPECT_EQ(all.Text(), "5527b783b1c8f865/492") << each;
+    EXPECT_EQ(all.Text(), "cc414c368d4a2ba6/20202") << each;
 }
 
 }  // namespace

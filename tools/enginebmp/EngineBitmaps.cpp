@@ -2,6 +2,10 @@
 // any skin that has none of its own.
 #include "tools/enginebmp/EngineBitmaps.h"
 
+#include <utility>
+
+#include "tools/enginebmp/MediaGlyphs.h"
+
 namespace enginebmp {
 
 namespace {
@@ -48,7 +52,11 @@ TEngineBitmap TrackVert() {
 
 }  // namespace
 
-std::vector<TEngineBitmap> EngineBitmaps() { return {Track(), TrackVert()}; }
+std::vector<TEngineBitmap> EngineBitmaps() {
+    std::vector<TEngineBitmap> all = {Track(), TrackVert()};
+    for (TEngineBitmap& g : MediaGlyphs()) all.push_back(std::move(g));
+    return all;
+}
 
 std::string ResourceScript(const std::vector<TEngineBitmap>& bitmaps, const std::string& dir) {
     std::string rc = "// Written by tools/enginebmp: the skin engine's own bitmaps.\n";

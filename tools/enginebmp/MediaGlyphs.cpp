@@ -1,8 +1,10 @@
-#include "tools/mediaglyphs/MediaGlyphs.h"
+#include "tools/enginebmp/MediaGlyphs.h"
+
+#include <string>
 
 #include "classlib/MediaGlyphShapes.h"
 
-namespace mediaglyphs {
+namespace enginebmp {
 namespace {
 
 const char* const kKinds[3] = {"EN", "DI", "CL"};
@@ -10,9 +12,9 @@ const char* const kButtons[9] = {"MPPLAY", "MPPAUSE", "MPSTOP",   "MPNEXT", "MPP
                                  "MPSTEP", "MPBACK",  "MPRECORD", "MPEJECT"};
 
 struct Canvas {
-    std::vector<uint32_t> Px = std::vector<uint32_t>(size_t(GlyphWidth) * GlyphHeight, Olive);
+    std::vector<uint32_t> Px = std::vector<uint32_t>(size_t(MediaGlyphWidth) * MediaGlyphHeight, Olive);
     void Set(int x, int y, uint32_t c) {
-        if (x >= 0 && y >= 0 && x < GlyphWidth && y < GlyphHeight) Px[size_t(y) * GlyphWidth + x] = c;
+        if (x >= 0 && y >= 0 && x < MediaGlyphWidth && y < MediaGlyphHeight) Px[size_t(y) * MediaGlyphWidth + x] = c;
     }
 };
 
@@ -59,8 +61,8 @@ void Shape(Canvas& c, int button, int dx, int dy, uint32_t colour) {
 
 }  // namespace
 
-std::vector<TGlyph> DrawGlyphs() {
-    std::vector<TGlyph> out;
+std::vector<TEngineBitmap> MediaGlyphs() {
+    std::vector<TEngineBitmap> out;
     for (int kind = 0; kind < 3; ++kind)
         for (int button = 0; button < 9; ++button) {
             Canvas c;
@@ -71,9 +73,10 @@ std::vector<TGlyph> DrawGlyphs() {
                 Shape(c, button, 0, 0, 0x808080);
             }
             if (kind == 2) Shape(c, button, 0, 0, kMediaGlyphColours[button]);
-            out.push_back({std::string(kKinds[kind]) + "_" + kButtons[button], c.Px});
+            out.push_back(
+                {std::string(kKinds[kind]) + "_" + kButtons[button], MediaGlyphWidth, MediaGlyphHeight, c.Px});
         }
     return out;
 }
 
-}  // namespace mediaglyphs
+}  // namespace enginebmp
