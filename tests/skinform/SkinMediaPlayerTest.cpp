@@ -147,6 +147,8 @@ TEST(MediaPlayerSkin, ThePanelCoversThePlayerAndDrawsEachButtonAThird) {
     EXPECT_TRUE(ShotWindow(f.Form->Handle(), "mediaplayer-skinned.png"));
 
     FrameStrip strip;
+    // Coloured: pause shows its coloured glyph; stop is disabled, which wins.
+    f.Player->SetColoredButtons({btPause, btStop});
     panel->Invalidate();
     EXPECT_TRUE(PumpUntil([&] { return f.At(FrameX(0), 3) == FrameColour(1); }, "the play button's frame"));
     EXPECT_EQ(panel->ButtonWidth, kButtonWidth);
@@ -161,12 +163,19 @@ TEST(MediaPlayerSkin, ThePanelCoversThePlayerAndDrawsEachButtonAThird) {
         {99, face, "the remainder of 100 div 3"},
     };
     for (const auto& c : columns) EXPECT_EQ(f.At(c.x, 3), c.colour) << c.what;
-    // The glyphs sit centred on the frame, olive left out: the play triangle black, the
-    // disabled stop square grey.
+    // The glyphs sit centred on the frame, olive left out.
     const int gx = (kButtonWidth - 17) / 2, gy = (30 - 13) / 2;
-    EXPECT_EQ(f.At(gx + 6, gy + 6), RGB(0, 0, 0)) << "the play glyph";
-    EXPECT_EQ(f.At(2 * kButtonWidth + gx + 8, gy + 6), RGB(128, 128, 128)) << "the disabled stop glyph";
-    EXPECT_EQ(f.At(gx + 14, gy + 1), FrameColour(1)) << "beside the triangle: the frame, not olive";
+    const struct {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    } glyphs[] = {
+        {gx + 6, gy + 6, RGB(0, 0, 0), "the play triangle, enabled: black"},
+        {kButtonWidth + gx + 5, gy + 5, RGB(0xA0, 0x60, 0), "the pause bars, coloured"},
+        {2 * kButtonWidth + gx + 8, gy + 6, RGB(128, 128, 128), "the stop square, disabled though coloured: grey"},
+        {gx + 14, gy + 1, FrameColour(1), "beside the triangle: the frame, not olive"},
+    };
+    for (const auto& g : glyphs) EXPECT_EQ(f.At(g.x, g.y), g.colour) << g.what;
 
     const struct {
         int x, button;
