@@ -2,6 +2,8 @@
 
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
+#include "skin/SkinComBox.h"
+#include "skin/SkinDateTime.h"
 #include "skin/SkinPanels.h"
 #include "skin/WinSubClass.h"
 
@@ -12,6 +14,8 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skRadioButton: return new TSkinRadioButton(owner);
         case skBox: return new TSkinBox(owner);
         case skGroupBox: return new TSkinGroupBox(owner);
+        case skComBox: return new TSkinComBox(owner);
+        case skDateTime: return new TSkinDateTime(owner);
         default: return nullptr;
     }
 }

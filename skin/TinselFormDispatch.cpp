@@ -8,6 +8,7 @@
 
 #include "classlib/Bars.h"
 #include "classlib/Buttons.h"
+#include "classlib/DateTimePicker.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
@@ -378,6 +379,11 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
     }
     if (control->Is<TCustomComboBox>() && on.Contains(xcCombo)) {
         AttachKind(skComBox, control, false);
+        return;
+    }
+    // The library's date-time picker, as the class map's "datetimepicker".
+    if (control->Is<TDateTimePicker>() && on.Contains(xcCombo)) {
+        AttachKind(skDateTime, control, false);
         return;
     }
     if ((U == "TRICHEDIT" || U == "TWWDBRICHEDIT" || U == "TDXDBMEMO") && on.Contains(xcScrollbar)) {
