@@ -2,7 +2,9 @@
 
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
+#include "skin/SkinHeader.h"
 #include "skin/SkinPanels.h"
+#include "skin/SkinScrollbar.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
@@ -12,6 +14,16 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skRadioButton: return new TSkinRadioButton(owner);
         case skBox: return new TSkinBox(owner);
         case skGroupBox: return new TSkinGroupBox(owner);
+        case skScrollbar: return new TSkinScrollbar(owner);
+        case skScrollbarOnly: {
+            // Bars only: no border.
+            auto* s = new TSkinScrollbar(owner);
+            s->SpecialMode = 1;
+            return s;
+        }
+        case skListView: return new TSkinListView(owner);
+        case skHeader: return new TSkinHeader(owner);
+        case skScrollControl: return new TSkinScControl(owner);
         default: return nullptr;
     }
 }
