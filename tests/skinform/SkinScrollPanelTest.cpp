@@ -35,6 +35,21 @@ public:
 };
 DP_PUBLISHED(TDBCtrlGrid){};
 
+// Named by the dispatch itself: skinned whether or not they show bars yet.
+class TRichEdit : public TMemo {
+    DP_DECLARE_CLASS(TRichEdit, TMemo)
+public:
+    using TMemo::TMemo;
+};
+DP_PUBLISHED(TRichEdit){};
+
+class TdxDBGrid : public TScrollBox {
+    DP_DECLARE_CLASS(TdxDBGrid, TScrollBox)
+public:
+    using TScrollBox::TScrollBox;
+};
+DP_PUBLISHED(TdxDBGrid){};
+
 class TMapSingleBox : public TScrollBox {
     DP_DECLARE_CLASS(TMapSingleBox, TScrollBox)
 public:
@@ -323,7 +338,11 @@ TEST(ScrollPanels, DispatchGivesBarsAndBordersByClass) {
     TMapEmbedPanel* embed = nullptr;
     TScrollBar* bar = nullptr;
     TListView* view = nullptr;
+    TRichEdit* rich = nullptr;
+    TdxDBGrid* dxGrid = nullptr;
     auto f = MakeForm([&](TForm* form) {
+        rich = Put<TRichEdit>(form, 10, 440, 100, 40);
+        dxGrid = Put<TdxDBGrid>(form, 120, 440, 100, 40);
         memo = PutMemo(form, 10, 10);
         flat = PutMemo(form, 230, 10);
         flat->SetBorderStyle(bsNone);
@@ -349,6 +368,8 @@ TEST(ScrollPanels, DispatchGivesBarsAndBordersByClass) {
         {"a box mapped to singlescrollbar", single, "TSkinScrollbar", false},
         {"a memo inside an embedscrollbar panel", embedded, "TSkinScrollbar", true},
         {"a list view", view, "TSkinListView", true},
+        {"a rich edit without bars", rich, "TSkinScrollbar", true},
+        {"a tree-list grid without bars", dxGrid, "TSkinScrollbar", true},
     };
     for (const auto& r : rows) {
         TSkinControl* s = SkinOf(f->Skin, r.control);
@@ -451,4 +472,44 @@ TEST(ScrollPanels, RepaintsKeepTheGdiCount) {
     const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     repaint(100);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
+}
+
+TEST(ScrollPanels, BareWindowsBarsAreCoveredByHandle) {
+    ColourStrips strips;
+    HWND owner = ShowBareWindow("Bare bars", WS_OVERLAPPEDWINDOW, 200, 120, 360, 320);
+    TTinselForm* form = WaitSkinned(owner);
+    ASSERT_NE(form, nullptr);
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL, 20, 20, 160, 180,
+                                owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+    for (int i = 0; i < 50; ++i)
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("Line " + std::to_string(i)).c_str()));
+    auto* skin = new TSkinScrollbarH(form);
+    skin->AttachHandle(list, Skin(), form, nullptr);
+    ASSERT_TRUE(skin->Attached);
+    ASSERT_NE(skin->VertPanel, nullptr);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    Pump();
+    const BarGeometry g = BarOf(list, OBJID_VSCROLL);
+    ASSERT_TRUE(g.Visible);
+    EXPECT_TRUE(skin->VertPanel->Shown);
+    EXPECT_FALSE(skin->HorzPanel->Shown) << "no horizontal bar to cover";
+    RECT p{};
+    GetWindowRect(skin->VertPanel->Handle(), &p);
+    EXPECT_TRUE(EqualRect(&p, &g.Screen));
+    EXPECT_EQ(GetParent(skin->VertPanel->Handle()), owner);
+    const int x = (g.Screen.left + g.Screen.right) / 2;
+    EXPECT_TRUE(ScreenShows(x, g.Screen.bottom - 4, PartColour(13), "the bare list's down arrow"));
+    MouseMove(x, g.Screen.bottom - 4);
+    MouseClick(x, g.Screen.bottom - 4);
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETTOPINDEX, 0, 0) == 1; }, "one line down"));
+    MouseMove(1000, 740);
+    // A hidden window hides its panel.
+    ShowWindow(list, SW_HIDE);
+    SendMessageA(list, WM_SIZE, 0, 0);
+    EXPECT_FALSE(skin->VertPanel->Shown);
+    DestroyWindow(list);
+    EXPECT_EQ(skin->State, scDestroyed);
+    delete skin;
+    DestroyWindow(owner);
+    Pump();
 }
