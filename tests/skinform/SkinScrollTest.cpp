@@ -410,3 +410,26 @@ TEST(ComboListBar, BareListGoneDuringTheDrag) {
     DestroyWindow(owner);
     Pump();
 }
+
+TEST(ComboListBar, DroppedListInTheBuildersSkin) {
+    DroppedCombo c;
+    ASSERT_NE(c.FormSkin, nullptr);
+    ASSERT_TRUE(c.Drop());
+    const BarGeometry g = BarOf(c.List, OBJID_VSCROLL);
+    ASSERT_TRUE(g.Visible);
+    TBitmap* parts = Skin()->Scrollbar->Bitmap.get();
+    ASSERT_EQ(ScrollBarThickness(Skin(), c.Bar->ArrowSize), parts->Height());
+    // The up arrow's cell of the skin's strip, pixel for pixel.
+    const int cell = parts->Width() / ScrollPartFrames;
+    const COLORREF up = GetPixel(parts->Canvas()->Handle(), (sfUpArrow - 1) * cell + cell / 2, cell / 2);
+    EXPECT_TRUE(ScreenShows(g.Screen.left + cell / 2, g.Screen.top + cell / 2, up, "the skin's up arrow"));
+    RECT combo{}, list{};
+    GetWindowRect(c.Combo->Handle(), &combo);
+    GetWindowRect(c.List, &list);
+    RECT both{};
+    UnionRect(&both, &combo, &list);
+    InflateRect(&both, 4, 4);
+    ShotRect(both, "combo-list-bar.png");
+    SendMessageA(c.Combo->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    Pump();
+}
