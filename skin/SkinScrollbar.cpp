@@ -339,6 +339,8 @@ bool TSkinScrollbar::BeforeMessage(TMessage& m) {
         CallOldProc(m);
         HDC dc = GetWindowDC(Handle);
         DrawBorder(dc);
+        // The system has just painted the corner between the bars too.
+        FillScrollCorner(this, dc, HorzPanel, VertPanel);
         ReleaseDC(Handle, dc);
         return false;
     }

@@ -224,6 +224,13 @@ TEST(ScrollPanels, SitExactlyOverTheSystemsBars) {
     GetWindowRect(memo->Handle(), &w);
     EXPECT_TRUE(ScreenShows(w.left, w.top + 40, ColorToRGB(Skin()->Colours.ButtonShadow), "the memo's outer border"));
     EXPECT_TRUE(ScreenShows(w.left + 1, w.top + 40, ColorToRGB(Skin()->Colours.ButtonFace), "the memo's inner border"));
+    // The corner box between two bars takes the skin's face colour.
+    for (TWinControl* c : {static_cast<TWinControl*>(memo), static_cast<TWinControl*>(box)}) {
+        const BarGeometry h = BarOf(c->Handle(), OBJID_HSCROLL), v = BarOf(c->Handle(), OBJID_VSCROLL);
+        RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        EXPECT_TRUE(ScreenShows((v.Screen.left + v.Screen.right) / 2, (h.Screen.top + h.Screen.bottom) / 2,
+                                ColorToRGB(Skin()->Colours.ButtonFace), c->ClassName() + ": the corner box"));
+    }
     ShotWindow(f->Form->Handle(), "scroll-panels.png");
 }
 
