@@ -1,6 +1,8 @@
 #include "skin/SkinComBox.h"
 
 #include "classlib/GraphicsBase.h"
+#include "skin/SkinComboScroll.h"
+#include "skin/SkinScrollbar.h"
 #include "skin/TinselData.h"
 #include "skin/TinselForm.h"
 #include "skin/TinselFormSkin.h"
@@ -264,8 +266,23 @@ void TSkinComBox::DrawFlat(HDC dc, const TRect& rect) {
     DrawStripFrameDC(this, dc, b, button->Frames, index, button->Bitmap.get());
 }
 
-// The list skins come from the scroll-bar skins; until they are part of the engine the
-// lists keep the system's bars.
-TSkinControl* NewDropListScrollSkin(TComponent*, HWND, TSkinData*, TTinselForm*) { return nullptr; }
+namespace {
 
-TSkinControl* NewSimpleListScrollSkin(TComponent*, HWND, TSkinData*, TTinselForm*) { return nullptr; }
+template <class T>
+TSkinControl* AttachedByHandle(TComponent* owner, HWND list, TSkinData* data, TTinselForm* form) {
+    auto* skin = new T(owner);
+    skin->AttachHandle(list, data, form, nullptr);
+    if (skin->Attached) return skin;
+    delete skin;
+    return nullptr;
+}
+
+}  // namespace
+
+TSkinControl* NewDropListScrollSkin(TComponent* owner, HWND list, TSkinData* data, TTinselForm* form) {
+    return AttachedByHandle<TComboxScrollBar>(owner, list, data, form);
+}
+
+TSkinControl* NewSimpleListScrollSkin(TComponent* owner, HWND list, TSkinData* data, TTinselForm* form) {
+    return AttachedByHandle<TSkinScrollbarH>(owner, list, data, form);
+}

@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "SkinFormTestUtil.h"
+#include "SkinScrollTestUtil.h"
 #include "classlib/ComCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "skin/SkinComBox.h"
+#include "skin/SkinComboScroll.h"
 #include "skin/SkinDateTime.h"
+#include "skin/SkinScrollbar.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
@@ -231,6 +234,19 @@ TEST(ComboSkin, DispatchGivesCombosAndPickersTheirSkins) {
     EXPECT_EQ(sc->ListWnd, ListOf(simple->Handle())) << "a simple combo keeps its list";
     EXPECT_NE(sc->ListWnd, nullptr);
     EXPECT_EQ(sc->EditWnd, nullptr) << "a simple combo's edit is left alone";
+    // The lists' bars: the dropped list's by the combo list bar skin, a simple combo's
+    // child list by the panels of a bare window.
+    for (TSkinComBox* c : {dd, dl}) {
+        auto* bar = DynamicAs<TComboxScrollBar>(c->ListScroll);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->Handle, ListOf(c->Handle));
+        EXPECT_EQ(bar->Owner(), c->Control) << "the combo control owns it";
+        EXPECT_EQ(c->ListHScroll, nullptr);
+    }
+    auto* simpleBars = DynamicAs<TSkinScrollbarH>(sc->ListHScroll);
+    ASSERT_NE(simpleBars, nullptr);
+    EXPECT_EQ(simpleBars->Handle, sc->ListWnd);
+    EXPECT_EQ(sc->ListScroll, nullptr);
 
     auto* ds = DynamicAs<TSkinDateTime>(SkinOf(f->Skin, picker));
     ASSERT_NE(ds, nullptr);
@@ -432,13 +448,30 @@ TEST(ComboSkin, RealMouseMakesTheButtonHotAndPressedAndAnOutsideClickClosesTheLi
                           "the release taking the pressed state away"));
     Pump();
     EXPECT_TRUE(IsWindowVisible(list));
-    // The list scrolls: its bar is there.
-    EXPECT_TRUE(GetWindowLongPtrA(list, GWL_STYLE) & WS_VSCROLL);
+    // The list's bar is the skin's (here the builder's own strips).
+    const skinscroll::BarGeometry g = skinscroll::BarOf(list, OBJID_VSCROLL);
+    ASSERT_TRUE(g.Visible);
+    TBitmap* parts = Skin()->Scrollbar->Bitmap.get();
+    const int cell = parts->Width() / 23;
+    const COLORREF up = GetPixel(parts->Canvas()->Handle(), (9 - 1) * cell + cell / 2, cell / 2);
+    EXPECT_TRUE(skinscroll::ScreenShows(g.Screen.left + cell / 2, g.Screen.top + cell / 2, up, "the skin's up arrow"));
     const RECT lrect = WindowRectOf(list);
     RECT shot = r;
     UnionRect(&shot, &shot, &lrect);
     InflateRect(&shot, 4, 4);
     EXPECT_TRUE(ShotRect(shot, "combo-dropped.png"));
+    // A drag of the thumb scrolls the list and leaves it open.
+    const int tx = (g.Screen.left + g.Screen.right) / 2, ty = g.Screen.top + (g.ThumbTop + g.ThumbBottom) / 2;
+    // The whole drag is queued at once: the drag loop takes it from the queue.
+    MouseMove(tx, ty);
+    MouseDown(tx, ty);
+    MouseMove(tx, ty + 20);
+    MouseMove(tx, ty + 48);
+    MouseUp(tx, ty + 48);
+    EXPECT_TRUE(
+        PumpUntil([&] { return SendMessageA(list, LB_GETTOPINDEX, 0, 0) > 0; }, "the list scrolled by the drag"));
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(list)) << "the drag leaves the list open";
     // A later click outside closes it.
     const RECT fr = WindowRectOf(f->Form->Handle());
     MouseClick(fr.right - 40, fr.bottom - 40);
