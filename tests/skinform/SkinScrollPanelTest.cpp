@@ -383,7 +383,9 @@ TEST(ScrollPanels, DispatchGivesBarsAndBordersByClass) {
     for (const auto& r : rows) {
         TSkinControl* s = SkinOf(f->Skin, r.control);
         EXPECT_EQ(s ? s->ClassName() : std::string(), r.skin) << r.what;
-        if (auto* sb = DynamicAs<TSkinScrollbar>(s)) EXPECT_EQ(sb->DrawBorderFlag, r.border) << r.what;
+        if (auto* sb = DynamicAs<TSkinScrollbar>(s)) {
+            EXPECT_EQ(sb->DrawBorderFlag, r.border) << r.what;
+        }
     }
     EXPECT_EQ(SkinOf(f->Skin, embed), nullptr) << "the embedscrollbar panel itself";
     TSkinControl* bs = SkinOf(f->Skin, bar);
