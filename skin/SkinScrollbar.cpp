@@ -32,13 +32,16 @@ LONG ObjectOfKind(int32_t kind) { return kind == spkVertical ? OBJID_VSCROLL : O
 // --- the panel
 
 TWScrollbar::TWScrollbar(TSkinControl* ownerSkin)
-    : TCustomPanel(ownerSkin), OwnerSkin(ownerSkin), ArrowSize(GetSystemMetrics(SM_CXHSCROLL)) {
+    : TCustomPanel(ownerSkin),
+      OwnerSkin(ownerSkin),
+      ArrowSize(GetSystemMetrics(SM_CXHSCROLL)),
+      FAlive(std::make_shared<bool>(true)) {
     SetTabStop(false);
     SetBevelOuter(bvNone);
     SetVisible(false);
 }
 
-TWScrollbar::~TWScrollbar() = default;
+TWScrollbar::~TWScrollbar() { *FAlive = false; }
 
 void TWScrollbar::CreateParams(TCreateParams& p) {
     TCustomPanel::CreateParams(p);
@@ -203,6 +206,7 @@ void TWScrollbar::MouseDownAt(TMessage& m) {
     HotPart = HitTest(p);
     ReleaseCapture();
     const HWND target = Target;
+    const std::shared_ptr<bool> alive = FAlive;
     // The system's own tracking runs inside this call.
     if (Kind == spkVertical)
         SendMessageA(target, WM_NCLBUTTONDOWN, HTVSCROLL, at);
@@ -210,6 +214,7 @@ void TWScrollbar::MouseDownAt(TMessage& m) {
         SendMessageA(target, WM_NCLBUTTONDOWN, HTHSCROLL, at);
     else
         SendMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    if (!*alive) return;
     Pressed = false;
     ReleaseCapture();
     RepaintBar();

@@ -9,6 +9,8 @@
 //   TSkinScControl  one panel over a scroll-bar control.
 #pragma once
 
+#include <memory>
+
 #include "classlib/ExtCtrls.h"
 #include "skin/WinSubClass.h"
 
@@ -61,6 +63,8 @@ private:
     void MouseDownAt(TMessage& message);
     void MouseUpAt(TMessage& message);
     HWND FParentWnd = nullptr;
+    // Cleared when the panel goes, so a press whose tracking freed it touches nothing after.
+    std::shared_ptr<bool> FAlive;
 };
 
 class TSkinScrollbar : public TSkinControl {

@@ -275,6 +275,8 @@ TEST(ScrollPanels, RealClicksAndDragsScrollThroughTheSystem) {
     EXPECT_TRUE(PumpUntil([&] { return top() > paged; }, "the list moved by the thumb drag"));
     const BarGeometry after = BarOf(lb, OBJID_VSCROLL);
     EXPECT_GT(after.ThumbTop, g.ThumbTop);
+    // Away from the mouse, so that it is not hot.
+    MouseMove(1000, 740);
     EXPECT_TRUE(
         ScreenShows(x, after.Screen.top + after.ThumbTop + 1, ThumbColour(1), "the panel's thumb where it went"));
     EXPECT_TRUE(ScreenShows(x, after.Screen.top + after.ThumbTop - 3, TrackColour(1), "the track above it"));
@@ -381,7 +383,9 @@ TEST(ScrollPanels, DispatchGivesBarsAndBordersByClass) {
     for (const auto& r : rows) {
         TSkinControl* s = SkinOf(f->Skin, r.control);
         EXPECT_EQ(s ? s->ClassName() : std::string(), r.skin) << r.what;
-        if (auto* sb = DynamicAs<TSkinScrollbar>(s)) EXPECT_EQ(sb->DrawBorderFlag, r.border) << r.what;
+        if (auto* sb = DynamicAs<TSkinScrollbar>(s)) {
+            EXPECT_EQ(sb->DrawBorderFlag, r.border) << r.what;
+        }
     }
     EXPECT_EQ(SkinOf(f->Skin, embed), nullptr) << "the embedscrollbar panel itself";
     TSkinControl* bs = SkinOf(f->Skin, bar);
