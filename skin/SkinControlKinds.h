@@ -39,7 +39,10 @@ enum TSkinKind : int {
     skUpDown,
     skMediaPlayer,
     skProgress,
-    skTrackBar
+    skTrackBar,
+    skListView,
+    skHeader,
+    skScrollControl
 };
 
 // A new skin of the kind owned by owner, not yet attached; nil for kinds not built.

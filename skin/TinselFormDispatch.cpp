@@ -8,12 +8,15 @@
 
 #include "classlib/Bars.h"
 #include "classlib/Buttons.h"
+#include "classlib/DateTimePicker.h"
+#include "classlib/ComCtrls.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/TabControls.h"
 #include "skin/SkinClassMap.h"
 #include "skin/SkinControlKinds.h"
+#include "skin/SkinScrollbar.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
@@ -80,6 +83,21 @@ void TTinselForm::FreeControlSkins() {
         s->Form = nullptr;
         ControlSkins.pop_back();
         delete s;
+    }
+}
+
+void TTinselForm::ReskinScrollControl(HWND oldWnd) {
+    if (!oldWnd) return;
+    for (TSkinControl* s : ControlSkins) {
+        auto* scroll = DynamicAs<TSkinScrollbar>(s);
+        if (!scroll || s->Handle != oldWnd) continue;
+        TControl* control = s->Control;
+        const TSkinKind kind = s->Is<TSkinListView>() ? skListView
+                               : s->SpecialMode == 1  ? skScrollbarOnly
+                                                      : skScrollbar;
+        delete s;
+        if (control && !IsControlSkinned(control)) AttachKind(kind, control, false);
+        return;
     }
 }
 
@@ -380,6 +398,11 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
         AttachKind(skComBox, control, false);
         return;
     }
+    // The library's date-time picker, as the class map's "datetimepicker".
+    if (control->Is<TDateTimePicker>() && on.Contains(xcCombo)) {
+        AttachKind(skDateTime, control, false);
+        return;
+    }
     if ((U == "TRICHEDIT" || U == "TWWDBRICHEDIT" || U == "TDXDBMEMO") && on.Contains(xcScrollbar)) {
         AttachKind(skScrollbar, control, false);
         return;
@@ -400,6 +423,19 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
     }
     if ((U == "TDXTREELIST" || U == "TDXDBTREELIST" || U == "TDXDBGRID") && on.Contains(xcScrollbar)) {
         AttachKind(skScrollbar, control, false);
+        return;
+    }
+    // The library's list view (its header too), header control and scroll-bar control.
+    if (control->Is<TListView>() && on.Contains(xcScrollbar)) {
+        AttachKind(skListView, control, false);
+        return;
+    }
+    if (control->Is<THeaderControl>() && on.Contains(xcPanel)) {
+        AttachKind(skHeader, control, false);
+        return;
+    }
+    if (control->Is<TScrollBar>() && on.Contains(xcScrollbar)) {
+        AttachKind(skScrollControl, control, false);
         return;
     }
     if (HasScrollBars(control) && on.Contains(xcScrollbar)) {

@@ -89,9 +89,7 @@ LRESULT TTinselForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_SKIN_QUERY: return 1;
         case WM_SKIN_ACTIVATE: Activate(); return 0;
-        case WM_SKIN_RESKINSCROLL:
-            // Control skins come with the control dispatch.
-            return 0;
+        case WM_SKIN_RESKINSCROLL: ReskinScrollControl(reinterpret_cast<HWND>(wParam)); return 0;
         case WM_NCPAINT:
             if (LifeState == lsAttaching) return 0;
             break;

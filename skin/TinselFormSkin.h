@@ -215,6 +215,9 @@ public:
     TSkinControl* FindControlSkinByHandle(HWND wnd);
     // Frees the skins whose windows were destroyed.
     void DropDeadControlSkins();
+    // A scrollable control's window was made again: its scroll bar skin (found by the old
+    // handle) is replaced by a new one of the same class.
+    void ReskinScrollControl(HWND oldWnd);
     // Gives every control its colours back and frees every control skin.
     void FreeControlSkins();
 

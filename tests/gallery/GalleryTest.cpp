@@ -23,6 +23,7 @@
 #include "classlib/Tabs.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinMediaPlayer.h"
+#include "skin/SkinScrollbar.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 
@@ -436,6 +437,49 @@ TEST_F(Gallery, ZZTheMediaPlayerUnderItsSkinnedPanel) {
     EXPECT_EQ(panel->VisibleCount, 9);
     EXPECT_EQ(panel->ButtonWidth, mp->Width() / 9);
     EXPECT_EQ(panel->ButtonAt(panel->ButtonWidth * 8 + 1), btEject);
+}
+
+// In the skin, the scrollable controls of the gallery carry panels exactly over the bars the
+// system reports, and the list view's header is skinned. Runs after the skinned photographs.
+TEST_F(Gallery, ZZScrollableControlsHaveSkinnedBars) {
+    ASSERT_NE(SkinManager, nullptr);
+    TTinselForm* formSkin = SkinManager->FindSkinForm(form->Handle());
+    ASSERT_NE(formSkin, nullptr);
+    TPageControl* pc = form->PageControl1;
+    const struct {
+        const char* name;
+        const char* skin;
+        LONG bar;  // 0: the control may have no bar
+    } rows[] = {{"Memo1", "TSkinScrollbar", OBJID_VSCROLL},
+                {"ListBox1", "TSkinScrollbar", OBJID_VSCROLL},
+                {"ScrollBox1", "TSkinScrollbar", OBJID_VSCROLL},
+                {"ListView1", "TSkinListView", 0}};
+    for (const auto& r : rows) {
+        auto* c = Find<TWinControl>(r.name);
+        ASSERT_NE(c, nullptr);
+        for (int i = 0; i < pc->PageCount(); ++i)
+            if (c->Parent() == pc->Pages(i)) pc->SetActivePageIndex(i);
+        Pump();
+        TSkinScrollbar* s = nullptr;
+        for (TSkinControl* k : formSkin->ControlSkins)
+            if (k->Control == c && k->State == scAttached) s = DynamicAs<TSkinScrollbar>(k);
+        ASSERT_NE(s, nullptr) << r.name;
+        EXPECT_EQ(s->ClassName(), r.skin) << r.name;
+        if (!r.bar) continue;
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(SkinGetScrollBarInfo(c->Handle(), r.bar, info)) << r.name;
+        ASSERT_FALSE(info.rgstate[0] & STATE_SYSTEM_INVISIBLE) << r.name << " has its bar";
+        ASSERT_TRUE(s->VertPanel && s->VertPanel->Shown) << r.name;
+        RECT p{};
+        GetWindowRect(s->VertPanel->Handle(), &p);
+        EXPECT_TRUE(EqualRect(&p, &info.rcScrollBar)) << r.name;
+        EXPECT_TRUE(IsWindowVisible(s->VertPanel->Handle())) << r.name;
+    }
+    auto* lv = Find<TListView>("ListView1");
+    HWND header = reinterpret_cast<HWND>(SendMessageA(lv->Handle(), LVM_GETHEADER, 0, 0));
+    TSkinControl* h = formSkin->FindControlSkinByHandle(header);
+    EXPECT_EQ(h ? h->ClassName() : std::string(), "TSkinHeader");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/TinselMenu.h"
+#include "skin/WinSubClass.h"
 #include "tests/driver/TestDriver.h"
 
 using namespace skinform;
@@ -106,6 +107,8 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     ASSERT_TRUE(reg.OpenKey(BuilderRegKey, true));
     reg.WriteString("Quest2", "");
     reg.WriteBool("Quest1", false);
+    // The start's tips would hold the window in their modal loop; they are pictured below.
+    reg.WriteBool("Tips", false);
     TfrmMain* form = nullptr;
     Application->CreateForm(form);
     ASSERT_NE(form->SkinData1, nullptr);
@@ -131,6 +134,14 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
         form->PageControl1->SetActivePageIndex(i);
         Pump();
         EXPECT_TRUE(ShotWindow(g_main, pages[i]));
+    }
+    // The combo boxes of the settings page are drawn from the skin.
+    for (TComboBox* combo : {form->CbbMoveQuality, form->cbbMovieSize, form->cbbMoviePosition, form->cbbYAlignment,
+                             form->cbbXAlignment, form->cbbBKPosition}) {
+        std::string kind;
+        for (TSkinControl* s : skin->ControlSkins)
+            if (s->Control == combo && s->State == scAttached) kind = s->ClassName();
+        EXPECT_EQ(kind, "TSkinComBox") << combo->Name();
     }
     form->PageControl1->SetActivePageIndex(0);
 
