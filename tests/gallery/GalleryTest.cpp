@@ -382,12 +382,10 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     skin = new TSkinData(nullptr);
     skin->ReadStream(s);
     ASSERT_FALSE(skin->SkinEmpty);
-    // Known to the manager and switched on; the gallery is already shown, so it is handed
-    // to the manager as the hook would hand a window being activated.
+    // Known to the manager and switched on while the gallery is already shown, as a user
+    // turns the skin on: the manager's skin-all action skins it.
     skin->Loaded();
     skin->SetActive(true);
-    SkinManager->Enabled = true;
-    SkinManager->SkinWindow(form->Handle());
     TTinselForm* formSkin = nullptr;
     const DWORD start = GetTickCount();
     while (!(formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr) ||
