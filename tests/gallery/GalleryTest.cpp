@@ -24,6 +24,7 @@
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
+#include "skin/WinSubClass.h"
 
 namespace {
 
@@ -407,6 +408,25 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     };
     check(form);
     eachPage("skinned-");
+}
+
+// After the pages were photographed in the skin: the bit button, speed button and status
+// bar of the gallery carry their own kinds of skin.
+TEST_F(Gallery, ZZGlyphButtonsAndTheStatusBarHaveTheirSkins) {
+    TTinselForm* formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr;
+    ASSERT_NE(formSkin, nullptr) << "the gallery is skinned by the test before";
+    const struct {
+        const char* name;
+        const char* skin;
+    } rows[] = {{"BitBtn1", "TSkinBitButton"}, {"SpeedButton1", "TSkinSpeedButton"}, {"StatusBar1", "TSkinStatusBar"}};
+    for (const auto& r : rows) {
+        auto* c = DynamicAs<TControl>(form->FindComponent(r.name));
+        ASSERT_NE(c, nullptr) << r.name;
+        std::string found;
+        for (TSkinControl* s : formSkin->ControlSkins)
+            if ((s->Control == c || s->GraphicControl == c) && s->State == scAttached) found = s->ClassName();
+        EXPECT_EQ(found, r.skin) << r.name;
+    }
 }
 
 }  // namespace

@@ -106,6 +106,8 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     ASSERT_TRUE(reg.OpenKey(BuilderRegKey, true));
     reg.WriteString("Quest2", "");
     reg.WriteBool("Quest1", false);
+    // No tips dialog at the start: it would wait for a click that never comes.
+    reg.WriteBool("Tips", false);
     TfrmMain* form = nullptr;
     Application->CreateForm(form);
     ASSERT_NE(form->SkinData1, nullptr);
@@ -133,6 +135,15 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
         EXPECT_TRUE(ShotWindow(g_main, pages[i]));
     }
     form->PageControl1->SetActivePageIndex(0);
+    // The main window's buttons, group boxes and check boxes carry their skins.
+    std::function<void(TComponent*)> skinned = [&](TComponent* c) {
+        const std::string name = c->ClassName();
+        if (name == "TButton" || name == "TGroupBox" || name == "TCheckBox") {
+            EXPECT_TRUE(skin->IsControlSkinned(static_cast<TControl*>(c))) << c->Name() << ": " << name;
+        }
+        for (int i = 0; i < c->ComponentCount(); ++i) skinned(c->Components(i));
+    };
+    skinned(form);
 
     g_menuPictured = false;
     g_menuTicks = 0;
