@@ -143,8 +143,9 @@ void TSkinButton::PrepareFont(int32_t index, HFONT& oldFont) {
     const bool stateColour = StateTextColour(index, colour);
     HFONT font = nullptr;
     TColor text = SkinData->Colours.ButtonText;
-    if (Control) {
-        if (auto* own = static_cast<TFont*>(GetObjectPropByName(Control, "Font", &TFont::StaticClassInfo())))
+    // Speed buttons lend their font too.
+    if (TControl* owner = Control ? Control : GraphicControl) {
+        if (auto* own = static_cast<TFont*>(GetObjectPropByName(owner, "Font", &TFont::StaticClassInfo())))
             canvas->Font()->Assign(own);
         font = canvas->Font()->Handle();
         text = canvas->Font()->Color();

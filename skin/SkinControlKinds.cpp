@@ -1,18 +1,29 @@
 #include "skin/SkinControlKinds.h"
 
+#include "skin/SkinBitButton.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
-#include "skin/SkinMediaPlayer.h"
 #include "skin/SkinComBox.h"
 #include "skin/SkinDateTime.h"
 #include "skin/SkinHeader.h"
+#include "skin/SkinMediaPlayer.h"
+#include "skin/SkinObjImage.h"
 #include "skin/SkinPanels.h"
 #include "skin/SkinScrollbar.h"
+#include "skin/SkinStatusBar.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
     switch (kind) {
         case skButton: return new TSkinButton(owner);
+        case skBitButton: return new TSkinBitButton(owner);
+        case skPngBitButton: {
+            auto* s = new TSkinBitButton(owner);
+            s->GraphicProperty = "PngImage";
+            return s;
+        }
+        case skMenuButton: return new TSkinMenuButton(owner);
+        case skSpeedButton: return new TSkinSpeedButton(owner);
         case skCheckBox: return new TSkinCheckBox(owner);
         case skRadioButton: return new TSkinRadioButton(owner);
         case skBox: return new TSkinBox(owner);
@@ -30,6 +41,12 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skListView: return new TSkinListView(owner);
         case skHeader: return new TSkinHeader(owner);
         case skScrollControl: return new TSkinScControl(owner);
+        case skCheckItem: return new TSkinObjImage(owner, oiCheckItem);
+        case skRadioItem: return new TSkinObjImage(owner, oiRadioItem);
+        case skCxCheckItem: return new TSkinObjImage(owner, oiPropertiesCheck);
+        case skStatusBar: return new TSkinStatusBar(owner);
+        case skSizer: return new TSkinSizer(owner);
+        case skBoxH: return new TSkinBoxH(owner);
         default: return nullptr;
     }
 }

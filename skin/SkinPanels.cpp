@@ -7,6 +7,8 @@
 
 DP_PUBLISHED(TSkinBox){};
 DP_PUBLISHED(TSkinGroupBox){};
+DP_PUBLISHED(TSkinSizer){};
+DP_PUBLISHED(TSkinBoxH){};
 
 TSkinBox::TSkinBox(TComponent* owner) : TSkinControl(owner) {}
 
@@ -95,4 +97,49 @@ void TSkinGroupBox::DrawSkin(HDC dc, const TRect& rect) {
     RestoreDC(dc, saved);
     DeleteObject(pen);
     if (auto* w = DynamicAs<TWinControl>(Control)) w->PaintGraphicChildren(dc);
+}
+
+TSkinSizer::TSkinSizer(TComponent* owner) : TSkinControl(owner) {}
+
+void TSkinSizer::DrawSkin(HDC dc, const TRect& rect) { FillSkinColour(dc, rect); }
+
+TSkinBoxH::TSkinBoxH(TComponent* owner) : TSkinControl(owner) {}
+
+bool TSkinBoxH::BeforeMessage(TMessage& message) {
+    switch (message.Msg) {
+        case WM_ERASEBKGND: {
+            RECT r{};
+            GetWindowRect(Handle, &r);
+            FillSkinColour(reinterpret_cast<HDC>(message.WParam), TRect{0, 0, r.right - r.left, r.bottom - r.top});
+            message.Result = 0;
+            return false;
+        }
+        case WM_CTLCOLORSTATIC:
+            CallOldProc(message);
+            if (SkinData->ButtonFaceBrush) {
+                // The text's background matches the brush behind it.
+                SetBkColor(reinterpret_cast<HDC>(message.WParam), ColorToRGB(SkinData->Colours.ButtonFace));
+                message.Result = reinterpret_cast<LRESULT>(SkinData->ButtonFaceBrush);
+            }
+            return false;
+        default: return TSkinControl::BeforeMessage(message);
+    }
+}
+
+void DrawCenteredText(TCanvas* canvas, const TRect& rect, const std::wstring& text, TAlignment alignment,
+                      bool enabled) {
+    const UINT align = alignment == taRightJustify ? DT_RIGHT : alignment == taCenter ? DT_CENTER : DT_LEFT;
+    const UINT flags = align | DT_SINGLELINE | DT_EXPANDTABS;
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->Font()->SetStyle({});
+    if (!enabled) canvas->Font()->SetColor(clBtnShadow);
+    HDC dc = canvas->Handle();
+    HGDIOBJ oldFont = UseCanvasFont(canvas);
+    SetBkMode(dc, TRANSPARENT);
+    RECT r = rect;
+    DrawTextWide(dc, text, r, flags | DT_CALCRECT | DT_NOCLIP);
+    const int32_t w = r.right - r.left, h = r.bottom - r.top;
+    OffsetRect(&r, ((rect.right - rect.left) - w) / 2, ((rect.bottom - rect.top) - h) / 2);
+    DrawTextWide(dc, text, r, flags);
+    SelectObject(dc, oldFont);
 }

@@ -1,6 +1,8 @@
 // Containers in the skin's colours: a panel takes the skin's button-face colour (no
 // hook), a group box gets a rounded frame with its caption cutting the line, and its
-// windowless children (labels) are painted over it.
+// windowless children (labels) are painted over it; a bare size grip and a bare dialog
+// (with its static texts) take the button face. And the one-line centred text the
+// skinned menu bar draws.
 #pragma once
 
 #include "skin/WinSubClass.h"
@@ -23,3 +25,23 @@ public:
     bool BeforeMessage(TMessage& message) override;
     void DrawSkin(HDC dc, const TRect& rect) override;
 };
+
+// A bare size-grip scroll bar, painted flat over the system's grip.
+class TSkinSizer : public TSkinControl {
+    DP_DECLARE_CLASS(TSkinSizer, TSkinControl)
+public:
+    explicit TSkinSizer(TComponent* owner);
+    void DrawSkin(HDC dc, const TRect& rect) override;
+};
+
+// A bare dialog window: its background and its static children's in the button face.
+class TSkinBoxH : public TSkinControl {
+    DP_DECLARE_CLASS(TSkinBoxH, TSkinControl)
+public:
+    explicit TSkinBoxH(TComponent* owner);
+    bool BeforeMessage(TMessage& message) override;
+};
+
+// One line of text centred in rect (alignment gives DT_LEFT, DT_RIGHT or DT_CENTER as
+// well), in the button shadow colour when not enabled.
+void DrawCenteredText(TCanvas* canvas, const TRect& rect, const std::wstring& text, TAlignment alignment, bool enabled);

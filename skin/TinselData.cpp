@@ -230,8 +230,10 @@ void TSkinData::SetActive(bool value) {
             if (value) {
                 if (SkinEmpty) return;
                 SkinManager->SetCurrentData(this);
-                SkinManager->PostAction(1, 250);
+                // Running first: a manager not yet running only enables skinning, and the
+                // windows already shown would wait for an activation that never comes.
                 SkinManager->State = 1;
+                SkinManager->PostAction(1, 250);
             } else {
                 SkinManager->SetCurrentData(this);
                 SkinManager->PostAction(2, 250);

@@ -328,6 +328,13 @@ void SetPropByName(TObject* instance, const std::string& name, const std::string
     }
 }
 
+HGDIOBJ UseCanvasFont(TCanvas* canvas) {
+    HDC dc = canvas->Handle();
+    HGDIOBJ old = SelectObject(dc, canvas->Font()->Handle());
+    SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
+    return old;
+}
+
 UINT BiDiFlags(TSkinControl* skin, UINT flags) {
     TControl* c = skin->Control ? skin->Control : skin->GraphicControl;
     if (c && c->BiDiMode() == bdRightToLeft) flags |= DT_RTLREADING;
@@ -343,6 +350,7 @@ void DrawCaptionText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, UIN
     canvas->Font()->SetStyle({});
     if (!enabled) canvas->Font()->SetColor(clBtnShadow);
     dc = canvas->Handle();
+    HGDIOBJ oldFont = UseCanvasFont(canvas);
     SetBkMode(dc, TRANSPARENT);
     RECT r = rect;
     DrawTextWide(dc, text, r, flags | DT_CALCRECT | DT_NOCLIP);
@@ -356,6 +364,7 @@ void DrawCaptionText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, UIN
         r.right = rect.right;
     }
     DrawTextWide(dc, text, r, BiDiFlags(skin, flags));
+    SelectObject(dc, oldFont);
 }
 
 void DrawImageText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, int32_t alignment, const std::wstring& text,
@@ -368,6 +377,7 @@ void DrawImageText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, int32
     HDC dc = canvas->Handle();
     RECT t = rect;
     if (image) t.right += iw + 2;
+    HGDIOBJ oldFont = SelectObject(dc, canvas->Font()->Handle());
     int32_t tw = 0, th = 0;
     if (!text.empty()) {
         DrawTextWide(dc, text, t, 0x8560);
@@ -380,17 +390,20 @@ void DrawImageText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, int32
     else if (alignment == 2)
         x = W - tw - iw - 2;
     if (x < 2) x = 1;
+    SelectObject(dc, oldFont);
     if (image) ImageList_Draw(imageList, imageIndex, dc, rect.left + x, rect.top + (H - iw) / 2, ILD_TRANSPARENT);
     if (text.empty()) return;
     canvas->Brush()->SetStyle(bsClear);
     canvas->Font()->SetStyle({});
     if (!skin->WinEnabled) canvas->Font()->SetColor(clBtnShadow);
     dc = canvas->Handle();
+    oldFont = UseCanvasFont(canvas);
     SetBkMode(dc, TRANSPARENT);
     RECT r{rect.left + x + iw, rect.top + (H - th) / 2, rect.left + x + iw + tw, rect.top + (H - th) / 2 + th};
     if (r.left < rect.left) r.left = rect.left;
     if (r.right > rect.right) r.right = rect.right;
     DrawTextWide(dc, text, r, BiDiFlags(skin, 0x8060));
+    SelectObject(dc, oldFont);
 }
 
 namespace {
@@ -437,6 +450,12 @@ void DrawStripFrameCanvas(TSkinControl* skin, TCanvas* canvas, const TRect& rect
 
 void DrawStripFrameKeyed(TSkinControl* skin, HDC dc, const TRect& rect, int32_t frames, int32_t index, TBitmap* strip) {
     DrawStripFrameDC(skin, dc, rect, frames, index, strip);
+}
+
+void BlitWorkBitmap(HDC dc, const TRect& rect) {
+    TBitmap* work = SkinScratchBitmap();
+    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, work->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
 }
 
 void HandlePaint(TSkinControl* skin, TMessage& message) {

@@ -120,6 +120,9 @@ TObject* GetObjectPropByName(TObject* instance, const std::string& name, const T
 // Integer, enumeration and string kinds; anything else, or a value the kind refuses, is left.
 void SetPropByName(TObject* instance, const std::string& name, const std::string& value);
 
+// The canvas's font and its colour put into its DC now (the canvas realises them only for
+// its own drawing calls); answers the font that was there, to be selected back.
+HGDIOBJ UseCanvasFont(TCanvas* canvas);
 // Flags with DT_RTLREADING added for a right-to-left control.
 UINT BiDiFlags(TSkinControl* skin, UINT flags);
 // Status panels and tabs: the text centred vertically in rect, grey when disabled.
@@ -138,6 +141,8 @@ void DrawStripFrameDC(TSkinControl* skin, HDC dc, const TRect& rect, int32_t fra
 void DrawStripFrameCanvas(TSkinControl* skin, TCanvas* canvas, const TRect& rect, int32_t frames, int32_t index,
                           TBitmap* strip);
 void DrawStripFrameKeyed(TSkinControl* skin, HDC dc, const TRect& rect, int32_t frames, int32_t index, TBitmap* strip);
+// The engine's shared work bitmap (SkinScratchBitmap) from its top-left put into rect.
+void BlitWorkBitmap(HDC dc, const TRect& rect);
 // The WM_PAINT handler of skins that paint entirely by themselves.
 void HandlePaint(TSkinControl* skin, TMessage& message);
 // WM_ERASEBKGND: the parent's background behind the control.

@@ -26,6 +26,7 @@
 #include "skin/SkinScrollbar.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
+#include "skin/WinSubClass.h"
 
 namespace {
 
@@ -384,12 +385,10 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     skin = new TSkinData(nullptr);
     skin->ReadStream(s);
     ASSERT_FALSE(skin->SkinEmpty);
-    // Known to the manager and switched on; the gallery is already shown, so it is handed
-    // to the manager as the hook would hand a window being activated.
+    // Known to the manager and switched on while the gallery is already shown, as a user
+    // turns the skin on: the manager's skin-all action skins it.
     skin->Loaded();
     skin->SetActive(true);
-    SkinManager->Enabled = true;
-    SkinManager->SkinWindow(form->Handle());
     TTinselForm* formSkin = nullptr;
     const DWORD start = GetTickCount();
     while (!(formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr) ||
@@ -480,6 +479,25 @@ TEST_F(Gallery, ZZScrollableControlsHaveSkinnedBars) {
     HWND header = reinterpret_cast<HWND>(SendMessageA(lv->Handle(), LVM_GETHEADER, 0, 0));
     TSkinControl* h = formSkin->FindControlSkinByHandle(header);
     EXPECT_EQ(h ? h->ClassName() : std::string(), "TSkinHeader");
+}
+
+// After the pages were photographed in the skin: the bit button, speed button and status
+// bar of the gallery carry their own kinds of skin.
+TEST_F(Gallery, ZZGlyphButtonsAndTheStatusBarHaveTheirSkins) {
+    TTinselForm* formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr;
+    ASSERT_NE(formSkin, nullptr) << "the gallery is skinned by the test before";
+    const struct {
+        const char* name;
+        const char* skin;
+    } rows[] = {{"BitBtn1", "TSkinBitButton"}, {"SpeedButton1", "TSkinSpeedButton"}, {"StatusBar1", "TSkinStatusBar"}};
+    for (const auto& r : rows) {
+        auto* c = DynamicAs<TControl>(form->FindComponent(r.name));
+        ASSERT_NE(c, nullptr) << r.name;
+        std::string found;
+        for (TSkinControl* s : formSkin->ControlSkins)
+            if ((s->Control == c || s->GraphicControl == c) && s->State == scAttached) found = s->ClassName();
+        EXPECT_EQ(found, r.skin) << r.name;
+    }
 }
 
 }  // namespace

@@ -144,6 +144,15 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
         EXPECT_EQ(kind, "TSkinComBox") << combo->Name();
     }
     form->PageControl1->SetActivePageIndex(0);
+    // The main window's buttons, group boxes and check boxes carry their skins.
+    std::function<void(TComponent*)> skinned = [&](TComponent* c) {
+        const std::string name = c->ClassName();
+        if (name == "TButton" || name == "TGroupBox" || name == "TCheckBox") {
+            EXPECT_TRUE(skin->IsControlSkinned(static_cast<TControl*>(c))) << c->Name() << ": " << name;
+        }
+        for (int i = 0; i < c->ComponentCount(); ++i) skinned(c->Components(i));
+    };
+    skinned(form);
 
     g_menuPictured = false;
     g_menuTicks = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ForeignControls.h"
+#include "SkinControlTestUtil.h"
 #include "SkinFormTestUtil.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
@@ -20,120 +22,8 @@
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
 
-// Classes of other control libraries as the class map names them; they publish nothing
-// of their own.
-class TMapButton : public TButton {
-    DP_DECLARE_CLASS(TMapButton, TButton)
-public:
-    using TButton::TButton;
-};
-DP_PUBLISHED(TMapButton){};
-
-class TMapPanel : public TPanel {
-    DP_DECLARE_CLASS(TMapPanel, TPanel)
-public:
-    using TPanel::TPanel;
-};
-DP_PUBLISHED(TMapPanel){};
-
 namespace {
 using namespace skinform;
-
-constexpr int kFrameSide = 24;
-
-COLORREF FrameColour(int index) { return RGB(40 * index, 200 - 30 * index, 100 + 20 * index); }
-
-constexpr int kGlyphSide = 14;
-
-COLORREF GlyphColour(int index) { return RGB(250 - 20 * index, 20 * index, 60 + 10 * index); }
-
-std::unique_ptr<TBitmap> GlyphStrip(int frames) {
-    auto strip = std::make_unique<TBitmap>();
-    strip->SetPixelFormat(pf24bit);
-    strip->SetSize(frames * kGlyphSide, kGlyphSide);
-    for (int i = 1; i <= frames; ++i)
-        FillColour(strip->Canvas()->Handle(), Bounds((i - 1) * kGlyphSide, 0, kGlyphSide, kGlyphSide), GlyphColour(i));
-    return strip;
-}
-
-// A five-frame [Buttons] strip, every frame one colour, put into the test skin once.
-void InstallButtonStrip() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    TSkinData* data = Skin();
-    if (!data->Buttons) data->Buttons = std::make_unique<TDataSkinButton>("Buttons");
-    auto strip = std::make_unique<TBitmap>();
-    strip->SetPixelFormat(pf24bit);
-    strip->SetSize(5 * kFrameSide, kFrameSide);
-    for (int i = 1; i <= 5; ++i)
-        FillColour(strip->Canvas()->Handle(), Bounds((i - 1) * kFrameSide, 0, kFrameSide, kFrameSide), FrameColour(i));
-    data->Buttons->Bitmap = std::move(strip);
-    data->Buttons->Frames = 5;
-    data->Buttons->Margins = TRect{0, 0, 0, 0};
-    data->Buttons->Trans = 0;
-    data->Buttons->Tile = 0;
-    data->Buttons->HasNormalColour2 = data->Buttons->HasMouseOverColour2 = data->Buttons->HasPressedColour2 = false;
-    data->Buttons->CheckBitmap = GlyphStrip(4);
-    data->Buttons->CheckFrames = 4;
-    data->Buttons->RadioBitmap = GlyphStrip(4);
-    data->Buttons->RadioFrames = 4;
-}
-
-// A skinned form holding what make puts on it, dispatched once more after make.
-struct SkinnedForm {
-    TForm* Form = nullptr;
-    TTinselForm* Skin = nullptr;
-    ~SkinnedForm() {
-        delete Form;
-        Pump();
-    }
-};
-
-std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make) {
-    InstallButtonStrip();
-    auto f = std::make_unique<SkinnedForm>();
-    f->Form = NewForm<TForm>(nullptr);
-    f->Form->SetCaption("Control skins");
-    f->Form->SetBounds(100, 100, 460, 360);
-    make(f->Form);
-    f->Form->Show();
-    Pump();
-    f->Skin = WaitSkinned(f->Form->Handle());
-    return f;
-}
-
-template <class T>
-T* Put(TWinControl* parent, int x, int y, int w, int h, const std::string& caption = {}) {
-    auto* c = new T(parent);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    if (!caption.empty()) c->SetCaption(caption);
-    return c;
-}
-
-TSkinControl* SkinOf(TTinselForm* form, TControl* control) {
-    for (TSkinControl* s : form->ControlSkins)
-        if (s->Control == control && s->State == scAttached) return s;
-    return nullptr;
-}
-
-int SkinsOf(TTinselForm* form, TControl* control) {
-    int n = 0;
-    for (TSkinControl* s : form->ControlSkins)
-        if (s->Control == control) ++n;
-    return n;
-}
-
-COLORREF ScreenAt(TControl* c, int x, int y) {
-    const TPoint p = c->ClientToScreen(TPoint{x, y});
-    return ScreenPixel(p.x, p.y);
-}
-
-bool ScreenShows(TControl* c, int frame) {
-    return PumpUntil([&] { return ScreenAt(c, 4, 4) == FrameColour(frame); },
-                     "frame " + std::to_string(frame) + " of the button strip on the screen");
-}
 
 // Counts the messages of one kind a window's procedure sees.
 struct Counter {
@@ -687,7 +577,10 @@ TEST(ControlSkin, ImageTextSitsWhereItsAlignmentSays) {
     target.SetSize(200, 20);
     const std::wstring text = L"WWW";
     RECT m{0, 0, 200, 20};
+    // Measured in the canvas's font, the one the text is drawn in.
+    HGDIOBJ font = UseCanvasFont(target.Canvas());
     DrawTextWide(target.Canvas()->Handle(), text, m, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(target.Canvas()->Handle(), font);
     const int tw = m.right - m.left;
     const struct { int alignment, left; } rows[] = {{0, 3}, {1, (200 - tw) / 2}, {2, 200 - tw - 2}};
     for (const auto& r : rows) {
