@@ -585,6 +585,32 @@ TEST(TrackerSkin, ProgressFillsFromMinToMax) {
     SendMessageA(bar->Handle(), PBM_SETPOS, 100, 0);
     Redraw(bar);
     EXPECT_TRUE(PumpUntil([&] { return WindowPixel(bar->Handle(), 150, 10) == back; }, "the empty bar"));
+
+    // Chunks (Style 1): the whole image as the background, the filled part in chunks from two
+    // pixels in; tiled, three chunks of ten fill 30 pixels and the strip ends there.
+    auto* skin = DynamicAs<TSkinProgress>(SkinFor(f->Skin, bar));
+    ASSERT_NE(skin, nullptr);
+    const COLORREF chunkColour = RGB(250, 200, 0);
+    Skin()->Progress->Style = 1;
+    Skin()->ProgressChunk = Element<TDataSkinObject>("C", Solid(10, 8, chunkColour), 1, {});
+    SendMessageA(bar->Handle(), PBM_SETRANGE32, 0, 100);
+    SendMessageA(bar->Handle(), PBM_SETPOS, 15, 0);
+    const struct {
+        int tile;
+        int x, y;
+        COLORREF colour;
+    } chunks[] = {
+        {1, 3, 10, chunkColour}, {1, 31, 10, chunkColour}, {1, 33, 10, back},
+        {1, 10, 4, back},        {0, 3, 3, chunkColour},   {0, 31, 16, chunkColour},
+        {0, 33, 10, back},       {0, 10, 1, back},         {1, 190, 10, filled},
+    };
+    for (const auto& c : chunks) {
+        Skin()->ProgressChunk->Tile = c.tile;
+        MemoryDC m(200, 20);
+        skin->DrawSkin(m.Dc(), TRect{0, 0, 200, 20});
+        EXPECT_EQ(m.At(c.x, c.y), c.colour) << "tile " << c.tile << " at " << c.x << "," << c.y;
+    }
+    Skin()->ProgressChunk.reset();
 }
 
 TEST(TrackerSkin, EditBordersFromTheSkinInEveryState) {
