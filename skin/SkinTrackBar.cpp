@@ -39,12 +39,15 @@ LRESULT TSkinTrackBar::CustomDraw(const NMCUSTOMDRAW& draw) {
     }
 }
 
+bool TSkinTrackBar::WindowStillOurs() {
+    if (IsWindow(Handle)) return true;
+    // The control made a new window: draw from it at the next notification.
+    if (auto* w = DynamicAs<TWinControl>(Control)) Handle = w->Handle();
+    return false;
+}
+
 void TSkinTrackBar::DrawThumb(HDC dc) {
-    if (!IsWindow(Handle)) {
-        // The control made a new window: draw from it at the next notification.
-        if (auto* w = DynamicAs<TWinControl>(Control)) Handle = w->Handle();
-        return;
-    }
+    if (!WindowStillOurs()) return;
     RECT r{};
     SendMessageA(Handle, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&r));
     const bool vertical = (GetWindowLongPtrA(Handle, GWL_STYLE) & TBS_VERT) != 0;
@@ -64,6 +67,7 @@ void TSkinTrackBar::DrawThumb(HDC dc) {
 }
 
 void TSkinTrackBar::DrawChannel(HDC dc) {
+    if (!WindowStillOurs()) return;
     RECT r{};
     SendMessageA(Handle, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&r));
     const bool vertical = (GetWindowLongPtrA(Handle, GWL_STYLE) & TBS_VERT) != 0;

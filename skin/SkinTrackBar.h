@@ -17,4 +17,8 @@ public:
     LRESULT CustomDraw(const NMCUSTOMDRAW& draw);
     void DrawThumb(HDC dc);
     void DrawChannel(HDC dc);
+
+private:
+    // False, with Handle taken anew from the control, when the window is gone.
+    bool WindowStillOurs();
 };
