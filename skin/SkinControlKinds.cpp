@@ -5,12 +5,16 @@
 #include "skin/SkinCheckBox.h"
 #include "skin/SkinComBox.h"
 #include "skin/SkinDateTime.h"
+#include "skin/SkinEdit.h"
 #include "skin/SkinHeader.h"
 #include "skin/SkinMediaPlayer.h"
 #include "skin/SkinObjImage.h"
 #include "skin/SkinPanels.h"
+#include "skin/SkinProgress.h"
 #include "skin/SkinScrollbar.h"
 #include "skin/SkinStatusBar.h"
+#include "skin/SkinTrackBar.h"
+#include "skin/SkinUpDown.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
@@ -47,6 +51,10 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skStatusBar: return new TSkinStatusBar(owner);
         case skSizer: return new TSkinSizer(owner);
         case skBoxH: return new TSkinBoxH(owner);
+        case skTrackBar: return new TSkinTrackBar(owner);
+        case skUpDown: return new TSkinUpDown(owner);
+        case skProgress: return new TSkinProgress(owner);
+        case skEdit: return new TSkinEdit(owner);
         default: return nullptr;
     }
 }

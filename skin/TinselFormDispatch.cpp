@@ -14,6 +14,7 @@
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/TabControls.h"
+#include "classlib/Trackers.h"
 #include "skin/SkinClassMap.h"
 #include "skin/SkinControlKinds.h"
 #include "skin/SkinScrollbar.h"
@@ -414,6 +415,15 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
     if (control->Is<TCustomPanel>() && on.Contains(xcPanel)) {
         if (w) SkinChildren(w);
         AttachKind(skBox, control, true);
+        return;
+    }
+    // The library's track and progress bars.
+    if (control->Is<TTrackBar>() && on.Contains(xcTrackBar)) {
+        AttachKind(skTrackBar, control, false);
+        return;
+    }
+    if (control->Is<TProgressBar>() && on.Contains(xcProgress)) {
+        AttachKind(skProgress, control, false);
         return;
     }
     // The library's status bar.

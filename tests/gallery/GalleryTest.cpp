@@ -500,4 +500,23 @@ TEST_F(Gallery, ZZGlyphButtonsAndTheStatusBarHaveTheirSkins) {
     }
 }
 
+// The gallery's track bar, progress bar, up-down and edits in their skins (after the skinned
+// photographs above).
+TEST_F(Gallery, ZZTrackersAndEditsHaveTheirSkins) {
+    ASSERT_NE(SkinManager, nullptr);
+    TTinselForm* formSkin = SkinManager->FindSkinForm(form->Handle());
+    ASSERT_NE(formSkin, nullptr);
+    const std::set<std::string> kinds = {"TTrackBar", "TProgressBar", "TUpDown", "TEdit"};
+    std::set<std::string> seen;
+    std::function<void(TComponent*)> check = [&](TComponent* c) {
+        if (kinds.count(c->ClassName())) {
+            seen.insert(c->ClassName());
+            EXPECT_TRUE(formSkin->IsControlSkinned(static_cast<TControl*>(c))) << c->Name() << ": " << c->ClassName();
+        }
+        for (int i = 0; i < c->ComponentCount(); ++i) check(c->Components(i));
+    };
+    check(form);
+    EXPECT_EQ(seen, kinds);
+}
+
 }  // namespace

@@ -170,13 +170,17 @@ TEST_F(SkinDataTest, OurStoredSkinAsTheReaderMakesIt) {
     EXPECT_TRUE(d.Buttons->HasMouseOverColour2);
     EXPECT_EQ(d.Buttons->MouseOverColour2, 16 + 28 * 256 + 44 * 65536);
 
-    // Sections the skin does not have; the track channels come from the engine's own bitmaps.
+    // The track channels are the skin's own, not the engine's.
+    ASSERT_TRUE(d.Track);
+    EXPECT_EQ(d.Track->Name, "Track");
+    EXPECT_EQ(d.Track->Bitmap->Width(), 24);
+    EXPECT_EQ(d.Track->Margins.left, 3);
+    ASSERT_TRUE(d.TrackVert);
+    EXPECT_EQ(d.TrackVert->Bitmap->Height(), 24);
+    EXPECT_EQ(d.TrackVert->Margins.bottom, 3);
+    // Sections the skin does not have.
     EXPECT_FALSE(d.SunkEdge);
     EXPECT_FALSE(d.GroupBox);
-    ASSERT_TRUE(d.Track);
-    EXPECT_EQ(d.Track->Name, "TRACK");
-    ASSERT_TRUE(d.TrackVert);
-    EXPECT_EQ(d.TrackVert->Name, "TRACKVERT");
     EXPECT_FALSE(d.ProgressChunk);
     EXPECT_FALSE(d.TrackThumbLeft);
 

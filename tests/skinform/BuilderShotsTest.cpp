@@ -143,6 +143,22 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
             if (s->Control == combo && s->State == scAttached) kind = s->ClassName();
         EXPECT_EQ(kind, "TSkinComBox") << combo->Name();
     }
+    // The settings page's edits in the skin's flat border.
+    form->PageControl1->SetActivePageIndex(1);
+    Pump();
+    int edits = 0;
+    const COLORREF shadow = ColorToRGB(form->SkinData1->Colours.ButtonShadow);
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        auto* edit = DynamicAs<TEdit>(form->Components(i));
+        if (!edit || !IsWindowVisible(edit->Handle())) continue;
+        ++edits;
+        EXPECT_TRUE(skin->IsControlSkinned(edit)) << edit->Name();
+        RECT r{};
+        GetWindowRect(edit->Handle(), &r);
+        EXPECT_TRUE(
+            PumpUntil([&] { return ScreenPixel(r.left, r.top) == shadow; }, edit->Name() + "'s skinned border"));
+    }
+    EXPECT_GE(edits, 5);
     form->PageControl1->SetActivePageIndex(0);
     // The main window's buttons, group boxes and check boxes carry their skins.
     std::function<void(TComponent*)> skinned = [&](TComponent* c) {
