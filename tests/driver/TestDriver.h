@@ -30,8 +30,9 @@
 
 namespace dptest {
 
-// Default limit of every wait. Generous: Wine under a loaded machine is slow to start programs.
-constexpr DWORD kWaitMs = 20000;
+// Default limit of every wait. Generous: under a loaded machine Wine took over 20 s to show
+// the setup wizard; a wait ends as soon as its state is reached.
+constexpr DWORD kWaitMs = 60000;
 
 // A program started by the test. Ended when this object goes, if it still runs.
 class TestProcess {
