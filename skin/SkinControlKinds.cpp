@@ -3,6 +3,7 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
 #include "skin/SkinPanels.h"
+#include "skin/SkinTab.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
@@ -12,6 +13,15 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skRadioButton: return new TSkinRadioButton(owner);
         case skBox: return new TSkinBox(owner);
         case skGroupBox: return new TSkinGroupBox(owner);
+        case skTab: return new TSkinTab(owner);
+        case skTabMode2: {
+            // Tab controls that are not page controls paint their windowless children too.
+            auto* skin = new TSkinTab(owner);
+            skin->SpecialMode = 2;
+            return skin;
+        }
+        case skTabBtn: return new TSkinTabBtn(owner);
+        case skTabSheet: return new TSkinTabSheet(owner);
         default: return nullptr;
     }
 }
