@@ -4,6 +4,7 @@
 #include "skin/SkinCheckBox.h"
 #include "skin/SkinPanels.h"
 #include "skin/SkinTab.h"
+#include "skin/SkinTabSet.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
@@ -22,6 +23,13 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         }
         case skTabBtn: return new TSkinTabBtn(owner);
         case skTabSheet: return new TSkinTabSheet(owner);
+        case skTab31: return new TSkinTab31(owner);
+        case skAdvPage: {
+            // The class map's page controls are handed the tab pictures.
+            auto* skin = new TSkinAdvPage(owner);
+            skin->Mode = 4;
+            return skin;
+        }
         default: return nullptr;
     }
 }

@@ -206,8 +206,11 @@ bool TSkinTab::CloseAt(POINT p) {
 
 void TSkinTab::DrawCloseBox(HDC dc, const TRect& r, int index) {
     const TRect box{r.right - 8, r.top + 2, r.right - 2, r.top + 8};
-    const POINT square[5] = {
-        {box.left, box.top}, {box.right, box.top}, {box.right, box.bottom}, {box.left, box.bottom}, {box.left, box.top}};
+    const POINT square[5] = {{box.left, box.top},
+                             {box.right, box.top},
+                             {box.right, box.bottom},
+                             {box.left, box.bottom},
+                             {box.left, box.top}};
     Polyline(dc, square, 5);
     MoveToEx(dc, box.left, box.top, nullptr);
     LineTo(dc, box.right, box.bottom);

@@ -24,6 +24,7 @@
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
+#include "skin/WinSubClass.h"
 
 namespace {
 
@@ -409,6 +410,23 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     };
     check(form);
     eachPage("skinned-");
+}
+
+// After the skinned photographs: the gallery's tabbed controls carry their tab skins.
+TEST_F(Gallery, ZZTabbedControlsInTheSkin) {
+    ASSERT_NE(skin, nullptr) << "the skinned photographs ran first";
+    TTinselForm* formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr;
+    ASSERT_NE(formSkin, nullptr);
+    auto skinOf = [&](const std::string& name) {
+        TComponent* c = form->FindComponent(name);
+        for (TSkinControl* s : formSkin->ControlSkins)
+            if (c && s->Control == c && s->State == 1) return std::string(s->ClassName());
+        return std::string();
+    };
+    EXPECT_EQ(skinOf("PageControl1"), "TSkinTab");
+    EXPECT_EQ(skinOf("StandardPage"), "TSkinTabSheet");
+    EXPECT_EQ(skinOf("TabControl1"), "TSkinTab");
+    EXPECT_EQ(skinOf("TabSet1"), "TSkinTab31");
 }
 
 }  // namespace

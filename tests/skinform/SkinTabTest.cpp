@@ -12,10 +12,12 @@
 
 #include "SkinFormTestUtil.h"
 #include "classlib/StdCtrls.h"
+#include "classlib/Tabs.h"
 #include "classlib/TabControls.h"
 #include "classlib/WindowSubclass.h"
 #include "skin/SkinControlKinds.h"
 #include "skin/SkinTab.h"
+#include "skin/SkinTabSet.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
@@ -42,6 +44,25 @@ public:
     using TTabbedNotebook::TTabbedNotebook;
 };
 DP_PUBLISHED(TMapTabs){};
+
+// A page control of another library that paints its tabs with pictures it is given.
+class TAdvPageControl : public TPageControl {
+    DP_DECLARE_CLASS(TAdvPageControl, TPageControl)
+public:
+    explicit TAdvPageControl(TComponent* owner)
+        : TPageControl(owner), m_back(std::make_unique<TBitmap>()), m_active(std::make_unique<TBitmap>()) {}
+    TBitmap* TabBackGround() const { return m_back.get(); }
+    void SetTabBackGround(TBitmap* b) { m_back->Assign(b); }
+    TBitmap* TabBackGroundActive() const { return m_active.get(); }
+    void SetTabBackGroundActive(TBitmap* b) { m_active->Assign(b); }
+
+private:
+    std::unique_ptr<TBitmap> m_back, m_active;
+};
+DP_PUBLISHED(TAdvPageControl){
+    DP_PROP_OBJ(TabBackGround, TabBackGround, SetTabBackGround),
+    DP_PROP_OBJ(TabBackGroundActive, TabBackGroundActive, SetTabBackGroundActive),
+};
 
 namespace {
 using namespace skinform;
@@ -485,7 +506,8 @@ TEST(TabSkin, OverflowingTabsKeepTheirArrows) {
     const TRect shown = TabRect(pc, 1);
     EXPECT_TRUE(Shows(pc, shown.left + 4, shown.top + 4, UpperColour(1), "the scrolled strip redrawn"));
     MouseClick(a.left + 4, (a.top + a.bottom) / 2);
-    EXPECT_TRUE(PumpUntil([&] { return TabRect(pc, 0).left == firstLeft; }, "the tabs scrolled back by the left arrow"));
+    EXPECT_TRUE(
+        PumpUntil([&] { return TabRect(pc, 0).left == firstLeft; }, "the tabs scrolled back by the left arrow"));
     ShotWindow(f->Form->Handle(), "tab-skin-overflow.png");
 }
 
@@ -512,4 +534,93 @@ TEST(TabSkin, RepaintsKeepTheGdiCount) {
     const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     repaint(100);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
+}
+
+// The tab set's row: the strip flipped (its tabs hang from the top edge), the selected tab
+// in frame 2, tabs that do not fit left out while a later, narrower one still shows, and
+// its arrows while they overflow.
+TEST(TabSkin, TabSetRowsLeaveOutWhatDoesNotFit) {
+    TTabSet* set = nullptr;
+    auto f = MakeForm([&](TForm* form) {
+        set = Put<TTabSet>(form, form, 20, 20, 400, 22);
+        set->Tabs()->Add("One");
+        set->Tabs()->Add("Two");
+        set->Tabs()->Add("Three");
+        set->SetTabIndex(1);
+    });
+    ASSERT_NE(f->Skin, nullptr);
+    ASSERT_EQ(SkinName(SkinOf(f->Skin, set)), "TSkinTab31");
+    auto tabShows = [&](int i, int frame) {
+        const TRect r = set->ItemRect(i);
+        // Flipped: the frame's lower half at the top.
+        return Shows(set, r.left + 3, 3, LowerColour(frame),
+                     "tab " + std::to_string(i) + " flipped, frame " + std::to_string(frame)) &&
+               Shows(set, r.left + 3, 18, UpperColour(frame), "tab " + std::to_string(i) + " lower part");
+    };
+    EXPECT_TRUE(tabShows(0, 1));
+    EXPECT_TRUE(tabShows(1, 2));
+    EXPECT_TRUE(tabShows(2, 1));
+    EXPECT_FALSE(set->Scroller()->Visible());
+
+    // A real click selects a tab.
+    const TRect third = set->ItemRect(2);
+    const TPoint at = set->ClientToScreen(TPoint{(third.left + third.right) / 2, 10});
+    MouseClick(at.x, at.y);
+    EXPECT_TRUE(PumpUntil([&] { return set->TabIndex() == 2; }, "the third tab selected by a click"));
+    EXPECT_TRUE(tabShows(2, 2));
+
+    // Too narrow: a long tab is left out, the short one after it still shows, and the arrows come.
+    set->Tabs()->Put(1, "A much longer tab caption than the others");
+    const TRect first = set->ItemRect(0), last = set->ItemRect(2);
+    set->SetWidth(first.right + (last.right - last.left) + set->EndMargin() + 12 + 20);
+    Pump();
+    EXPECT_TRUE(set->Scroller()->Visible());
+    EXPECT_FALSE(set->TabShown(1));
+    ASSERT_TRUE(set->TabShown(2));
+    EXPECT_EQ(set->ItemRect(2).left, set->ItemRect(0).right) << "the short tab takes the long one's place";
+    EXPECT_TRUE(tabShows(2, 2));
+    HWND arrows = set->Scroller()->Handle();
+    TSkinControl* probe = NewControlSkin(skUpDown, nullptr);
+    const int expected = probe ? 1 : 0;
+    delete probe;
+    int upDownSkins = 0;
+    for (TSkinControl* s : f->Skin->ControlSkins)
+        if (s->Handle == arrows && s->State == scAttached) ++upDownSkins;
+    EXPECT_EQ(upDownSkins, expected);
+    // The right arrow scrolls the first tab out.
+    RECT a{};
+    GetWindowRect(arrows, &a);
+    MouseClick(a.right - 3, (a.top + a.bottom) / 2);
+    EXPECT_TRUE(PumpUntil([&] { return set->FirstIndex() == 1; }, "the row scrolled by the right arrow"));
+    EXPECT_FALSE(set->TabShown(0));
+    ShotWindow(f->Form->Handle(), "tab-skin-tabset.png");
+}
+
+TEST(TabSkin, MappedPageControlsGetTabPictures) {
+    Skin()->Skin3rd()->Add("TAdvPageControl=advpagecontrol");
+    TAdvPageControl* adv = nullptr;
+    auto f = MakeForm([&](TForm* form) {
+        adv = Put<TAdvPageControl>(form, form, 20, 20, 300, 200);
+        auto* page = new TTabSheet(form);
+        page->SetPageControl(adv);
+        page->SetCaption("Page");
+    });
+    ASSERT_NE(f->Skin, nullptr);
+    auto* skin = DynamicAs<TSkinAdvPage>(SkinOf(f->Skin, adv));
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(skin->Mode, 4);
+    const struct {
+        TBitmap* picture;
+        int frame;
+    } pictures[] = {{adv->TabBackGround(), 1}, {adv->TabBackGroundActive(), 2}};
+    for (const auto& p : pictures) {
+        ASSERT_EQ(p.picture->Width(), 100);
+        ASSERT_EQ(p.picture->Height(), 21);
+        EXPECT_EQ(GetPixel(p.picture->Canvas()->Handle(), 50, 2), UpperColour(p.frame)) << "frame " << p.frame;
+        EXPECT_EQ(GetPixel(p.picture->Canvas()->Handle(), 50, 18), LowerColour(p.frame)) << "frame " << p.frame;
+    }
+    // Unskinned, the control gets empty pictures back.
+    f->Skin->FreeControlSkins();
+    EXPECT_TRUE(adv->TabBackGround()->Empty());
+    EXPECT_TRUE(adv->TabBackGroundActive()->Empty());
 }
