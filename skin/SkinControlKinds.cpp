@@ -2,9 +2,13 @@
 
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
+#include "skin/SkinEdit.h"
 #include "skin/SkinPanels.h"
+#include "skin/SkinProgress.h"
 #include "skin/SkinTab.h"
 #include "skin/SkinTabSet.h"
+#include "skin/SkinTrackBar.h"
+#include "skin/SkinUpDown.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
@@ -14,6 +18,10 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skRadioButton: return new TSkinRadioButton(owner);
         case skBox: return new TSkinBox(owner);
         case skGroupBox: return new TSkinGroupBox(owner);
+        case skTrackBar: return new TSkinTrackBar(owner);
+        case skUpDown: return new TSkinUpDown(owner);
+        case skProgress: return new TSkinProgress(owner);
+        case skEdit: return new TSkinEdit(owner);
         case skTab: return new TSkinTab(owner);
         case skTabMode2: {
             // Tab controls that are not page controls paint their windowless children too.

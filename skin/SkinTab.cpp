@@ -21,7 +21,10 @@ TSkinTabSide TabSideOfStyle(uint32_t style) {
 
 bool CheckArrowSkin(TSkinControl* host, TSkinControl*& held) {
     if (!host->Handle) return false;
-    HWND arrows = FindWindowExA(host->Handle, nullptr, "msctls_updown32", nullptr);
+    return CheckArrowSkin(host, held, FindWindowExA(host->Handle, nullptr, "msctls_updown32", nullptr));
+}
+
+bool CheckArrowSkin(TSkinControl* host, TSkinControl*& held, HWND arrows) {
     if (!arrows) return false;
     // A window made again after the first was destroyed is a new one to skin.
     if (held && (held->State == scDestroyed || held->Handle != arrows)) held = nullptr;

@@ -22,6 +22,8 @@ TSkinTabSide TabSideOfStyle(uint32_t style);
 // is seen (held in held, cleared by free notification when that skin goes); answers
 // whether the child is visible. Without such a child: false.
 bool CheckArrowSkin(TSkinControl* host, TSkinControl*& held);
+// The same for a given arrow window (0: none).
+bool CheckArrowSkin(TSkinControl* host, TSkinControl*& held, HWND arrows);
 
 class TSkinTab : public TSkinControl {
     DP_DECLARE_CLASS(TSkinTab, TSkinControl)

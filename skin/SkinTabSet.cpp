@@ -51,7 +51,13 @@ void TSkinTab31::AttachControl(TTinselForm* form, TSkinData* data, bool, TCanvas
             scroller->FreeNotification(this);
         }
     Prepare();
-    CheckArrowSkin(this, UpDown);
+    CheckScrollArrows();
+}
+
+bool TSkinTab31::CheckScrollArrows() {
+    // The tab set's arrows are a window of the class library's own class over the up-down's.
+    auto* w = DynamicAs<TWinControl>(ScrollControl);
+    return CheckArrowSkin(this, UpDown, w && w->HandleAllocated() ? w->Handle() : nullptr);
 }
 
 void TSkinTab31::SkinChanged() {
@@ -76,7 +82,7 @@ void TSkinTab31::DrawSkin(HDC dc, const TRect& rect) {
     TDataSkinBorder* tabs = SkinData ? SkinData->Tabs.get() : nullptr;
     auto* set = DynamicAs<TTabSet>(Control);
     if (!tabs || !HasImage(tabs->Bitmap.get()) || !set) return;
-    CheckArrowSkin(this, UpDown);
+    CheckScrollArrows();
     const int32_t w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (w <= 0 || h <= 0) return;
     TBitmap work;
@@ -141,8 +147,7 @@ void TSkinAdvPage::BuildTabPictures() {
     TDataSkinBorder* tabs = SkinData ? SkinData->Tabs.get() : nullptr;
     if (!tabs || !Control) return;
     const TRect size{0, 0, 100, 21};
-    auto normal =
-        SkinMakeFrameBitmap(size, tabs->Bitmap.get(), tabs->Margins, false, tabs->Tile != 0, tabs->Frames, 1);
+    auto normal = SkinMakeFrameBitmap(size, tabs->Bitmap.get(), tabs->Margins, false, tabs->Tile != 0, tabs->Frames, 1);
     auto current =
         SkinMakeFrameBitmap(size, tabs->Bitmap.get(), tabs->Margins, false, tabs->Tile != 0, tabs->Frames, 2);
     SetPictures(normal.get(), current.get());

@@ -30,6 +30,8 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     void Prepare();
     bool ScrollControlVisible() const;
+    // The arrows get their up-down skin the first time they are seen.
+    bool CheckScrollArrows();
 };
 
 class TSkinAdvPage : public TSkinControl {

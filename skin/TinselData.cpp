@@ -8,6 +8,7 @@
 #include "classlib/Forms.h"
 #include "classlib/SysUtils.h"
 #include "classlib/TypInfo.h"
+#include "skin/EngineBitmaps.h"
 #include "skin/ImgUtil.h"
 #include "skin/SkinClassMap.h"
 #include "skin/SkinManage.h"
@@ -119,18 +120,6 @@ bool HasImage(const std::unique_ptr<T>& element) {
     return element && HasImage(element->Bitmap.get());
 }
 
-// A bitmap resource of the program itself, or an empty bitmap when it has none.
-bool LoadOwnBitmapResource(TBitmap& bitmap, const char* name) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!FindResourceA(instance, name, reinterpret_cast<LPCSTR>(RT_BITMAP))) return false;
-    try {
-        bitmap.LoadFromResourceName(instance, name);
-    } catch (const Exception&) {
-        ClearBitmap(&bitmap);
-    }
-    return !bitmap.Empty();
-}
-
 }  // namespace
 
 TGetComboBoxInfoProc SkinGetComboBoxInfo = nullptr;
@@ -163,7 +152,7 @@ void TSkinData::LoadMenuGlyphs() {
     MenuGlyphs = std::make_unique<TImageList>(nullptr);
     MenuGlyphs->SetWidth(16);
     TBitmap glyphs;
-    if (LoadOwnBitmapResource(glyphs, "TINSELMENU")) {
+    if (LoadEngineBitmap(glyphs, "TINSELMENU")) {
         MenuGlyphs->SetHeight(glyphs.Height());
         MenuGlyphs->AddMasked(&glyphs, clWhite);
     }
@@ -664,7 +653,7 @@ void TSkinData::LoadResourceElement(std::unique_ptr<TDataSkinObject>& slot, cons
     auto e = std::make_unique<TDataSkinObject>(name);
     // A program without the resource keeps the slot empty, so no painter meets an
     // element without an image it took for granted.
-    if (!LoadOwnBitmapResource(*e->Bitmap, name)) return;
+    if (!LoadEngineBitmap(*e->Bitmap, name)) return;
     e->Margins = Rect(3, 3, 3, 3);
     e->Tile = 0;
     e->Frames = 1;

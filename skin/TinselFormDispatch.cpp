@@ -12,6 +12,7 @@
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/TabControls.h"
+#include "classlib/Trackers.h"
 #include "skin/SkinClassMap.h"
 #include "skin/SkinControlKinds.h"
 #include "skin/TinselData.h"
@@ -391,6 +392,15 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
     if (control->Is<TCustomPanel>() && on.Contains(xcPanel)) {
         if (w) SkinChildren(w);
         AttachKind(skBox, control, true);
+        return;
+    }
+    // The library's track and progress bars.
+    if (control->Is<TTrackBar>() && on.Contains(xcTrackBar)) {
+        AttachKind(skTrackBar, control, false);
+        return;
+    }
+    if (control->Is<TProgressBar>() && on.Contains(xcProgress)) {
+        AttachKind(skProgress, control, false);
         return;
     }
     // The library's status bar.

@@ -412,6 +412,25 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     eachPage("skinned-");
 }
 
+// The gallery's track bar, progress bar, up-down and edits in their skins (after the skinned
+// photographs above).
+TEST_F(Gallery, ZZTrackersAndEditsHaveTheirSkins) {
+    ASSERT_NE(SkinManager, nullptr);
+    TTinselForm* formSkin = SkinManager->FindSkinForm(form->Handle());
+    ASSERT_NE(formSkin, nullptr);
+    const std::set<std::string> kinds = {"TTrackBar", "TProgressBar", "TUpDown", "TEdit"};
+    std::set<std::string> seen;
+    std::function<void(TComponent*)> check = [&](TComponent* c) {
+        if (kinds.count(c->ClassName())) {
+            seen.insert(c->ClassName());
+            EXPECT_TRUE(formSkin->IsControlSkinned(static_cast<TControl*>(c))) << c->Name() << ": " << c->ClassName();
+        }
+        for (int i = 0; i < c->ComponentCount(); ++i) check(c->Components(i));
+    };
+    check(form);
+    EXPECT_EQ(seen, kinds);
+}
+
 // After the skinned photographs: the gallery's tabbed controls carry their tab skins.
 TEST_F(Gallery, ZZTabbedControlsInTheSkin) {
     ASSERT_NE(skin, nullptr) << "the skinned photographs ran first";

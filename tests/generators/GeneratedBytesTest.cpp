@@ -1,7 +1,8 @@
-// The sample movie and the stored skin's bitmaps are drawn by code at build time, on the host
-// for the Windows builds and inside the test programs too. Whatever built them, the bytes are
-// the same: each is hashed and compared with the digest of the committed generators. A change to
-// a generator changes its digest here on purpose; a difference on one build alone is a fault.
+// The sample movie, the stored skin's bitmaps and the engine's own bitmaps are drawn by code at
+// build time, on the host for the Windows builds and inside the test programs too. Whatever built
+// them, the bytes are the same: each is hashed and compared with the digest of the committed
+// generators. A change to a generator changes its digest here on purpose; a difference on one
+// build alone is a fault.
 #include <gtest/gtest.h>
 
 #include <cinttypes>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "classlib/BmpFile.h"
+#include "tools/enginebmp/EngineBitmaps.h"
 #include "tools/skingen/SkinGen.h"
 #include "tools/swfgen/SwfWriter.h"
 
@@ -49,7 +52,20 @@ TEST(GeneratedBytes, StoredSkinBitmapsAreTheSameOnEveryBuild) {
         all.Add(bmp);
         each += "\n  " + b.Name + " " + one.Text();
     }
-    EXPECT_EQ(all.Text(), "e49dc8868bd480c4/155918") << each;
+    EXPECT_EQ(all.Text(), "b8d951bfffe45741/156938") << each;
+}
+
+TEST(GeneratedBytes, EngineBitmapsAreTheSameOnEveryBuild) {
+    Digest all;
+    std::string each;
+    for (const auto& b : enginebmp::EngineBitmaps()) {
+        const auto bmp = WriteBmp24(b.Width, b.Height, b.Pixels.data());
+        Digest one;
+        one.Add(bmp);
+        all.Add(bmp);
+        each += "\n  " + b.Name + " " + one.Text();
+    }
+    EXPECT_EQ(all.Text(), "5527b783b1c8f865/492") << each;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "classlib/FormReader.h"
 #include "classlib/Forms.h"
+#include "skin/EngineBitmaps.h"
 #include "skin/ImgUtil.h"
 #include "classlib/TypInfo.h"
 #include "skin/SkinRead.h"
@@ -169,11 +170,17 @@ TEST_F(SkinDataTest, OurStoredSkinAsTheReaderMakesIt) {
     EXPECT_TRUE(d.Buttons->HasMouseOverColour2);
     EXPECT_EQ(d.Buttons->MouseOverColour2, 16 + 28 * 256 + 44 * 65536);
 
-    // Sections the skin does not have; no track resources in a test program.
+    // The track channels are the skin's own, not the engine's.
+    ASSERT_TRUE(d.Track);
+    EXPECT_EQ(d.Track->Name, "Track");
+    EXPECT_EQ(d.Track->Bitmap->Width(), 24);
+    EXPECT_EQ(d.Track->Margins.left, 3);
+    ASSERT_TRUE(d.TrackVert);
+    EXPECT_EQ(d.TrackVert->Bitmap->Height(), 24);
+    EXPECT_EQ(d.TrackVert->Margins.bottom, 3);
+    // Sections the skin does not have.
     EXPECT_FALSE(d.SunkEdge);
     EXPECT_FALSE(d.GroupBox);
-    EXPECT_FALSE(d.Track);
-    EXPECT_FALSE(d.TrackVert);
     EXPECT_FALSE(d.ProgressChunk);
     EXPECT_FALSE(d.TrackThumbLeft);
 
@@ -761,6 +768,64 @@ TEST(SkinDataRoutines, WideTextAndBitmaps) {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
     EXPECT_EQ(SkinGetScrollBarInfo(nullptr, OBJID_HSCROLL, info), false);
+}
+
+// ---------------------------------------------------------------------------
+// The engine's own bitmaps, which every program linking the engine carries
+
+TEST(EngineBitmaps, EveryProgramOfTheEngineCarriesTheTrackChannels) {
+    struct Case {
+        const char* name;
+        int width, height;
+        int x, y;  // a pixel of the groove's dark line
+    };
+    const Case cases[] = {{"TRACK", 16, 4, 7, 1}, {"TRACKVERT", 4, 16, 1, 7}};
+    for (const auto& c : cases) {
+        TBitmap b;
+        ASSERT_TRUE(LoadEngineBitmap(b, c.name)) << c.name;
+        EXPECT_EQ(b.Width(), c.width) << c.name;
+        EXPECT_EQ(b.Height(), c.height) << c.name;
+        EXPECT_EQ(b.Canvas()->Pixels(c.x, c.y), 0x404040) << c.name;
+    }
+    TBitmap none;
+    EXPECT_FALSE(LoadEngineBitmap(none, "NOSUCHBITMAP"));
+    EXPECT_TRUE(none.Empty());
+
+    // The builder too, beside its own resources.
+    const std::string builder = std::string(DP_TEST_BIN_DIR) + "/bin/driftpane.exe";
+    HMODULE exe = LoadLibraryExA(builder.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr) << builder;
+    for (const char* name : {"TRACK", "TRACKVERT"}) EXPECT_NE(FindResourceA(exe, name, RT_BITMAP), nullptr) << name;
+    EXPECT_NE(FindResourceA(exe, "TFRMMAIN", RT_RCDATA), nullptr);
+    FreeLibrary(exe);
+}
+
+TEST_F(SkinDataTest, TrackChannelsFromTheSkinOrTheEngine) {
+    {
+        TSkinData d(nullptr);
+        Feed(d, Package("", {}));
+        for (auto* e : {d.Track.get(), d.TrackVert.get()}) {
+            ASSERT_NE(e, nullptr);
+            EXPECT_EQ(e->Margins.left, 3);
+            EXPECT_EQ(e->Margins.top, 3);
+            EXPECT_EQ(e->Margins.right, 3);
+            EXPECT_EQ(e->Margins.bottom, 3);
+            EXPECT_EQ(e->Tile, 0);
+            EXPECT_EQ(e->Frames, 1);
+        }
+        EXPECT_EQ(d.Track->Bitmap->Width(), 16);
+        EXPECT_EQ(d.TrackVert->Bitmap->Height(), 16);
+    }
+    {
+        TSkinData d(nullptr);
+        Feed(d, Package("[Track]\r\nImage=t.bmp\r\nLeftWidth=5\r\n", {Image("t.bmp", 30, 6)}));
+        ASSERT_TRUE(d.Track);
+        EXPECT_EQ(d.Track->Name, "Track");
+        EXPECT_EQ(d.Track->Bitmap->Width(), 30);
+        EXPECT_EQ(d.Track->Margins.left, 5);
+        ASSERT_TRUE(d.TrackVert);  // the other still from the engine
+        EXPECT_EQ(d.TrackVert->Name, "TRACKVERT");
+    }
 }
 
 }  // namespace

@@ -106,6 +106,8 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     ASSERT_TRUE(reg.OpenKey(BuilderRegKey, true));
     reg.WriteString("Quest2", "");
     reg.WriteBool("Quest1", false);
+    // No tips at start-up: their modal window would wait for a person.
+    reg.WriteBool("Tips", false);
     TfrmMain* form = nullptr;
     Application->CreateForm(form);
     ASSERT_NE(form->SkinData1, nullptr);
@@ -132,6 +134,22 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
         Pump();
         EXPECT_TRUE(ShotWindow(g_main, pages[i]));
     }
+    // The settings page's edits in the skin's flat border.
+    form->PageControl1->SetActivePageIndex(1);
+    Pump();
+    int edits = 0;
+    const COLORREF shadow = ColorToRGB(form->SkinData1->Colours.ButtonShadow);
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        auto* edit = DynamicAs<TEdit>(form->Components(i));
+        if (!edit || !IsWindowVisible(edit->Handle())) continue;
+        ++edits;
+        EXPECT_TRUE(skin->IsControlSkinned(edit)) << edit->Name();
+        RECT r{};
+        GetWindowRect(edit->Handle(), &r);
+        EXPECT_TRUE(
+            PumpUntil([&] { return ScreenPixel(r.left, r.top) == shadow; }, edit->Name() + "'s skinned border"));
+    }
+    EXPECT_GE(edits, 5);
     form->PageControl1->SetActivePageIndex(0);
     // The pictures show the tabs and pages drawn by their skins.
     EXPECT_EQ(SendMessageA(form->PageControl1->Handle(), WM_SKIN_QUERY, 0, 0), 1);

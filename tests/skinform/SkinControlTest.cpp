@@ -189,7 +189,7 @@ TEST(ControlSkin, DispatchGivesEachControlItsSkin) {
         {"a class mapped to nil, upper-case row", mappedNil, ""},
         {"a panel class mapped to button, upper-case row", mappedButton, "TSkinButton"},
         {"a button inside a panel", inPanel, "TSkinButton"},
-        {"an edit (its skin comes later)", edit, ""},
+        {"an edit", edit, "TSkinEdit"},
         {"a check box", check, "TSkinCheckBox"},
         {"a radio button", radio, "TSkinRadioButton"},
         {"a panel", panel, "TSkinBox"},

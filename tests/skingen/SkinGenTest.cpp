@@ -105,10 +105,10 @@ TLoaded& Skin() {
 
 // ---------------------------------------------------------------------------
 
-TEST(SkinGen, PackageHoldsThirtyFourEntriesWithTheIniThirtySecond) {
+TEST(SkinGen, PackageHoldsThirtySixEntriesWithTheIniThirtySecond) {
     TLoaded& s = Skin();
     ASSERT_TRUE(s.loaded);
-    EXPECT_EQ(s.reader.Count, 34);
+    EXPECT_EQ(s.reader.Count, 36);
     EXPECT_EQ(s.reader.Names.Get(skingen::SkinIniPlace), "satin-steel.ini");
     EXPECT_EQ(s.iniName, "satin-steel.ini");  // the first name holding ".ini" is the ini itself
     int bitmaps = 0;
@@ -119,7 +119,7 @@ TEST(SkinGen, PackageHoldsThirtyFourEntriesWithTheIniThirtySecond) {
         EXPECT_EQ(name.find(".ini"), std::string::npos) << name << " would be taken for the ini text";
         ++bitmaps;
     }
-    EXPECT_EQ(bitmaps, 33);
+    EXPECT_EQ(bitmaps, 35);
     EXPECT_EQ(s.reader.Head.Tag, SkinTag);
     EXPECT_TRUE(std::any_of(std::begin(s.reader.Head.Reserved), std::end(s.reader.Head.Reserved),
                             [](uint8_t b) { return b != 0; }));
@@ -235,6 +235,8 @@ const TStripCase kStrips[] = {
     {"UpDown.Vert", "Image", 8, false, true},
     {"Trackbar.ThumbHorz", "Image", 5, false, true},
     {"Trackbar.ThumbVert", "Image", 5, false, true},
+    {"Track", "Image", 1, false, false},  // one three-part piece
+    {"TRACKVERT", "Image", 1, true, false},
 };
 
 TEST(SkinGen, EveryStripSplitsIntoItsPaintersFrames) {
@@ -403,9 +405,8 @@ TEST(SkinGen, ColoursAndSections) {
     EXPECT_FALSE(ini.ReadString("Buttons", "BMP Transparent", "").empty());
     for (const char* present : {"MinCaption", "ComboButton", "ExtraImages"})
         EXPECT_GE(ini.FindSection(present), 0) << present;
-    // Without these the engine takes its own track images and builds the
-    // combo arrows from [ComboButton] alone.
-    for (const char* absent : {"Track", "TRACKVERT", "SunkEdge", "GroupBox", "Progress.Chunk", "MDICONTROLS"})
+    // Without these the engine builds the combo arrows from [ComboButton] alone.
+    for (const char* absent : {"SunkEdge", "GroupBox", "Progress.Chunk", "MDICONTROLS"})
         EXPECT_EQ(ini.FindSection(absent), -1) << absent;
 }
 

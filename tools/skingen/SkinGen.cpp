@@ -658,6 +658,30 @@ TImage TrackThumb(bool vertical) {
     });
 }
 
+// ---------------------------------------------------------------------------
+// Track-bar channels: one piece, a groove with three-pixel caps (the painter
+// copies the caps and stretches the middle), lying for [Track] and standing
+// for [TRACKVERT].
+
+TImage TrackChannel(bool vertical) {
+    constexpr int length = 24, breadth = 6;
+    const uint32_t face = Rgb(212, 215, 220);  // the skin's ButtonFace, behind the rounded ends
+    static const uint32_t across[breadth] = {Outline, SteelDark, Well, Well, SteelLight, White};
+    TImage lying(length, breadth);
+    for (int y = 0; y < breadth; ++y) HLine(lying, 0, length - 1, y, across[y]);
+    for (int y = 1; y < breadth - 1; ++y) {
+        lying.Set(0, y, y < breadth / 2 ? Outline : SteelLight);
+        lying.Set(length - 1, y, y < breadth / 2 ? SteelDark : White);
+    }
+    for (int x : {0, length - 1})
+        for (int y : {0, breadth - 1}) lying.Set(x, y, face);
+    if (!vertical) return lying;
+    TImage standing(breadth, length);
+    for (int y = 0; y < length; ++y)
+        for (int x = 0; x < breadth; ++x) standing.Set(x, y, lying.At(y, x));
+    return standing;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -698,6 +722,8 @@ std::vector<TSkinBitmap> DrawSkinBitmaps() {
     // the ini text goes here, 32nd
     b.push_back({"my_TrackThumbH.bmp", TrackThumb(false)});
     b.push_back({"my_TrackThumbV.bmp", TrackThumb(true)});
+    b.push_back({"my_track.bmp", TrackChannel(false)});
+    b.push_back({"my_trackvert.bmp", TrackChannel(true)});
     return b;
 }
 
@@ -962,6 +988,18 @@ std::string SkinIniText() {
         "[Trackbar.ThumbVert]",
         "Image=my_TrackThumbV.bmp",
         "Trans=1",
+        "",
+        "[Track]",
+        "Image=my_track.bmp",
+        "Frame=1",
+        "LeftWidth=3",
+        "RightWidth=3",
+        "",
+        "[TRACKVERT]",
+        "Image=my_trackvert.bmp",
+        "Frame=1",
+        "TopHeight=3",
+        "BottomHeight=3",
     };
     std::string text;
     for (const char* line : lines) {

@@ -41,12 +41,12 @@ struct TSkinBitmap {
 constexpr const char* SkinIniName = "satin-steel.ini";
 // 0-based place of the ini text among the entries (the 32nd name).
 constexpr int SkinIniPlace = 31;
-constexpr int SkinBitmapCount = 33;
+constexpr int SkinBitmapCount = 35;
 constexpr const char* PackageName = "driftpane.skn";
 constexpr const char* SkinStreamName = "driftpane.skinstream";
 constexpr const char* SheetName = "skin-sheet.png";
 
-// The 33 bitmaps in entry order (the ini text goes between the 31st and 32nd).
+// The 35 bitmaps in entry order (the ini text goes between the 31st and 32nd).
 std::vector<TSkinBitmap> DrawSkinBitmaps();
 // The ini text, CR LF line ends.
 std::string SkinIniText();
@@ -54,7 +54,7 @@ std::string SkinIniText();
 // A 24-bit bottom-up Windows bitmap file (BITMAPFILEHEADER + BITMAPINFOHEADER).
 Bytes BmpBytes(const TImage& image);
 
-// The 34 entries in package order: bitmaps as BMP files, the ini text 32nd.
+// The 36 entries in package order: bitmaps as BMP files, the ini text 32nd.
 std::vector<skinpack::TSkinEntry> SkinEntries(const std::vector<TSkinBitmap>& bitmaps);
 // The 8 head bytes nobody reads; ours say who wrote the container.
 const std::array<uint8_t, 8>& ContainerMark();
