@@ -514,7 +514,10 @@ TEST(TabSkin, OverflowingTabsKeepTheirArrows) {
 TEST(TabSkin, RepaintsKeepTheGdiCount) {
     TPageControl *pc = nullptr, *buttons = nullptr;
     TTabControl* tabs = nullptr;
+    TTabSet* set = nullptr;
     auto f = MakeForm([&](TForm* form) {
+        set = Put<TTabSet>(form, form, 260, 170, 120, 22);
+        for (const char* t : {"First", "Second", "Third"}) set->Tabs()->Add(t);
         pc = Pages(form, 10, 10, 240, 150, {"One", "Two"});
         pc->SetTag(TabCloseTag);
         buttons = Pages(form, 260, 10, 240, 150, {"One", "Two"}, tpTop, tsButtons);
@@ -525,7 +528,7 @@ TEST(TabSkin, RepaintsKeepTheGdiCount) {
     ASSERT_NE(f->Skin, nullptr);
     auto repaint = [&](int n) {
         for (int i = 0; i < n; ++i)
-            for (TWinControl* c : std::initializer_list<TWinControl*>{pc, buttons, tabs, pc->Pages(0)}) {
+            for (TWinControl* c : std::initializer_list<TWinControl*>{pc, buttons, tabs, pc->Pages(0), set}) {
                 InvalidateRect(c->Handle(), nullptr, TRUE);
                 UpdateWindow(c->Handle());
             }
@@ -623,4 +626,66 @@ TEST(TabSkin, MappedPageControlsGetTabPictures) {
     f->Skin->FreeControlSkins();
     EXPECT_TRUE(adv->TabBackGround()->Empty());
     EXPECT_TRUE(adv->TabBackGroundActive()->Empty());
+}
+
+// Which picture frames the pages: the "Border" image with style 0, the [Tab.Pane] image with
+// style 1, and nothing when the style's picture is missing.
+TEST(TabSkin, BorderComesFromTheStylesPicture) {
+    TPageControl* pc = nullptr;
+    auto f = MakeForm([&](TForm* form) { pc = Pages(form, 20, 20, 300, 200, {"One", "Two"}); });
+    ASSERT_NE(f->Skin, nullptr);
+    auto* skin = DynamicAs<TSkinTab>(SkinOf(f->Skin, pc));
+    ASSERT_NE(skin, nullptr);
+    TDataSkinBorder* tabs = Skin()->Tabs.get();
+    std::unique_ptr<TBitmap> border = std::move(tabs->Bitmap2);
+    constexpr COLORREF kPane = RGB(120, 40, 160), kNone = RGB(255, 255, 255);
+    auto pane = std::make_unique<TDataSkinObject>("Tab.Pane");
+    pane->Bitmap = Filled(12, 12);
+    FillColour(pane->Bitmap->Canvas()->Handle(), TRect{0, 0, 12, 12}, kPane);
+    pane->Frames = 1;
+    pane->Margins = TRect{4, 4, 4, 4};
+    const struct {
+        const char* what;
+        int style;
+        bool withBorder, withPane;
+        COLORREF expected;
+    } rows[] = {
+        {"style 0 with a border image", 0, true, true, kBorderSide},
+        {"style 0 without one", 0, false, true, kNone},
+        {"style 1 with a pane", 1, true, true, kPane},
+        {"style 1 without a pane", 1, true, false, kNone},
+    };
+    RECT w{};
+    GetWindowRect(pc->Handle(), &w);
+    const TRect rect{0, 0, w.right - w.left, w.bottom - w.top};
+    const TRect d = pc->DisplayRect();
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(rect.right, rect.bottom);
+    for (const auto& r : rows) {
+        tabs->Style = r.style;
+        if (r.withBorder) {
+            tabs->Bitmap2 = std::make_unique<TBitmap>();
+            CloneBitmap(border.get(), tabs->Bitmap2.get());
+        } else {
+            tabs->Bitmap2.reset(new TBitmap);
+        }
+        Skin()->TabPane = nullptr;
+        if (r.withPane) {
+            Skin()->TabPane = std::make_unique<TDataSkinObject>("Tab.Pane");
+            Skin()->TabPane->Bitmap = std::make_unique<TBitmap>();
+            CloneBitmap(pane->Bitmap.get(), Skin()->TabPane->Bitmap.get());
+            Skin()->TabPane->Frames = 1;
+            Skin()->TabPane->Margins = pane->Margins;
+        }
+        skin->SkinChanged();
+        HDC dc = target.Canvas()->Handle();
+        FillColour(dc, rect, kNone);
+        skin->DrawSkin(dc, rect);
+        EXPECT_EQ(GetPixel(target.Canvas()->Handle(), d.left - 2, (d.top + d.bottom) / 2), r.expected) << r.what;
+    }
+    tabs->Style = 0;
+    tabs->Bitmap2 = std::move(border);
+    Skin()->TabPane = nullptr;
+    skin->SkinChanged();
 }
