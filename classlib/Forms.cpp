@@ -583,7 +583,8 @@ void TCustomForm::ControlRemoved(TControl* control) {
 }
 
 bool TCustomForm::DialogKey(WPARAM key) {
-    if (key == VK_TAB) {
+    // Ctrl+Tab is the page controls' (next page), not a focus move.
+    if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
         const bool back = GetKeyState(VK_SHIFT) < 0;
         TControl* focused = FindControl(GetFocus());
         SelectNext(DynamicAs<TWinControl>(focused), !back, true);

@@ -322,8 +322,24 @@ TTabSheet* TPageControl::FindNextPage(TTabSheet* current, bool goForward) {
 void TPageControl::SelectNextPage(bool goForward) {
     TTabSheet* next = FindNextPage(m_activePage, goForward);
     if (!next || next == m_activePage || !CanChange()) return;
+    TTabSheet* old = m_activePage;
+    const bool focusOnOld = old && old->HandleAllocated() && IsChild(old->Handle(), GetFocus());
     SetActivePage(next);
+    // The focus does not stay in a page that is hidden now.
+    if (focusOnOld && HandleAllocated()) ::SetFocus(m_handle);
     OnChange(this);
+}
+
+void TPageControl::WndProc(TMessage& m) {
+    if (m.Msg == CM_DIALOGKEY && m.WParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 && HandleAllocated()) {
+        HWND focus = GetFocus();
+        if (focus == m_handle || IsChild(m_handle, focus)) {
+            SelectNextPage(GetKeyState(VK_SHIFT) >= 0);
+            m.Result = 1;
+            return;
+        }
+    }
+    TCustomTabControl::WndProc(m);
 }
 
 void TPageControl::InsertPage(TTabSheet* page) {

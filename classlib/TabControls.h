@@ -123,6 +123,8 @@ public:
     // The next or previous page, wrapping; nullptr without pages.
     TTabSheet* FindNextPage(TTabSheet* current, bool goForward);
     void SelectNextPage(bool goForward);
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages while the focus is in the control.
+    void WndProc(TMessage& message) override;
 
 protected:
     void Loaded() override;

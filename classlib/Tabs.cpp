@@ -2,6 +2,47 @@
 
 #include <algorithm>
 
+#include "classlib/CommonControls.h"
+
+DP_PUBLISHED(TTabScroller){};
+
+TTabScroller::TTabScroller(TComponent* owner) : TWinControl(owner) {
+    m_width = 17;
+    m_height = 16;
+    m_visible = false;
+}
+
+void TTabScroller::CreateParams(TCreateParams& p) {
+    InitComCtl(ICC_UPDOWN_CLASS);
+    TWinControl::CreateParams(p);
+    CreateSubClass(p, UPDOWN_CLASSA);
+    p.Style |= UDS_HORZ;
+}
+
+void TTabScroller::CreateHandleState() {
+    SendMessageA(m_handle, UDM_SETRANGE32, 0, m_max);
+    SendMessageA(m_handle, UDM_SETPOS32, 0, m_position);
+}
+
+void TTabScroller::SetRange(int32_t max, int32_t position) {
+    m_max = std::max(max, 0);
+    m_position = std::clamp(position, 0, m_max);
+    if (HandleAllocated()) CreateHandleState();
+}
+
+void TTabScroller::WndProc(TMessage& m) {
+    if (m.Msg == CN_HSCROLL) {
+        if (LOWORD(m.WParam) == SB_THUMBPOSITION)
+            if (auto* tabs = DynamicAs<TTabSet>(Owner())) {
+                m_position = static_cast<int32_t>(SendMessageA(m_handle, UDM_GETPOS32, 0, 0));
+                tabs->SetFirstIndex(m_position);
+            }
+        m.Result = 0;
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
 DP_PUBLISHED(TTabSet){
     DP_PROP_STRINGS(Tabs, Tabs, SetTabs),
     DP_PROP_INT(TabIndex, TabIndex, SetTabIndex),
@@ -9,6 +50,8 @@ DP_PUBLISHED(TTabSet){
     DP_PROP_COLOR(UnselectedColor, UnselectedColor, SetUnselectedColor),
     DP_PROP_COLOR(BackgroundColor, BackgroundColor, SetBackgroundColor),
     DP_PROP_INT(StartMargin, StartMargin, SetStartMargin),
+    DP_PROP_INT(EndMargin, EndMargin, SetEndMargin),
+    DP_PROP_INT(FirstIndex, FirstIndex, SetFirstIndex),
     DP_PROP_INT(TabHeight, TabHeight, SetTabHeight),
     DP_PROP_FIELD(OnChange, OnChange),
 };
@@ -17,10 +60,58 @@ TTabSet::TTabSet(TComponent* owner) : TCustomControl(owner), m_tabs(std::make_un
     m_width = 185;
     m_height = 21;
     m_color = clBtnFace;
+    m_scroller = new TTabScroller(this);
+    m_scroller->SetParent(this);
     m_tabs->OnChange = [this] {
         if (!IsLoading() && m_tabIndex >= m_tabs->Count()) m_tabIndex = m_tabs->Count() - 1;
+        if (!IsLoading() && m_firstIndex >= m_tabs->Count()) m_firstIndex = std::max(m_tabs->Count() - 1, 0);
+        UpdateScroller();
         Invalidate();
     };
+}
+
+void TTabSet::CreateParams(TCreateParams& p) {
+    TCustomControl::CreateParams(p);
+    // The arrows paint themselves over the row.
+    p.Style |= WS_CLIPCHILDREN;
+}
+
+void TTabSet::Resize() {
+    TCustomControl::Resize();
+    UpdateScroller();
+}
+
+void TTabSet::SetEndMargin(int32_t v) {
+    m_endMargin = std::max(v, 0);
+    UpdateScroller();
+    Invalidate();
+}
+
+void TTabSet::SetFirstIndex(int32_t v) {
+    if (!IsLoading()) v = std::clamp(v, 0, std::max(m_tabs->Count() - 1, 0));
+    if (v == m_firstIndex) return;
+    m_firstIndex = v;
+    UpdateScroller();
+    Invalidate();
+}
+
+int TTabSet::RowWidth() {
+    // The window's own width: a resize is reported before the control takes the new bounds over.
+    return HandleAllocated() ? ClientWidth() : m_width;
+}
+
+void TTabSet::UpdateScroller() {
+    if (!m_scroller || IsLoading()) return;
+    int x = m_startMargin;
+    bool overflow = m_firstIndex > 0;
+    for (int i = m_firstIndex; i < m_tabs->Count() && !overflow; ++i) {
+        x += TextWidth(m_tabs->Get(i)) + 9;
+        overflow = x > RowWidth() - m_endMargin;
+    }
+    const int w = m_endMargin + 12;
+    m_scroller->SetBounds(RowWidth() - w, 0, w, std::min(m_tabHeight, m_height));
+    m_scroller->SetRange(std::max(m_tabs->Count() - 1, 0), m_firstIndex);
+    m_scroller->SetVisible(overflow);
 }
 
 TTabSet::~TTabSet() { m_tabs->OnChange = nullptr; }
@@ -39,6 +130,8 @@ void TTabSet::SetTabIndex(int32_t index) {
 void TTabSet::Loaded() {
     TCustomControl::Loaded();
     if (m_tabIndex < -1 || m_tabIndex >= m_tabs->Count()) m_tabIndex = -1;
+    m_firstIndex = std::clamp(m_firstIndex, 0, std::max(m_tabs->Count() - 1, 0));
+    UpdateScroller();
 }
 
 void TTabSet::SetSelectedColor(TColor v) {
@@ -58,6 +151,7 @@ void TTabSet::SetBackgroundColor(TColor v) {
 
 void TTabSet::SetStartMargin(int32_t v) {
     m_startMargin = std::max(v, 0);
+    UpdateScroller();
     Invalidate();
 }
 
@@ -77,14 +171,28 @@ int TTabSet::TextWidth(const std::string& s) {
 }
 
 TRect TTabSet::ItemRect(int index) {
-    if (index < 0 || index >= m_tabs->Count()) return TRect{};
+    if (index < m_firstIndex || index >= m_tabs->Count()) return TRect{};
+    const int room = RowWidth() - m_endMargin - (m_scroller && m_scroller->Visible() ? 12 : 0);
     int x = m_startMargin;
-    for (int i = 0; i < index; ++i) x += TextWidth(m_tabs->Get(i)) + 9;
-    return TRect{x, 0, x + TextWidth(m_tabs->Get(index)) + 9, std::min(m_tabHeight, m_height)};
+    for (int i = m_firstIndex; i <= index; ++i) {
+        const int w = TextWidth(m_tabs->Get(i)) + 9;
+        if (x + w > room) {
+            if (i == index) return TRect{};
+            continue;
+        }
+        if (i == index) return TRect{x, 0, x + w, std::min(m_tabHeight, m_height)};
+        x += w;
+    }
+    return TRect{};
+}
+
+bool TTabSet::TabShown(int index) {
+    const TRect r = ItemRect(index);
+    return r.right > r.left;
 }
 
 int TTabSet::ItemAtPos(TPoint p) {
-    for (int i = 0; i < m_tabs->Count(); ++i) {
+    for (int i = m_firstIndex; i < m_tabs->Count(); ++i) {
         RECT r = ItemRect(i);
         if (PtInRect(&r, p)) return i;
     }
@@ -129,6 +237,7 @@ void TTabSet::Paint() {
             const bool selected = i == m_tabIndex;
             if (selected != (pass == 1)) continue;
             const RECT r = ItemRect(i);
+            if (r.right <= r.left) continue;
             const POINT pts[4] = {{r.left, 0}, {r.left + 3, r.bottom - 1}, {r.right - 3, r.bottom - 1}, {r.right, 0}};
             HBRUSH fill = CreateSolidBrush(ColorToRGB(selected ? m_selectedColor : m_unselectedColor));
             HGDIOBJ oldBrush = SelectObject(dc, fill);

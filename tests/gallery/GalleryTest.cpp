@@ -519,4 +519,21 @@ TEST_F(Gallery, ZZTrackersAndEditsHaveTheirSkins) {
     EXPECT_EQ(seen, kinds);
 }
 
+// After the skinned photographs: the gallery's tabbed controls carry their tab skins.
+TEST_F(Gallery, ZZTabbedControlsInTheSkin) {
+    ASSERT_NE(skin, nullptr) << "the skinned photographs ran first";
+    TTinselForm* formSkin = SkinManager ? SkinManager->FindSkinForm(form->Handle()) : nullptr;
+    ASSERT_NE(formSkin, nullptr);
+    auto skinOf = [&](const std::string& name) {
+        TComponent* c = form->FindComponent(name);
+        for (TSkinControl* s : formSkin->ControlSkins)
+            if (c && s->Control == c && s->State == 1) return std::string(s->ClassName());
+        return std::string();
+    };
+    EXPECT_EQ(skinOf("PageControl1"), "TSkinTab");
+    EXPECT_EQ(skinOf("StandardPage"), "TSkinTabSheet");
+    EXPECT_EQ(skinOf("TabControl1"), "TSkinTab");
+    EXPECT_EQ(skinOf("TabSet1"), "TSkinTab31");
+}
+
 }  // namespace

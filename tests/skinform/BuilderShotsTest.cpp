@@ -169,6 +169,10 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
         for (int i = 0; i < c->ComponentCount(); ++i) skinned(c->Components(i));
     };
     skinned(form);
+    // The pictures show the tabs and pages drawn by their skins.
+    EXPECT_EQ(SendMessageA(form->PageControl1->Handle(), WM_SKIN_QUERY, 0, 0), 1);
+    for (int i = 0; i < form->PageControl1->PageCount(); ++i)
+        EXPECT_TRUE(skin->IsControlSkinned(form->PageControl1->Pages(i))) << "page " << i;
 
     g_menuPictured = false;
     g_menuTicks = 0;
