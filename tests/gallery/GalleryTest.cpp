@@ -404,8 +404,9 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
     }
     std::function<void(TComponent*)> check = [&](TComponent* c) {
         const std::string name = c->ClassName();
-        if (name == "TButton" || name == "TCheckBox" || name == "TRadioButton" || name == "TGroupBox")
+        if (name == "TButton" || name == "TCheckBox" || name == "TRadioButton" || name == "TGroupBox") {
             EXPECT_TRUE(formSkin->IsControlSkinned(static_cast<TControl*>(c))) << c->Name() << ": " << name;
+        }
         for (int i = 0; i < c->ComponentCount(); ++i) check(c->Components(i));
     };
     check(form);

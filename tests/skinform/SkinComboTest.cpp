@@ -102,34 +102,9 @@ void InstallComboStrips(TButtonLook look) {
     d->ComboxArrow->Bitmap = Strip(4, 17, 17, ArrowColour);
 }
 
-struct SkinnedForm {
-    TForm* Form = nullptr;
-    TTinselForm* Skin = nullptr;
-    ~SkinnedForm() {
-        delete Form;
-        Pump();
-    }
-};
-
 std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make, TButtonLook look = blSeparate) {
     InstallComboStrips(look);
-    auto f = std::make_unique<SkinnedForm>();
-    f->Form = NewForm<TForm>(nullptr);
-    f->Form->SetCaption("Combo skins");
-    f->Form->SetBounds(100, 100, 480, 380);
-    make(f->Form);
-    f->Form->Show();
-    Pump();
-    f->Skin = WaitSkinned(f->Form->Handle());
-    return f;
-}
-
-template <class T>
-T* Put(TWinControl* parent, int x, int y, int w, int h) {
-    auto* c = new T(parent);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    return c;
+    return MakeSkinnedForm("Combo skins", {100, 100, 580, 480}, make);
 }
 
 TComboBox* PutCombo(TWinControl* parent, int x, int y, TComboBoxStyle style, int items = 3) {
@@ -138,17 +113,6 @@ TComboBox* PutCombo(TWinControl* parent, int x, int y, TComboBoxStyle style, int
     for (int i = 0; i < items; ++i) c->Items()->Add("Item " + std::to_string(i));
     c->SetItemIndex(0);
     return c;
-}
-
-TSkinControl* SkinOf(TTinselForm* form, TControl* control) {
-    for (TSkinControl* s : form->ControlSkins)
-        if (s->Control == control && s->State == scAttached) return s;
-    return nullptr;
-}
-
-std::string SkinName(TTinselForm* form, TControl* control) {
-    TSkinControl* s = SkinOf(form, control);
-    return s ? s->ClassName() : std::string();
 }
 
 RECT WindowRectOf(HWND wnd) {
@@ -221,7 +185,7 @@ TEST(ComboSkin, DispatchGivesCombosAndPickersTheirSkins) {
         {"a combo by its class name", tnt, "TSkinComBox"},
         {"the library's date-time picker", picker, "TSkinDateTime"},
     };
-    for (const auto& r : rows) EXPECT_EQ(SkinName(f->Skin, r.control), r.skin) << r.what;
+    for (const auto& r : rows) EXPECT_EQ(SkinNameOf(f->Skin, r.control), r.skin) << r.what;
 
     auto* dd = DynamicAs<TSkinComBox>(SkinOf(f->Skin, dropDown));
     auto* dl = DynamicAs<TSkinComBox>(SkinOf(f->Skin, dropList));

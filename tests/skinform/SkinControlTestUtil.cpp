@@ -42,33 +42,9 @@ void InstallButtonStrip() {
     data->Buttons->RadioFrames = 4;
 }
 
-SkinnedForm::~SkinnedForm() {
-    delete Form;
-    Pump();
-}
-
 std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make) {
     InstallButtonStrip();
-    auto f = std::make_unique<SkinnedForm>();
-    f->Form = NewForm<TForm>(nullptr);
-    f->Form->SetCaption("Control skins");
-    f->Form->SetBounds(100, 100, 460, 360);
-    make(f->Form);
-    f->Form->Show();
-    Pump();
-    f->Skin = WaitSkinned(f->Form->Handle());
-    return f;
-}
-
-TSkinControl* SkinOf(TTinselForm* form, TControl* control) {
-    for (TSkinControl* s : form->ControlSkins)
-        if ((s->Control == control || s->GraphicControl == control) && s->State == scAttached) return s;
-    return nullptr;
-}
-
-std::string SkinNameOf(TTinselForm* form, TControl* control) {
-    TSkinControl* s = SkinOf(form, control);
-    return s ? s->ClassName() : std::string();
+    return MakeSkinnedForm("Control skins", {100, 100, 560, 460}, make);
 }
 
 int SkinsOf(TTinselForm* form, TControl* control) {

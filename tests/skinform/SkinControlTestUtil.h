@@ -25,27 +25,9 @@ std::unique_ptr<TBitmap> GlyphStrip(int frames);
 // Puts the strips into the test skin once (4-frame check and radio strips).
 void InstallButtonStrip();
 
-// A skinned form holding what make put on it.
-struct SkinnedForm {
-    TForm* Form = nullptr;
-    TTinselForm* Skin = nullptr;
-    ~SkinnedForm();
-};
+// A skinned form holding what make put on it, with the strips installed.
 std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make);
 
-template <class T>
-T* Put(TWinControl* parent, int x, int y, int w, int h, const std::string& caption = {}) {
-    auto* c = new T(parent);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    if (!caption.empty()) c->SetCaption(caption);
-    return c;
-}
-
-// The attached skin of the control (windowed or not), nil when none.
-TSkinControl* SkinOf(TTinselForm* form, TControl* control);
-// The class name of that skin, "" when none.
-std::string SkinNameOf(TTinselForm* form, TControl* control);
 int SkinsOf(TTinselForm* form, TControl* control);
 
 COLORREF ScreenAt(TControl* c, int x, int y);

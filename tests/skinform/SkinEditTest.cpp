@@ -87,39 +87,8 @@ using namespace skinform;
 
 // --- a form of the test's controls, skinned
 
-struct SkinnedForm {
-    TForm* Form = nullptr;
-    TTinselForm* Skin = nullptr;
-    ~SkinnedForm() {
-        delete Form;
-        Pump();
-    }
-};
-
 std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make) {
-    auto f = std::make_unique<SkinnedForm>();
-    f->Form = NewForm<TForm>(nullptr);
-    f->Form->SetCaption("Tracker skins");
-    f->Form->SetBounds(80, 80, 520, 400);
-    make(f->Form);
-    f->Form->Show();
-    Pump();
-    f->Skin = WaitSkinned(f->Form->Handle());
-    return f;
-}
-
-template <class T>
-T* Place(TWinControl* parent, int x, int y, int w, int h) {
-    auto* c = new T(parent);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    return c;
-}
-
-TSkinControl* SkinFor(TTinselForm* form, TControl* control) {
-    for (TSkinControl* s : form->ControlSkins)
-        if (s->Control == control && s->State == scAttached) return s;
-    return nullptr;
+    return MakeSkinnedForm("Tracker skins", {80, 80, 600, 480}, make);
 }
 
 std::string SkinName(TSkinControl* s) { return s ? s->ClassName() : std::string(); }
@@ -249,24 +218,24 @@ TEST(TrackerSkin, DispatchGivesEachTheirSkin) {
     TMapTrack* mapTrack = nullptr;
     TMapProgress* mapProgress = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        track = Place<TTrackBar>(form, 10, 10, 150, 30);
-        progress = Place<TProgressBar>(form, 10, 50, 150, 18);
-        edit = Place<TEdit>(form, 10, 80, 80, 22);
-        upDown = Place<TUpDown>(form, 90, 80, 16, 22);
+        track = Put<TTrackBar>(form, 10, 10, 150, 30);
+        progress = Put<TProgressBar>(form, 10, 50, 150, 18);
+        edit = Put<TEdit>(form, 10, 80, 80, 22);
+        upDown = Put<TUpDown>(form, 90, 80, 16, 22);
         upDown->SetAssociate(edit);
-        borderless = Place<TEdit>(form, 10, 110, 80, 22);
+        borderless = Put<TEdit>(form, 10, 110, 80, 22);
         borderless->SetBorderStyle(bsNone);
-        memo = Place<TMemo>(form, 10, 140, 120, 50);
-        spin = Place<TSpinButton>(form, 200, 10, 16, 24);
-        buttonEdit = Place<TRzButtonEdit>(form, 200, 40, 90, 22);
-        flatButtonEdit = Place<TRzButtonEdit>(form, 200, 70, 90, 22);
+        memo = Put<TMemo>(form, 10, 140, 120, 50);
+        spin = Put<TSpinButton>(form, 200, 10, 16, 24);
+        buttonEdit = Put<TRzButtonEdit>(form, 200, 40, 90, 22);
+        flatButtonEdit = Put<TRzButtonEdit>(form, 200, 70, 90, 22);
         flatButtonEdit->SetBorderStyle(bsNone);
-        dcEdit = Place<TDCEdit>(form, 200, 100, 90, 22);
-        dcCombo = Place<TDCEdit>(form, 200, 130, 90, 22);
+        dcEdit = Put<TDCEdit>(form, 200, 100, 90, 22);
+        dcCombo = Put<TDCEdit>(form, 200, 130, 90, 22);
         dcCombo->SetNumButtons(1);
-        rich = Place<TRichEdit>(form, 200, 160, 120, 50);
-        mapTrack = Place<TMapTrack>(form, 330, 10, 150, 30);
-        mapProgress = Place<TMapProgress>(form, 330, 50, 150, 18);
+        rich = Put<TRichEdit>(form, 200, 160, 120, 50);
+        mapTrack = Put<TMapTrack>(form, 330, 10, 150, 30);
+        mapProgress = Put<TMapProgress>(form, 330, 50, 150, 18);
     });
     ASSERT_NE(f->Skin, nullptr);
     const struct {
@@ -286,12 +255,12 @@ TEST(TrackerSkin, DispatchGivesEachTheirSkin) {
         {"a class mapped to trackbar", mapTrack, "TSkinTrackBar"},
         {"a class mapped to progress, any case", mapProgress, "TSkinProgress"},
     };
-    for (const auto& r : rows) EXPECT_EQ(SkinName(SkinFor(f->Skin, r.control)), r.skin) << r.what;
+    for (const auto& r : rows) EXPECT_EQ(SkinName(SkinOf(f->Skin, r.control)), r.skin) << r.what;
     // No buttons: an edit skin hung on the window; one button: a combo skin, never an edit skin.
     EXPECT_EQ(SkinName(f->Skin->FindControlSkinByHandle(dcEdit->Handle())), "TSkinEdit");
     EXPECT_NE(SkinName(f->Skin->FindControlSkinByHandle(dcCombo->Handle())), "TSkinEdit");
     // A rich edit is a scroll-bar skin's, never an edit skin's.
-    EXPECT_NE(SkinName(SkinFor(f->Skin, rich)), "TSkinEdit");
+    EXPECT_NE(SkinName(SkinOf(f->Skin, rich)), "TSkinEdit");
     EXPECT_NE(SkinName(f->Skin->FindControlSkinByHandle(rich->Handle())), "TSkinEdit");
 }
 
@@ -299,10 +268,10 @@ TEST(TrackerSkin, ThumbAndChannelFromTheirStrips) {
     StripSkin strips;
     TTrackBar *across = nullptr, *upright = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        across = Place<TTrackBar>(form, 20, 20, 220, 40);
+        across = Put<TTrackBar>(form, 20, 20, 220, 40);
         across->SetTickStyle(tsNone);
         // Turning a track bar swaps its width and height: turned first, then placed.
-        upright = Place<TTrackBar>(form, 300, 20, 220, 40);
+        upright = Put<TTrackBar>(form, 300, 20, 220, 40);
         upright->SetOrientation(trVertical);
         upright->SetBounds(300, 20, 40, 220);
         upright->SetTickStyle(tsNone);
@@ -311,7 +280,7 @@ TEST(TrackerSkin, ThumbAndChannelFromTheirStrips) {
     MouseMove(1000, 740);
     for (TTrackBar* t : {across, upright}) {
         SCOPED_TRACE(t == across ? "horizontal" : "vertical");
-        ASSERT_EQ(SkinName(SkinFor(f->Skin, t)), "TSkinTrackBar");
+        ASSERT_EQ(SkinName(SkinOf(f->Skin, t)), "TSkinTrackBar");
         t->SetPosition(t->Max() / 2);
         Redraw(t);
         const bool vertical = t == upright;
@@ -347,12 +316,12 @@ TEST(TrackerSkin, VerticalChannelIsTurnedOnlyWhenItLiesDown) {
     StripSkin strips;
     TTrackBar* upright = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        upright = Place<TTrackBar>(form, 20, 20, 220, 40);
+        upright = Put<TTrackBar>(form, 20, 20, 220, 40);
         upright->SetOrientation(trVertical);
         upright->SetBounds(20, 20, 40, 220);
     });
     ASSERT_NE(f->Skin, nullptr);
-    auto* skin = DynamicAs<TSkinTrackBar>(SkinFor(f->Skin, upright));
+    auto* skin = DynamicAs<TSkinTrackBar>(SkinOf(f->Skin, upright));
     ASSERT_NE(skin, nullptr);
     // The channel rectangle answered as some systems give it (lying) and as this one does.
     RECT reported{};
@@ -393,15 +362,15 @@ TEST(TrackerSkin, UpDownHalvesInBothOrientationsAndBesideTheirEdit) {
     TUpDown *vert = nullptr, *horz = nullptr;
     TEdit* buddy = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        buddy = Place<TEdit>(form, 20, 20, 80, 24);
-        vert = Place<TUpDown>(form, 100, 20, 18, 24);
+        buddy = Put<TEdit>(form, 20, 20, 80, 24);
+        vert = Put<TUpDown>(form, 100, 20, 18, 24);
         vert->SetAssociate(buddy);
-        horz = Place<TUpDown>(form, 20, 80, 40, 18);
+        horz = Put<TUpDown>(form, 20, 80, 40, 18);
         horz->SetOrientation(udHorizontal);
     });
     ASSERT_NE(f->Skin, nullptr);
-    auto* vs = DynamicAs<TSkinUpDown>(SkinFor(f->Skin, vert));
-    auto* hs = DynamicAs<TSkinUpDown>(SkinFor(f->Skin, horz));
+    auto* vs = DynamicAs<TSkinUpDown>(SkinOf(f->Skin, vert));
+    auto* hs = DynamicAs<TSkinUpDown>(SkinOf(f->Skin, horz));
     ASSERT_TRUE(vs && hs);
     EXPECT_FALSE(vs->Partner);
     // The vertical strip starts at colour 31, the horizontal at 21: frame n is colour first + n - 1.
@@ -497,9 +466,9 @@ TEST(TrackerSkin, UpDownHalvesInBothOrientationsAndBesideTheirEdit) {
 TEST(TrackerSkin, UpDownInsideAnEditIsItsPartner) {
     StripSkin strips;
     TEdit* edit = nullptr;
-    auto f = MakeForm([&](TForm* form) { edit = Place<TEdit>(form, 20, 20, 120, 26); });
+    auto f = MakeForm([&](TForm* form) { edit = Put<TEdit>(form, 20, 20, 120, 26); });
     ASSERT_NE(f->Skin, nullptr);
-    auto* es = DynamicAs<TSkinEdit>(SkinFor(f->Skin, edit));
+    auto* es = DynamicAs<TSkinEdit>(SkinOf(f->Skin, edit));
     ASSERT_NE(es, nullptr);
     // A spin button inside the edit, its top one pixel below the edit's top.
     RECT er{}, ec{};
@@ -550,8 +519,8 @@ TEST(TrackerSkin, ProgressFillsFromMinToMax) {
     StripSkin strips;
     TProgressBar *bar = nullptr, *upright = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        bar = Place<TProgressBar>(form, 20, 20, 200, 20);
-        upright = Place<TProgressBar>(form, 260, 20, 20, 200);
+        bar = Put<TProgressBar>(form, 20, 20, 200, 20);
+        upright = Put<TProgressBar>(form, 260, 20, 20, 200);
         upright->SetOrientation(pbVertical);
     });
     ASSERT_NE(f->Skin, nullptr);
@@ -563,7 +532,7 @@ TEST(TrackerSkin, ProgressFillsFromMinToMax) {
     for (TProgressBar* p : {bar, upright}) {
         const bool vertical = p == upright;
         SCOPED_TRACE(vertical ? "vertical" : "horizontal");
-        ASSERT_EQ(SkinName(SkinFor(f->Skin, p)), "TSkinProgress");
+        ASSERT_EQ(SkinName(SkinOf(f->Skin, p)), "TSkinProgress");
         p->SetMin(50);
         p->SetMax(100);
         for (const auto& r : rows) {
@@ -588,7 +557,7 @@ TEST(TrackerSkin, ProgressFillsFromMinToMax) {
 
     // Chunks (Style 1): the whole image as the background, the filled part in chunks from two
     // pixels in; tiled, three chunks of ten fill 30 pixels and the strip ends there.
-    auto* skin = DynamicAs<TSkinProgress>(SkinFor(f->Skin, bar));
+    auto* skin = DynamicAs<TSkinProgress>(SkinOf(f->Skin, bar));
     ASSERT_NE(skin, nullptr);
     const COLORREF chunkColour = RGB(250, 200, 0);
     Skin()->Progress->Style = 1;
@@ -616,11 +585,11 @@ TEST(TrackerSkin, ProgressFillsFromMinToMax) {
 TEST(TrackerSkin, EditBordersFromTheSkinInEveryState) {
     TEdit *edit = nullptr, *other = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        edit = Place<TEdit>(form, 20, 20, 160, 26);
-        other = Place<TEdit>(form, 20, 70, 160, 26);
+        edit = Put<TEdit>(form, 20, 20, 160, 26);
+        other = Put<TEdit>(form, 20, 70, 160, 26);
     });
     ASSERT_NE(f->Skin, nullptr);
-    auto* es = DynamicAs<TSkinEdit>(SkinFor(f->Skin, edit));
+    auto* es = DynamicAs<TSkinEdit>(SkinOf(f->Skin, edit));
     ASSERT_NE(es, nullptr);
     edit->SetText("Skinned");
     const COLORREF shadow = ColorToRGB(Skin()->Colours.ButtonShadow), white = RGB(255, 255, 255);
@@ -672,16 +641,16 @@ TEST(TrackerSkin, RepaintsKeepTheGdiCount) {
     TUpDown* upDown = nullptr;
     TEdit* edit = nullptr;
     auto f = MakeForm([&](TForm* form) {
-        track = Place<TTrackBar>(form, 20, 20, 200, 36);
-        progress = Place<TProgressBar>(form, 20, 70, 200, 18);
+        track = Put<TTrackBar>(form, 20, 20, 200, 36);
+        progress = Put<TProgressBar>(form, 20, 70, 200, 18);
         progress->SetPosition(40);
-        edit = Place<TEdit>(form, 20, 100, 80, 22);
-        upDown = Place<TUpDown>(form, 100, 100, 16, 22);
+        edit = Put<TEdit>(form, 20, 100, 80, 22);
+        upDown = Put<TUpDown>(form, 100, 100, 16, 22);
         upDown->SetAssociate(edit);
     });
     ASSERT_NE(f->Skin, nullptr);
     TWinControl* controls[] = {track, progress, upDown, edit};
-    for (TWinControl* c : controls) ASSERT_NE(SkinFor(f->Skin, c), nullptr) << c->ClassName();
+    for (TWinControl* c : controls) ASSERT_NE(SkinOf(f->Skin, c), nullptr) << c->ClassName();
     auto repaint = [&](int n) {
         for (int i = 0; i < n; ++i)
             for (TWinControl* c : controls) {

@@ -9,6 +9,7 @@
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
+#include "skin/WinSubClass.h"
 #include "tests/driver/DcPixels.h"
 #include "tests/driver/TestDriver.h"
 
@@ -150,6 +151,35 @@ bool ShotRect(const RECT& r, const std::string& name) {
     const bool ok = dptest::ReadDcPixels(screen, r.left, r.top, w, h, pixels);
     ReleaseDC(nullptr, screen);
     return ok && WritePngFile(ArtifactPath(name), w, h, pixels);
+}
+
+SkinnedForm::~SkinnedForm() {
+    delete Form;
+    Pump();
+}
+
+std::unique_ptr<SkinnedForm> MakeSkinnedForm(const std::string& caption, const RECT& bounds,
+                                             const std::function<void(TForm*)>& make) {
+    auto f = std::make_unique<SkinnedForm>();
+    f->Form = NewForm<TForm>(nullptr);
+    f->Form->SetCaption(caption);
+    f->Form->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    make(f->Form);
+    f->Form->Show();
+    Pump();
+    f->Skin = WaitSkinned(f->Form->Handle());
+    return f;
+}
+
+TSkinControl* SkinOf(TTinselForm* form, TControl* control) {
+    for (TSkinControl* s : form->ControlSkins)
+        if ((s->Control == control || s->GraphicControl == control) && s->State == scAttached) return s;
+    return nullptr;
+}
+
+std::string SkinNameOf(TTinselForm* form, TControl* control) {
+    TSkinControl* s = SkinOf(form, control);
+    return s ? s->ClassName() : std::string();
 }
 
 }  // namespace skinform

@@ -6,12 +6,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "classlib/Controls.h"
 #include "classlib/Forms.h"
 
+class TSkinControl;
 class TSkinData;
 class TTinselForm;
 
@@ -53,5 +55,28 @@ bool ShotRect(const RECT& r, const std::string& name);
 // Where the test's pictures go.
 std::string ArtifactPath(const std::string& name);
 bool ShotWindow(HWND wnd, const std::string& name);
+
+// A form made in code holding what make put on it, shown and skinned; freed with this.
+struct SkinnedForm {
+    TForm* Form = nullptr;
+    TTinselForm* Skin = nullptr;
+    ~SkinnedForm();
+};
+std::unique_ptr<SkinnedForm> MakeSkinnedForm(const std::string& caption, const RECT& bounds,
+                                             const std::function<void(TForm*)>& make);
+
+template <class T>
+T* Put(TWinControl* parent, int x, int y, int w, int h, const std::string& caption = {}) {
+    auto* c = new T(parent);
+    c->SetParent(parent);
+    c->SetBounds(x, y, w, h);
+    if (!caption.empty()) c->SetCaption(caption);
+    return c;
+}
+
+// The attached skin of the control (windowed or not), nil when none.
+TSkinControl* SkinOf(TTinselForm* form, TControl* control);
+// The class name of that skin, "" when none.
+std::string SkinNameOf(TTinselForm* form, TControl* control);
 
 }  // namespace skinform

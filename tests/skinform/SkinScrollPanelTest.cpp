@@ -69,39 +69,8 @@ using namespace skinscroll;
 
 namespace {
 
-struct SkinnedForm {
-    TForm* Form = nullptr;
-    TTinselForm* Skin = nullptr;
-    ~SkinnedForm() {
-        delete Form;
-        Pump();
-    }
-};
-
 std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make) {
-    auto f = std::make_unique<SkinnedForm>();
-    f->Form = NewForm<TForm>(nullptr);
-    f->Form->SetCaption("Scroll panels");
-    f->Form->SetBounds(60, 40, 720, 560);
-    make(f->Form);
-    f->Form->Show();
-    Pump();
-    f->Skin = WaitSkinned(f->Form->Handle());
-    return f;
-}
-
-template <class T>
-T* Put(TWinControl* parent, int x, int y, int w, int h) {
-    auto* c = new T(parent);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    return c;
-}
-
-TSkinControl* SkinOf(TTinselForm* form, TControl* control) {
-    for (TSkinControl* s : form->ControlSkins)
-        if (s->Control == control && s->State == scAttached) return s;
-    return nullptr;
+    return MakeSkinnedForm("Scroll panels", {60, 40, 780, 600}, make);
 }
 
 TMemo* PutMemo(TWinControl* parent, int x, int y) {

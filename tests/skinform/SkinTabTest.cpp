@@ -120,25 +120,9 @@ void InstallTabSkin() {
     data->Buttons->HasNormalColour2 = data->Buttons->HasMouseOverColour2 = data->Buttons->HasPressedColour2 = false;
 }
 
-struct SkinnedForm {
-    TForm* Form = nullptr;
-    TTinselForm* Skin = nullptr;
-    ~SkinnedForm() {
-        delete Form;
-        Pump();
-    }
-};
-
 std::unique_ptr<SkinnedForm> MakeForm(const std::function<void(TForm*)>& make, int w = 520, int h = 400) {
     InstallTabSkin();
-    auto f = std::make_unique<SkinnedForm>();
-    f->Form = NewForm<TForm>(nullptr);
-    f->Form->SetCaption("Tab skins");
-    f->Form->SetBounds(60, 60, w, h);
-    make(f->Form);
-    f->Form->Show();
-    Pump();
-    f->Skin = WaitSkinned(f->Form->Handle());
+    auto f = MakeSkinnedForm("Tab skins", {60, 60, 60 + w, 60 + h}, make);
     MouseMove(1000, 740);
     return f;
 }
@@ -163,12 +147,6 @@ TPageControl* Pages(TForm* form, int x, int y, int w, int h, const std::vector<s
     }
     pc->SetActivePageIndex(0);
     return pc;
-}
-
-TSkinControl* SkinOf(TTinselForm* form, TControl* control) {
-    for (TSkinControl* s : form->ControlSkins)
-        if (s->Control == control && s->State == scAttached) return s;
-    return nullptr;
 }
 
 std::string SkinName(TSkinControl* s) { return s ? s->ClassName() : std::string(); }
