@@ -112,13 +112,8 @@ void TComboxScrollBar::DrawSkin(HDC dc, const TRect& rect) {
     look.ThumbStart = ThumbStart;
     look.ThumbEnd = ThumbEnd;
     look.HalveBelow = height;
-    TBitmap work;
-    work.SetPixelFormat(pf24bit);
-    work.SetSize(bw, bh);
-    HDC wdc = work.Canvas()->Handle();
-    SetStretchBltMode(wdc, COLORONCOLOR);
-    DrawScrollBarParts(wdc, bw, bh, SkinData, look);
-    BitBlt(dc, rect.left + bar.left, rect.top + bar.top, bw, bh, wdc, 0, 0, SRCCOPY);
+    const RECT target{rect.left + bar.left, rect.top + bar.top, rect.left + bar.right, rect.top + bar.bottom};
+    PaintScrollBar(dc, target, bw, bh, SkinData, look);
 }
 
 bool TComboxScrollBar::ThumbLoop(WPARAM hitTest, POINT press) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "classlib/Graphics.h"
 #include "skin/TinselData.h"
 #include "skin/TinselForm.h"
 #include "skin/WinSubClass.h"
@@ -101,4 +102,19 @@ void DrawScrollBarParts(HDC dc, int32_t width, int32_t height, TSkinData* data, 
             DrawStripFrameDC(nullptr, dc, AlongAxis(look.Vertical, at, at + grip, T), ScrollPartFrames, index, parts);
         }
     }
+}
+
+void PaintScrollBar(HDC dc, const RECT& target, int32_t width, int32_t height, TSkinData* data,
+                    const TScrollBarLook& look) {
+    TBitmap work;
+    work.SetPixelFormat(pf24bit);
+    work.SetSize(width, height);
+    HDC wdc = work.Canvas()->Handle();
+    SetStretchBltMode(wdc, COLORONCOLOR);
+    DrawScrollBarParts(wdc, width, height, data, look);
+    const int32_t tw = target.right - target.left, th = target.bottom - target.top;
+    if (tw == width && th == height)
+        BitBlt(dc, target.left, target.top, tw, th, wdc, 0, 0, SRCCOPY);
+    else
+        StretchBlt(dc, target.left, target.top, tw, th, wdc, 0, 0, width, height, SRCCOPY);
 }

@@ -66,3 +66,8 @@ struct TScrollBarLook {
 // the track between the arrows, both arrows, and when enabled the thumb body with its grip.
 // Only parts that lie inside the surface are drawn.
 void DrawScrollBarParts(HDC dc, int32_t width, int32_t height, TSkinData* data, const TScrollBarLook& look);
+
+// The same bar drawn off-screen at width x height and put onto target of dc in one blit,
+// stretched when target has another size.
+void PaintScrollBar(HDC dc, const RECT& target, int32_t width, int32_t height, TSkinData* data,
+                    const TScrollBarLook& look);

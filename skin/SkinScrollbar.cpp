@@ -180,17 +180,8 @@ void TWScrollbar::Paint() {
     look.HalveBelow = BarLength;
     look.HotPart = HotPart;
     look.Pressed = Pressed;
-    TBitmap work;
-    work.SetPixelFormat(pf24bit);
-    work.SetSize(ww, wh);
-    HDC wdc = work.Canvas()->Handle();
-    SetStretchBltMode(wdc, COLORONCOLOR);
-    DrawScrollBarParts(wdc, ww, wh, data, look);
-    HDC dc = Canvas()->Handle();
-    if (Kind == spkControl)
-        StretchBlt(dc, 0, 0, client.right, client.bottom, wdc, 0, 0, ww, wh, SRCCOPY);
-    else
-        BitBlt(dc, 0, 0, ww, wh, wdc, 0, 0, SRCCOPY);
+    const RECT target = Kind == spkControl ? client : RECT{0, 0, ww, wh};
+    PaintScrollBar(Canvas()->Handle(), target, ww, wh, data, look);
 }
 
 void TWScrollbar::MouseDownAt(TMessage& m) {
@@ -293,12 +284,7 @@ void TSkinScrollbar::AttachControl(TTinselForm* form, TSkinData* data, bool, TCa
 
 void TSkinScrollbar::AttachScrollbars(TWinControl* control, TSkinData* data, TTinselForm* form, TCanvas* canvas) {
     if (Attached || !control) return;
-    SkinData = data;
-    Form = form;
-    Canvas = canvas;
-    Control = control;
-    Handle = control->Handle();
-    Unicode = IsWindowUnicode(Handle) != FALSE;
+    TakeControl(control, data, form, canvas);
     if (Form) Form->AddControlSkin(this);
     DrawBorderFlag = Lower(GetEnumPropByName(control, "BorderStyle")) != "bsnone";
     if (control->ClassName() == "TImageScrollBox" || SpecialMode == 1) DrawBorderFlag = false;
@@ -502,12 +488,7 @@ void TSkinScControl::AttachControl(TTinselForm* form, TSkinData* data, bool, TCa
 
 void TSkinScControl::AttachScrollbar(TWinControl* control, TSkinData* data, TTinselForm* form, TCanvas* canvas) {
     if (Attached || !control) return;
-    SkinData = data;
-    Form = form;
-    Canvas = canvas;
-    Control = control;
-    Handle = control->Handle();
-    Unicode = IsWindowUnicode(Handle) != FALSE;
+    TakeControl(control, data, form, canvas);
     if (Form) Form->AddControlSkin(this);
     Panel = new TWScrollbar(this);
     Panel->SetShowHint(control->ShowHint());

@@ -49,17 +49,21 @@ void TSkinControl::Unhook() {
     FSubclass.Detach();
 }
 
-void TSkinControl::AttachControl(TTinselForm* form, TSkinData* data, bool setColour, TCanvas* canvas) {
-    if (Attached) return;
-    auto* control = DynamicAs<TWinControl>(Owner());
-    if (!control) return;
-    SetColour = setColour;
+void TSkinControl::TakeControl(TWinControl* control, TSkinData* data, TTinselForm* form, TCanvas* canvas) {
     SkinData = data;
     Form = form;
     Canvas = canvas;
     Control = control;
     Handle = control->Handle();
     Unicode = IsWindowUnicode(Handle) != FALSE;
+}
+
+void TSkinControl::AttachControl(TTinselForm* form, TSkinData* data, bool setColour, TCanvas* canvas) {
+    if (Attached) return;
+    auto* control = DynamicAs<TWinControl>(Owner());
+    if (!control) return;
+    SetColour = setColour;
+    TakeControl(control, data, form, canvas);
     HookWindowProc(control);
     if (Form) Form->AddControlSkin(this);
     if (SetColour) {

@@ -95,6 +95,8 @@ protected:
     // Puts SkinWndProc into the control's WindowProc chain (attach by control and the
     // windowless skins).
     void HookWindowProc(TControl* control);
+    // Takes the control and the skin it is drawn from (not yet hooked or listed).
+    void TakeControl(TWinControl* control, TSkinData* data, TTinselForm* form, TCanvas* canvas);
 
 private:
     struct TLink;
