@@ -254,6 +254,8 @@ void TSkinTab::DrawSkin(HDC dc, const TRect& rect) {
             FillParentColour(wdc, TRect{0, 0, ww, wh});
             HFONT font = TabControlFont(this);
             HGDIOBJ oldFont = SelectObject(wdc, font);
+            // The text routine draws in the canvas's font and colour.
+            CopyFontInto(cv, font);
             for (int i = 0; i < t.Count; ++i) {
                 int32_t image = -1;
                 const std::wstring text = TabItemText(Handle, UnicodeWindow, i, image);
@@ -274,7 +276,8 @@ void TSkinTab::DrawSkin(HDC dc, const TRect& rect) {
                               tabs->Margins);
                 if (CloseMode) DrawCloseBox(wdc, m, i);
                 if (!lying) SelectObject(wdc, font);
-                SetTextColor(wdc, ColorToRGB(state == 1 ? tabs->NormalColour2 : tabs->MouseOverColour2));
+                cv->Font()->SetColor(
+                    static_cast<TColor>(ColorToRGB(state == 1 ? tabs->NormalColour2 : tabs->MouseOverColour2)));
                 DrawImageText(this, cv, m, 1, text, image, t.Images);
             }
             SelectObject(wdc, oldFont);
@@ -343,7 +346,9 @@ void TSkinTabBtn::DrawSkin(HDC dc, const TRect& rect) {
     FillSkinColour(wdc, TRect{0, 0, sw, sh});
     HFONT font = TabControlFont(this);
     HGDIOBJ oldFont = SelectObject(wdc, font);
-    SetTextColor(wdc, RGB(0, 0, 0));
+    // The text routine draws in the canvas's font and colour.
+    CopyFontInto(cv, font);
+    cv->Font()->SetColor(clBlack);
     const bool unicode = IsWindowUnicode(Handle) != FALSE;
     for (int i = 0; i < t.Count; ++i) {
         int32_t image = -1;
@@ -354,8 +359,9 @@ void TSkinTabBtn::DrawSkin(HDC dc, const TRect& rect) {
         const int32_t state = i == t.Current ? 2 : 1;
         SkinDrawFrame(wdc, r, b->Bitmap.get(), false, b->Tile != 0, b->Trans == 1, b->Frames, state, b->Margins);
         // A state whose colour the skin does not give keeps the last one set.
-        if (state == 1 && b->HasNormalColour2) SetTextColor(wdc, ColorToRGB(b->NormalColour2));
-        if (state == 2 && b->HasPressedColour2) SetTextColor(wdc, ColorToRGB(b->PressedColour2));
+        if (state == 1 && b->HasNormalColour2) cv->Font()->SetColor(static_cast<TColor>(ColorToRGB(b->NormalColour2)));
+        if (state == 2 && b->HasPressedColour2)
+            cv->Font()->SetColor(static_cast<TColor>(ColorToRGB(b->PressedColour2)));
         DrawImageText(this, cv, r, 1, text, image, t.Images);
     }
     SelectObject(wdc, oldFont);

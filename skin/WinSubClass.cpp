@@ -66,11 +66,7 @@ void TSkinControl::AttachControl(TTinselForm* form, TSkinData* data, bool setCol
     TakeControl(control, data, form, canvas);
     HookWindowProc(control);
     if (Form) Form->AddControlSkin(this);
-    if (SetColour) {
-        SetParentBackground(true);
-        SavedColour = control->Color();
-        control->SetColor(data->Colours.ButtonFace);
-    }
+    if (SetColour) TakeSkinColour();
     if (ParentBackOff) SpecialMode = 1;
     control->Invalidate();
     Attached = true;
@@ -99,9 +95,24 @@ void TSkinControl::AttachHandle(HWND wnd, TSkinData* data, TTinselForm* form, TC
 }
 
 void TSkinControl::Restore() {
-    if (!SetColour || !Control) return;
+    if (SetColour && Control) GiveBackColour();
+}
+
+void TSkinControl::TakeSkinColour() {
+    if (!Control || !SkinData) return;
+    SetParentBackground(true);
+    SavedColour = Control->Color();
+    SavedParentColour = Control->ParentColor();
+    Control->SetColor(SkinData->Colours.ButtonFace);
+}
+
+void TSkinControl::GiveBackColour() {
+    if (!Control) return;
     SetParentBackground(false);
     Control->SetColor(SavedColour);
+    // Setting a colour ends the following: a control that followed its parent does again,
+    // so it takes the parent's colour back when the form gives its own back.
+    if (SavedParentColour) Control->SetParentColor(true);
 }
 
 void TSkinControl::SkinChanged() {
@@ -337,6 +348,11 @@ HGDIOBJ UseCanvasFont(TCanvas* canvas) {
     HGDIOBJ old = SelectObject(dc, canvas->Font()->Handle());
     SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
     return old;
+}
+
+void CopyFontInto(TCanvas* canvas, HFONT font) {
+    LOGFONTA lf{};
+    if (font && GetObjectA(font, sizeof lf, &lf)) canvas->Font()->SetHandle(CreateFontIndirectA(&lf));
 }
 
 UINT BiDiFlags(TSkinControl* skin, UINT flags) {
