@@ -31,12 +31,12 @@
 #include "skin/WinSubClass.h"
 
 // Classes the test's class-map lines name, one for each kind.
-#define ONCE_CLASS(Name, Base)                    \
-    class Name : public Base {                    \
-        DP_DECLARE_CLASS(Name, Base)              \
-    public:                                       \
-        using Base::Base;                         \
-    };                                            \
+#define ONCE_CLASS(Name, Base)       \
+    class Name : public Base {       \
+        DP_DECLARE_CLASS(Name, Base) \
+    public:                          \
+        using Base::Base;            \
+    };                               \
     DP_PUBLISHED(Name){};
 
 ONCE_CLASS(TOnceCombo, TComboBox)
@@ -66,17 +66,12 @@ namespace {
 using namespace skinform;
 
 const char* const kClassMap[] = {
-    "TOnceCombo=combobox",         "TOnceEdit=edit",
-    "TOnceRadio=radiobutton",      "TOncePanel=panel",
-    "TOnceTrack=trackbar",         "TOnceButton=button",
-    "TOncePicker=datetimepicker",  "TOncePlayer=mediaplayer",
-    "TOnceBitBtn=bitbtn",          "TOnceMenuBtn=menubtn",
-    "TOnceSpeed=speedbutton",      "TOnceTabs=tab",
-    "TOnceProgress=progress",      "TOnceScroll=scrollbar",
-    "TOnceSingle=singlescrollbar", "TOnceEmbed=embedscrollbar",
-    "TOnceContainer=container",    "TOnceGroup=groupbox",
-    "TOnceAdvPages=advpagecontrol", "TOnceRadioGroup=radiogroup",
-    "TOnceCheckGroup=checkgroup",  "TOnceCheck=checkbox",
+    "TOnceCombo=combobox",        "TOnceEdit=edit",        "TOnceRadio=radiobutton",       "TOncePanel=panel",
+    "TOnceTrack=trackbar",        "TOnceButton=button",    "TOncePicker=datetimepicker",   "TOncePlayer=mediaplayer",
+    "TOnceBitBtn=bitbtn",         "TOnceMenuBtn=menubtn",  "TOnceSpeed=speedbutton",       "TOnceTabs=tab",
+    "TOnceProgress=progress",     "TOnceScroll=scrollbar", "TOnceSingle=singlescrollbar",  "TOnceEmbed=embedscrollbar",
+    "TOnceContainer=container",   "TOnceGroup=groupbox",   "TOnceAdvPages=advpagecontrol", "TOnceRadioGroup=radiogroup",
+    "TOnceCheckGroup=checkgroup", "TOnceCheck=checkbox",
 };
 
 void AddClassMap() {
