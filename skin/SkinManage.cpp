@@ -84,9 +84,8 @@ LRESULT CALLBACK TSkinManage::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
                     const CREATESTRUCTA* cs = cbt ? cbt->lpcs : nullptr;
                     if (!cs) break;
                     const std::string name = ClassNameOf(wnd);
-                    if (name == "ScrollBar" && (cs->style & SBS_SIZEGRIP) && self->FindSkinForm(cs->hwndParent)) {
-                        // Handed to the parent's control skins; they come with the control dispatch.
-                    }
+                    if (name == "ScrollBar" && (cs->style & SBS_SIZEGRIP))
+                        if (TTinselForm* parent = self->FindSkinForm(cs->hwndParent)) parent->SkinChildWindow(wnd);
                     if (!(cs->style & WS_CHILD) && name == "#32768") self->SkinPopupMenu(wnd);
                     if (cs->dwExStyle & WS_EX_MDICHILD) self->SkinWindow(wnd);
                     break;

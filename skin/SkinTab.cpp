@@ -28,16 +28,13 @@ bool CheckArrowSkin(TSkinControl* host, TSkinControl*& held, HWND arrows) {
     if (!arrows) return false;
     // A window made again after the first was destroyed is a new one to skin.
     if (held && (held->State == scDestroyed || held->Handle != arrows)) held = nullptr;
-    if (!held && host->Form && !host->Form->FindControlSkinByHandle(arrows)) {
+    if (!held && host->Form) {
         TComponent* owner = host->Control && host->Control->Owner() ? host->Control->Owner() : host->Owner();
-        if (TSkinControl* skin = NewControlSkin(skUpDown, owner)) {
-            skin->AttachHandle(arrows, host->SkinData, host->Form, host->Canvas);
-            if (skin->Attached) {
-                held = skin;
-                skin->FreeNotification(host);
-            } else {
-                delete skin;
-            }
+        // The tabs' scroller lies across whatever its style says.
+        if (TSkinControl* skin =
+                SkinWindowOnce(skUpDownAcross, arrows, owner, host->Form, host->SkinData, host->Canvas)) {
+            held = skin;
+            skin->FreeNotification(host);
         }
     }
     return IsWindowVisible(arrows) != FALSE;

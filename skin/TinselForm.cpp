@@ -39,6 +39,13 @@ std::string ClassNameOf(HWND wnd) {
 }  // namespace
 
 std::wstring GetWindowTextWide(HWND wnd) {
+    if (!SkinPlatformNT()) {
+        // The wide calls do nothing there: the text as the window gives it, converted.
+        char buffer[1000] = {};
+        const LRESULT got = SendMessageA(wnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+        return AnsiToWide(
+            std::string(buffer, got > 0 ? std::min<size_t>(static_cast<size_t>(got), sizeof buffer - 1) : 0));
+    }
     const int n = GetWindowTextLengthW(wnd);
     if (n <= 0) return {};
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');

@@ -18,6 +18,7 @@
 #include "skin/SkinControlKinds.h"
 #include "skin/SkinTab.h"
 #include "skin/SkinTabSet.h"
+#include "skin/SkinUpDown.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
@@ -571,6 +572,8 @@ TEST(TabSkin, OverflowingTabsKeepTheirArrows) {
     EXPECT_EQ(upDownSkins, expected);
     if (expected) {
         EXPECT_EQ(skin->UpDown ? skin->UpDown->Handle : nullptr, arrows);
+        auto* across = DynamicAs<TSkinUpDown>(skin->UpDown);
+        EXPECT_TRUE(across && across->Horizontal) << "the tabs' arrows lie across";
     }
     RECT a{};
     GetWindowRect(arrows, &a);
@@ -668,7 +671,11 @@ TEST(TabSkin, TabSetRowsLeaveOutWhatDoesNotFit) {
     delete probe;
     int upDownSkins = 0;
     for (TSkinControl* s : f->Skin->ControlSkins)
-        if (s->Handle == arrows && s->State == scAttached) ++upDownSkins;
+        if (s->Handle == arrows && s->State == scAttached) {
+            ++upDownSkins;
+            auto* across = DynamicAs<TSkinUpDown>(s);
+            EXPECT_TRUE(across && across->Horizontal) << "the tab set's arrows lie across";
+        }
     EXPECT_EQ(upDownSkins, expected);
     // The right arrow scrolls the first tab out.
     RECT a{};
