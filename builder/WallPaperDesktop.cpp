@@ -79,10 +79,10 @@ std::vector<wchar_t> WallpaperBuffer(const std::string& path) {
                static_cast<unsigned>(hr)));
 }
 
-// Makes the page (with these options) the wallpaper, or raises an error and
-// leaves the desktop's setting as it was: a step it refused puts back what
-// the earlier steps changed.
-void PutOnDesktop(const std::string& path, const WALLPAPEROPT& options) {
+// Makes the page (with these options; without, the desktop keeps its own) the
+// wallpaper, or raises an error and leaves the desktop's setting as it was: a
+// step it refused puts back what the earlier steps changed.
+void PutOnDesktop(const std::string& path, const WALLPAPEROPT* options) {
     std::vector<wchar_t> buf = WallpaperBuffer(path);
     TActiveDesktop desk;
     std::vector<wchar_t> before(WallpaperPathBuffer, L'\0');
@@ -99,7 +99,7 @@ void PutOnDesktop(const std::string& path, const WALLPAPEROPT& options) {
     };
     HRESULT hr = desk->SetWallpaper(buf.data(), 0);
     if (FAILED(hr)) Refused("SetWallpaper", path, hr);
-    hr = desk->SetWallpaperOptions(&options, 0);
+    hr = options ? desk->SetWallpaperOptions(options, 0) : S_OK;
     if (FAILED(hr)) {
         putBack();
         Refused("SetWallpaperOptions", path, hr);
@@ -183,7 +183,8 @@ void TDriftpaneClass::ApplyWallpaper(const std::string& pagePath) {
     WALLPAPEROPT options{};
     options.dwSize = sizeof(WALLPAPEROPT);
     options.dwStyle = WallPaperPosition;  // passed as it is, not as the platform's style names
-    PutOnDesktop(pagePath, options);
+    // No position chosen (255) is no style: the desktop would refuse it, so it keeps its own.
+    PutOnDesktop(pagePath, WallPaperPosition <= 2 ? &options : nullptr);
 }
 
 void TDriftpaneClass::SaveCurrentWallpaper() {
@@ -215,7 +216,7 @@ void TDriftpaneClass::RestoreWallpaper() {
     options.dwSize = SavedWallpaperOptions.dwSize;
     options.dwStyle = SavedWallpaperOptions.dwStyle;
     // Refused: the preview still shows, so its files stay and a later restore may try again.
-    PutOnDesktop(SavedWallpaper, options);
+    PutOnDesktop(SavedWallpaper, &options);
     DeletePreviewFile(*this, PreviewPage);
     DeletePreviewFile(*this, PreviewFlashCopy);
     DeletePreviewFile(*this, PreviewPictureCopy);

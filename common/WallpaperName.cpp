@@ -1,13 +1,14 @@
 #include "common/WallpaperName.h"
 
-
 #include "classlib/SysUtils.h"
 
 namespace {
 
 // What Windows keeps out of file names; control characters (and DEL) could not
 // be carried by a Program Manager macro either, nor could the double quote.
-bool UnusableInFileName(unsigned char c) { return c < 32 || c == 127 || std::string("\\/:*?\"<>|").find(char(c)) != std::string::npos; }
+bool UnusableInFileName(unsigned char c) {
+    return c < 32 || c == 127 || std::string("\\/:*?\"<>|").find(char(c)) != std::string::npos;
+}
 
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, whatever follows the first dot.
 bool IsDeviceName(const std::string& name) {
@@ -22,7 +23,8 @@ bool IsDeviceName(const std::string& name) {
 }  // namespace
 
 std::string WallpaperNameProblem(const std::string& name) {
-    if (name.empty()) return "The wallpaper name is empty: an installer needs it for its folder and its Start-menu group.";
+    if (name.empty())
+        return "The wallpaper name is empty: an installer needs it for its folder and its Start-menu group.";
     if (name.size() > MaxWallpaperNameLength)
         return Format("The wallpaper name is too long: an installer takes at most %d characters.",
                       int(MaxWallpaperNameLength));

@@ -539,17 +539,42 @@ void TExpressPack::DeleteDirectories() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The short form where there is one: plain letters, whatever the name holds.
+std::string ShortOr(const std::string& path) {
+    const std::string shortForm = ExtractShortPathName(path);
+    return shortForm.empty() ? path : shortForm;
+}
+
+// cmd reads a batch in the OEM code page, not in the ANSI one our texts are in.
+std::string AnsiToOem(const std::string& text) {
+    const int wn = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wn <= 0) return text;
+    std::wstring wide(static_cast<size_t>(wn), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wn);
+    const int n = WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return text;
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
 bool StartSelfRemoval(const std::string& exePath, const std::string& installDir) {
     char tmp[MAX_PATH + 1];
     const DWORD n = GetTempPathA(sizeof tmp, tmp);
     if (n == 0 || n >= sizeof tmp) return false;
-    const std::string tempDir = StripOneTrailingBackslash(std::string(tmp, n));
+    const std::string tempDir = ShortOr(StripOneTrailingBackslash(std::string(tmp, n)));
     const std::string sys = GetSystemDir();
     if (tempDir.empty() || sys.empty()) return false;
     const std::string batch = tempDir + "\\delme.bat";
     try {
         TFileStream s(batch, fmCreate);
-        s.WriteString(DelmeBatchText(exePath, installDir, batch, tempDir, sys));
+        // Short forms keep letters beyond ASCII out of the batch where Windows gives them.
+        s.WriteString(AnsiToOem(DelmeBatchText(ShortOr(exePath), ShortOr(StripOneTrailingBackslash(installDir)), batch,
+                                               tempDir, ShortOr(sys))));
     } catch (const Exception&) {
         return false;
     }

@@ -360,6 +360,18 @@ TEST_P(RefusingDesktop, RefusedActivationLeavesTheWallpaperAsItWas) {
     EXPECT_EQ(CurrentWallpaper(), active);
 }
 
+TEST_F(DesktopTest, WithoutAPositionTheDesktopKeepsItsStyle) {
+    TDriftpaneClass m;
+    // The main window passes 255 when no position is chosen; the desktop takes no such style.
+    Configure(m, movie_, "", false, 255);
+    m.Preview();
+    EXPECT_EQ(CurrentWallpaper(), page_);
+    EXPECT_EQ(CurrentTileWallpaper(), L"1");
+    m.RestoreWallpaper();
+    EXPECT_EQ(CurrentWallpaper(), kOldWallpaper);
+    EXPECT_FALSE(FileThere(page_));
+}
+
 INSTANTIATE_TEST_SUITE_P(Methods, RefusingDesktop,
                          ::testing::Values(L"SetWallpaper", L"SetWallpaperOptions", L"ApplyChanges"));
 
