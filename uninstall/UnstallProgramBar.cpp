@@ -14,6 +14,7 @@ void TfrmUninstallBar::FormShow(TObject*) {
     Timer1->SetEnabled(true);
     const std::string n = Pack ? Pack->GetProgramName() : std::string();
     SetCaption(n + " Uninstall");
+    lblMsg->SetShowAccelChar(false);  // an "&" in the name is shown as it is
     lblMsg->SetCaption("Please wait while " + n + " is removed from your computer.");
 }
 

@@ -643,6 +643,7 @@ TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstal
     TestProcess setupProc;
     HWND wizard = StartWizard(setupProc, target, name);
     ASSERT_NE(wizard, nullptr);
+    Screenshot(wizard, "hardest_name_welcome");
     ASSERT_TRUE(InstallThroughWizard(setupProc, wizard, installed));
     const std::string page = installed + "\\" + name + ".html";
     EXPECT_TRUE(FileExists(page));
