@@ -569,6 +569,96 @@ TEST_F(SetupE2E, InstallsThroughTheWizardAndUninstallRemovesEverything) {
     }
 }
 
+// On 64-bit Windows a 32-bit program's folder is "C:\\Program Files (x86)\\...": the item's
+// macro must carry the parentheses, as the group's carries a name with brackets and a comma.
+TEST_F(SetupE2E, IntoProgramFilesX86TheUninstallItemIsMadeAndRemovesEverything) {
+    if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
+    name_ = "Drift (x86), [E2E] " + IntToStr(GetCurrentProcessId());
+    const std::string programs = "C:\\Program Files (x86)";
+    const bool made = !DirectoryExists(programs);
+    if (made) {
+        ASSERT_TRUE(ForceDirectories(programs));
+    }
+    const std::string dir = programs + "\\" + name_;
+    RemoveTree(dir);
+    const std::string package = WritePackage(FullPackage());
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::InstallThroughWizard(proc, top, dir));
+
+    std::string lnk;
+    EXPECT_TRUE(dptest::WaitUntil(
+        [&] {
+            const std::string g = FindGroupFolder(name_);
+            return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
+        },
+        30000, "the group's Uninstall item"));
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    const std::string uninstaller = LinkTarget(lnk);
+    EXPECT_TRUE(SameText(ExtractShortPathName(uninstaller), ExtractShortPathName(dir + "\\Uninstall.exe")))
+        << uninstaller;
+
+    // The item starts the uninstaller, which takes everything away.
+    ASSERT_FALSE(uninstaller.empty());
+    ASSERT_TRUE(dptest::UninstallAll(uninstaller, name_));
+    EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir); }, 60000, "the install folder to go"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+    EXPECT_TRUE(dptest::WaitUntil([&] { return FindGroupFolder(name_).empty(); }, 30000, "the group to go"));
+    RemoveTree(dir);
+    if (made) RemoveDirectoryA(programs.c_str());
+}
+
+TEST_F(SetupE2E, AnUninstallThatCannotRemoveAFileSaysWhatWasLeftAndASecondRunCompletes) {
+    const TestPackage p = FullPackage();
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::InstallThroughWizard(proc, top, dir_));
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    const std::string entry = kUninstallKey + name_;
+    const std::string movie = dir_ + "\\movie.swf";
+    const std::string uninstaller = dir_ + "\\Uninstall.exe";
+    // A self-removal would write its batch over this one.
+    char tmp[MAX_PATH + 1];
+    const std::string batch =
+        StripOneTrailingBackslash(std::string(tmp, GetTempPathA(sizeof tmp, tmp))) + "\\delme.bat";
+    WriteAll(batch, "rem not started\r\n");
+
+    {
+        HANDLE busy = CreateFileA(movie.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+        dptest::TestProcess un;
+        ASSERT_TRUE(un.Start(uninstaller));
+        dptest::AnswerMessageBox("Uninstall", IDOK);
+        HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
+        ASSERT_NE(bar, nullptr);
+        const std::string text = dptest::AnswerMessageBox("Uninstall", IDOK, 60000);
+        EXPECT_NE(text.find("    " + movie + "\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("Uninstall.exe and its record stay in " + dir_), std::string::npos) << text;
+        auto close = [&] { return dptest::FindChild(bar, "", "&Close"); };
+        ASSERT_TRUE(dptest::WaitUntil([&] { return close() && IsWindowEnabled(close()); }, 60000, "Close"));
+        dptest::Screenshot(bar, "uninstall_incomplete");
+        ASSERT_TRUE(dptest::Click(close()));
+        EXPECT_EQ(un.WaitExit(), 0);
+        CloseHandle(busy);
+    }
+    EXPECT_EQ(ReadAll(batch), "rem not started\r\n") << "a failed run must not remove the uninstaller";
+    DeleteFileA(batch.c_str());
+    EXPECT_TRUE(dptest::FileExists(uninstaller));
+    EXPECT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
+    EXPECT_TRUE(dptest::FileExists(movie));
+    EXPECT_FALSE(dptest::FileExists(dir_ + "\\picture.jpg"));
+    EXPECT_FALSE(dptest::FileExists(dir_ + "\\media\\notes.txt"));
+
+    // Nothing holds the file now: the second run completes and removes the uninstaller too.
+    ASSERT_TRUE(dptest::UninstallAll(uninstaller, name_));
+    EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+}
+
 TEST_F(SetupE2E, CancelDuringTheInstallEndsWithoutTheLastPage) {
     TestPackage p;
     p.ProgramName = name_;
