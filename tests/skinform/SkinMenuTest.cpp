@@ -473,16 +473,8 @@ TEST(SkinMenuItems, AnAltKeyNoWindowKnowsGoesToTheMainFormsBar) {
     TCustomForm* savedMain = Application->MainForm();
     Application->SetMainForm(main.get());
     Pump();
-    // Alt held, as the system has it while it sends the dialog character.
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    const BYTE savedAlt = keys[VK_MENU];
-    keys[VK_MENU] = 0x80;
-    SetKeyboardState(keys);
-    const LRESULT handled = other->Perform(CM_DIALOGCHAR, 'F', 0);
-    const LRESULT unknown = other->Perform(CM_DIALOGCHAR, 'Q', 0);
-    keys[VK_MENU] = savedAlt;
-    SetKeyboardState(keys);
+    const LRESULT handled = DialogCharWithAlt(other.get(), 'F');
+    const LRESULT unknown = DialogCharWithAlt(other.get(), 'Q');
     Application->SetMainForm(savedMain);
     EXPECT_EQ(handled, 1);
     EXPECT_EQ(unknown, 0);

@@ -86,6 +86,18 @@ TMainMenu* BuilderLikeMenu(TForm* form) {
     return menu;
 }
 
+LRESULT DialogCharWithAlt(TControl* control, char key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE saved = keys[VK_MENU];
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+    const LRESULT result = control->Perform(CM_DIALOGCHAR, static_cast<WPARAM>(key), 0);
+    keys[VK_MENU] = saved;
+    SetKeyboardState(keys);
+    return result;
+}
+
 COLORREF SeparatorLineColour(TSkinData* data, int itemHeight) {
     if (!data || !data->MenuItem || !data->MenuItem->Bitmap || data->MenuItem->Bitmap->Empty()) return CLR_INVALID;
     TBitmap* strip = data->MenuItem->Bitmap.get();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class TControl;
 class TForm;
 class TMainMenu;
 class TSkinData;
@@ -40,5 +41,9 @@ TMainMenu* BuilderLikeMenu(TForm* form);
 COLORREF SeparatorLineColour(TSkinData* data, int itemHeight);
 // Whether the screen rectangle of a separator entry shows that line.
 bool ShowsSeparatorLine(TSkinData* data, const RECT& separator);
+
+// The class library's dialog character (Alt+key) sent to the control with Alt held, as the
+// system has it then; the answer (1: a menu took the key).
+LRESULT DialogCharWithAlt(TControl* control, char key);
 
 }  // namespace skinform
