@@ -305,9 +305,18 @@ void TSkinManage::SetCaptionActive(bool maximized) {
     }
 }
 
-void TSkinManage::RefreshSkinData() {
+void TSkinManage::RefreshSkinData() { DropSkinRecords(FCurrentData); }
+
+void TSkinManage::DropSkinRecords(TSkinData* data) {
+    if (!data) return;
     for (TTinselForm* f : FForms)
-        if (f->SkinData == FCurrentData && f->LifeState != lsDead) f->ClearSysButtons();
+        if (f->SkinData == data && f->LifeState != lsDead) f->ClearSysButtons();
+}
+
+void TSkinManage::TakeSkinRecords(TSkinData* data) {
+    if (!data) return;
+    for (TTinselForm* f : FForms)
+        if (f->SkinData == data && f->LifeState != lsDead && f->FrameSkinned) f->LoadSkinMetrics();
 }
 
 int32_t TSkinManage::PendingAction() const { return FTimer && FTimer->Enabled() ? FActionCode : 0; }

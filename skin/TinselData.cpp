@@ -296,6 +296,15 @@ void TSkinData::DoSkinChanged() {
 bool TSkinData::LoadSkin() {
     SkinEmpty = true;
     if (Designing()) return false;
+    // Forms skinned by this component hold its caption-button records: they let go first and
+    // take the new ones however the reading ends.
+    if (SkinManager) SkinManager->DropSkinRecords(this);
+    struct TRetake {
+        TSkinData* Data;
+        ~TRetake() {
+            if (SkinManager) SkinManager->TakeSkinRecords(Data);
+        }
+    } retake{this};
     auto reader = std::make_unique<TSkinReader>();
     TQuickIni ini;
     bool ok = false;

@@ -85,6 +85,16 @@ public:
     TDataSkinSysButton* Record;
 };
 
+// Counts a handler of the skin on the stack for as long as it runs, exceptions included: a
+// skin whose count stayed up would be kept (busy) for ever.
+struct TDepthGuard {
+    int32_t& Depth;
+    explicit TDepthGuard(int32_t& d) : Depth(d) { ++Depth; }
+    ~TDepthGuard() { --Depth; }
+    TDepthGuard(const TDepthGuard&) = delete;
+    TDepthGuard& operator=(const TDepthGuard&) = delete;
+};
+
 class TTinselForm : public TComponent {
     DP_DECLARE_CLASS(TTinselForm, TComponent)
 public:
@@ -189,6 +199,10 @@ public:
     void DrawMenuSeparator(TCanvas* canvas, const TRect& rect);
     void SetMainMenusOwnerDraw(TComponent* owner, bool on);
     void SetPopupMenusOwnerDraw(TComponent* owner, bool on);
+    template <class E>
+    bool OwnHandler(const E& event) const;
+    // Takes this skin's handlers off the item (an application's own stay).
+    void DropHandlers(TMenuItem* item) const;
     // Every item of the drop-down (recursively) becomes owner-drawn.
     static void MakeMenuOwnerDraw(HMENU menu);
 
@@ -272,6 +286,8 @@ private:
     TColor FOldColor = 0;
     bool FColorSaved = false;
     DWORD FLastPopupTick = 0;
+    // Loops of the right-click pop-up running now (its items must live on meanwhile).
+    int32_t FPopupLoops = 0;
     bool FPopupShown = false;
     UINT FDoubleClickTime = 500;
     bool FSavedMenuUpdate = true;

@@ -13,9 +13,11 @@
 #include <string>
 
 #include "SkinFormTestUtil.h"
+#include "SkinMenuTestUtil.h"
 #include "builder/About.h"
 #include "builder/Main.h"
 #include "builder/tips.h"
+#include "classlib/Menus.h"
 #include "classlib/Registry.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
@@ -176,28 +178,31 @@ void ExpectStaticsOnFace(HWND box, COLORREF face) {
     EXPECT_GT(seen, 0) << "the question's texts";
 }
 
-BOOL CALLBACK FindPopup(HWND wnd, LPARAM lp) {
-    char name[32] = {};
-    GetClassNameA(wnd, name, sizeof name);
-    if (std::string(name) == "#32768" && IsWindowVisible(wnd)) {
-        *reinterpret_cast<HWND*>(lp) = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-HWND OpenPopup() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindPopup, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 HWND g_main = nullptr;
 bool g_menuPictured = false;
 int g_menuTicks = 0;
+TSkinData* g_menuSkin = nullptr;
+std::string g_separators;  // what the open menu's separators show
+// Every separator entry of the open menu shows the skin's line; "" when it has none.
+std::string SeparatorsWithoutLine(HWND popup) {
+    const auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    std::string missing;
+    int found = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        TMenuItem* item = FindMenuItemByCommand(GetMenuItemID(menu, i));
+        RECT r{};
+        if (!item || !item->IsLine() || !GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r)) continue;
+        ++found;
+        if (!ShowsSeparatorLine(g_menuSkin, r)) missing += "separator " + std::to_string(i) + "; ";
+    }
+    return found ? missing : "no separator";
+}
 void CALLBACK PictureMenu(HWND, UINT, UINT_PTR, DWORD) {
     ++g_menuTicks;
     HWND popup = OpenPopup();
-    if (popup && !g_menuPictured && PaintedNow(popup) && PaintedNow(g_main)) {
+    const bool painted = popup && !g_menuPictured && PaintedNow(popup) && PaintedNow(g_main);
+    if (painted) g_separators = SeparatorsWithoutLine(popup);
+    if (painted && (g_separators.empty() || g_menuTicks > 200)) {
         RECT m{}, p{};
         GetWindowRect(g_main, &m);
         GetWindowRect(popup, &p);
@@ -288,6 +293,7 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
 
     g_menuPictured = false;
     g_menuTicks = 0;
+    g_menuSkin = form->SkinData1;
     const UINT_PTR timer = SetTimer(nullptr, 0, 25, &PictureMenu);
     // A click on the bar item (Alt+F reaches the form only through the class library's
     // mnemonics while a control has the focus).
@@ -297,6 +303,7 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     MouseClick(w.left + (file.left + file.right) / 2, w.top + (file.top + file.bottom) / 2);
     PumpUntil([] { return g_menuPictured && !OpenPopup(); }, "the File menu pictured and closed");
     KillTimer(nullptr, timer);
+    EXPECT_EQ(g_separators, "") << "the File menu's separators show the skin's line";
 
     // The About box complete every time: its title, labels and links on the face colour.
     for (int i = 0; i < 10; ++i) {
