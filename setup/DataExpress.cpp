@@ -106,8 +106,8 @@ TFileStream CreateTarget(const std::string& path) {
     try {
         return TFileStream(path, fmCreate);
     } catch (const EFCreateError& e) {
-        const std::string cause = SystemCause(GetLastError());
-        throw EFCreateError(cause.empty() ? e.Message() : e.Message() + ". " + cause);
+        const std::string cause = SystemCause(e.ErrorCode);
+        throw EFCreateError(cause.empty() ? e.Message() : e.Message() + ". " + cause, e.ErrorCode);
     }
 }
 
@@ -117,12 +117,14 @@ std::string FolderFailure(const std::string& folder) {
     for (std::string parent = ExtractFileDir(missing); !parent.empty() && parent != missing && !DirExists(parent);
          parent = ExtractFileDir(parent))
         missing = parent;
-    DWORD error = 0;
-    if (CreateDirectoryA(missing.c_str(), nullptr))
+    std::string cause;
+    if (FileExists(missing)) {
+        cause = "A file of the name " + missing + " is in the way.";
+    } else if (CreateDirectoryA(missing.c_str(), nullptr)) {
         RemoveDirectoryA(missing.c_str());
-    else
-        error = GetLastError();
-    const std::string cause = SystemCause(error);
+    } else {
+        cause = SystemCause(GetLastError());
+    }
     return "Cannot create directory " + folder + "." + (cause.empty() ? std::string() : " " + cause);
 }
 
@@ -268,8 +270,8 @@ void TExpressPack::CopyFiles() {
             src.SetPosition(rec.Offset);
             try {
                 if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
-            } catch (const EWriteError&) {
-                throw EWriteError(WriteFailure(target, GetLastError()));
+            } catch (const EWriteError& e) {
+                throw EWriteError(WriteFailure(target, e.ErrorCode));
             } catch (const EReadError&) {
                 throw EReadError(SDamagedInstaller);
             }
@@ -367,8 +369,8 @@ void TExpressPack::SaveUninstallData() {
     TFileStream s = CreateTarget(path);
     try {
         WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
-    } catch (const EWriteError&) {
-        throw EWriteError(WriteFailure(path, GetLastError()));
+    } catch (const EWriteError& e) {
+        throw EWriteError(WriteFailure(path, e.ErrorCode));
     }
 }
 

@@ -40,10 +40,11 @@ std::string InstallPathFault(const std::string& path, const std::string& program
         return "Please enter the full path of the destination folder, for example " + Example(programName) + ".";
     for (size_t i = 0; i < path.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(path[i]);
-        const bool bad = c < 32 || c == 127 || (c == ':' && i != 1) || std::string(kReserved).find(c) != std::string::npos;
+        const bool bad =
+            c < 32 || c == 127 || (c == ':' && i != 1) || std::string(kReserved).find(c) != std::string::npos;
         if (!bad) continue;
         const std::string what = c < 32 || c == 127 ? std::string("a control character")
-                                                     : "the character \"" + std::string(1, static_cast<char>(c)) + "\"";
+                                                    : "the character \"" + std::string(1, static_cast<char>(c)) + "\"";
         return "The destination folder cannot contain " + what +
                ". A folder name cannot contain any of these characters: : * ? \" < > |";
     }

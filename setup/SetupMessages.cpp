@@ -24,9 +24,9 @@ std::string SystemCause(uint32_t error) {
     for (const auto& k : known)
         if (k.code == error) return k.text;
     char* buf = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
+    const DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
     std::string text = n && buf ? std::string(buf, n) : std::string();
     if (buf) LocalFree(buf);
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();

@@ -6,8 +6,7 @@
 #include <string>
 
 // An installer whose package is cut, lengthened or unreadable.
-constexpr const char* SDamagedInstaller =
-    "This installer is damaged or incomplete. Please download it again.";
+constexpr const char* SDamagedInstaller = "This installer is damaged or incomplete. Please download it again.";
 // Put before the detail of a package that breaks the rules of its records.
 constexpr const char* SUnsafeInstaller = "This installer is damaged or unsafe; nothing was installed.";
 

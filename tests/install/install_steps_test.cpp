@@ -514,7 +514,10 @@ TEST_F(InstallSteps, AFolderThatCannotBeMadeFailsAtItsOwnStep) {
         pack.Install();
         ADD_FAILURE() << "the folder that cannot be made did not fail the run";
     } catch (const EInOutError& e) {
-        EXPECT_EQ(e.Message().find("Cannot create directory " + dir_ + "\\sub folder\\deeper."), 0u) << e.Message();
+        EXPECT_EQ(e.Message().find("Cannot create directory " + dir_ + "\\sub folder\\deeper. A file of the name " +
+                                   dir_ + "\\sub folder is in the way."),
+                  0u)
+            << e.Message();
         EXPECT_NE(e.Message().find("nothing was installed"), std::string::npos) << e.Message();
     }
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Create directory " + dir_});
