@@ -218,7 +218,7 @@ void TfrmWelcome::KeepInFront(TObject*) {
     for (HWND w : FWindowsBefore)
         if (w == front) return;
     SetForegroundWindow(Handle());
-    if (pn5->Visible()) btn5Defaul->SetFocus();
+    btn5Defaul->SetFocus();
 }
 
 void TfrmWelcome::DoStep(TObject*, int Setupit, const std::string& Text) {
