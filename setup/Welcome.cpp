@@ -229,11 +229,11 @@ void TfrmWelcome::DoStep(TObject*, int Setupit, const std::string& Text) {
 void TfrmWelcome::btn5DefaulClick(TObject*) { SetModalResult(mrOk); }
 
 void TfrmWelcome::lblWebsiteClick(TObject*) {
-    ShellExecuteText(Handle(), "", lblWebsite->Caption(), "", "", SW_SHOWNORMAL);
+    ShellExecuteText(Handle(), "", Pack->GetWebSite(), "", "", SW_SHOWNORMAL);
 }
 
 void TfrmWelcome::lblEmailClick(TObject*) {
-    ShellExecuteText(Handle(), "open", "mailto:" + lblEmail->Caption(), "", "", SW_SHOWNORMAL);
+    ShellExecuteText(Handle(), "open", "mailto:" + Pack->GetEmail(), "", "", SW_SHOWNORMAL);
 }
 
 void TfrmWelcome::Button2Click(TObject*) { SetModalResult(mrCancel); }
@@ -248,8 +248,9 @@ bool ShowWelcome(TExpressPack* pack) {
     SetNameCaption(frmWelcome->lblMsg, "Welcome to ", n, " setup wizard");
     SetNameCaption(frmWelcome->lblMsg2, "It will setup ", n, " on your computer.");
     frmWelcome->Pack = pack;
-    frmWelcome->lblEmail->SetCaption(pack->GetEmail());
-    frmWelcome->lblWebsite->SetCaption(pack->GetWebSite());
-    frmWelcome->lblAuthor->SetCaption(pack->GetAuthor());
+    // On one line each, shortened where they must be; a click still takes the whole address.
+    SetNameCaption(frmWelcome->lblEmail, "", pack->GetEmail(), "");
+    SetNameCaption(frmWelcome->lblWebsite, "", pack->GetWebSite(), "");
+    SetNameCaption(frmWelcome->lblAuthor, "", pack->GetAuthor(), "");
     return frmWelcome->ShowModal() == mrOk;
 }

@@ -835,6 +835,10 @@ TEST_F(SetupE2E, TheLongestNameIsLaidOutOnEveryPage) {
     name.resize(250);
     TestPackage p;
     p.ProgramName = name;
+    // The longest author, e-mail address and web site the head holds, too.
+    p.Author = std::string(63, 'a');
+    p.Email = std::string(50, 'e') + "@example.org";
+    p.WebSite = "http://example.org/" + std::string(100, 'w') + "?a=1&b=2";
     p.Files = {{"a.txt", "InstallDir", "", "a"}};
     p.Dirs = {MakeDir("InstallDir", "")};
     const std::string package = WritePackage(p);
