@@ -15,6 +15,7 @@
 #include "common/uCustomModule.h"
 #include "setup/DataExpressCore.h"
 #include "setup/InstallUndo.h"
+#include "setup/SetupMessages.h"
 
 namespace {
 
@@ -98,6 +99,33 @@ void DeleteGroupAgain(const std::string& caption) {
     if (!conv.OpenLink()) return;
     SendMacro(conv, DeleteGroupMacro(caption));
     conv.CloseLink();
+}
+
+// A file of the run, created or replaced; when it cannot be, the error says why.
+TFileStream CreateTarget(const std::string& path) {
+    try {
+        return TFileStream(path, fmCreate);
+    } catch (const EFCreateError& e) {
+        const std::string cause = SystemCause(e.ErrorCode);
+        throw EFCreateError(cause.empty() ? e.Message() : e.Message() + ". " + cause, e.ErrorCode);
+    }
+}
+
+// Which level of the folder could not be made, and why: the first missing one, tried again.
+std::string FolderFailure(const std::string& folder) {
+    std::string missing = folder;
+    for (std::string parent = ExtractFileDir(missing); !parent.empty() && parent != missing && !DirExists(parent);
+         parent = ExtractFileDir(parent))
+        missing = parent;
+    std::string cause;
+    if (FileExists(missing)) {
+        cause = "A file of the name " + missing + " is in the way.";
+    } else if (CreateDirectoryA(missing.c_str(), nullptr)) {
+        RemoveDirectoryA(missing.c_str());
+    } else {
+        cause = SystemCause(GetLastError());
+    }
+    return "Cannot create directory " + folder + "." + (cause.empty() ? std::string() : " " + cause);
 }
 
 // Said after the error of a run that failed: nothing of it stays.
@@ -255,6 +283,8 @@ void TExpressPack::CreateDirectories() {
         if (!DirExists(folder)) {
             if (FUndo) FUndo->FolderCreating(folder);
             ForceDir(folder);
+            // Reported only once it is there: the run stops at the folder that failed.
+            if (!DirExists(folder)) throw EInOutError(FolderFailure(folder));
         }
         Step([&] { return "Create directory " + folder; });
     }
@@ -266,14 +296,21 @@ void TExpressPack::CopyFiles() {
     for (const TPackFileRec& rec : FFiles) {
         const std::string target =
             GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
-        if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize) throw EReadError();
+        if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize)
+            throw EReadError(SDamagedInstaller);
         if (FUndo) FUndo->FileWriting(target);
         {
-            TFileStream dst(target, fmCreate);
+            TFileStream dst = CreateTarget(target);
             // In the stream's fixed pieces, whatever the file's size (a count of 0 would mean
             // the whole package).
             src.SetPosition(rec.Offset);
-            if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
+            try {
+                if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
+            } catch (const EWriteError& e) {
+                throw EWriteError(WriteFailure(target, e.ErrorCode));
+            } catch (const EReadError&) {
+                throw EReadError(SDamagedInstaller);
+            }
         }
         Step([&] { return "Copy file " + target; });
     }
@@ -364,8 +401,12 @@ void TExpressPack::CreateGroups() {
 void TExpressPack::SaveUninstallData() {
     const std::string path = FInstallDir + "\\" + UninstallDataName;
     if (FUndo) FUndo->FileWriting(path);
-    TFileStream s(path, fmCreate);
-    WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
+    TFileStream s = CreateTarget(path);
+    try {
+        WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
+    } catch (const EWriteError& e) {
+        throw EWriteError(WriteFailure(path, e.ErrorCode));
+    }
 }
 
 void TExpressPack::SetScreenSaver(const std::string& path) {

@@ -496,6 +496,37 @@ TEST_F(InstallSteps, AReadOnlyTargetFailsTheRunHalfWayAndNothingStays) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
 }
 
+// A folder that cannot be made stops the run at its own step, naming it: no step
+// reports it, and nothing later runs.
+TEST_F(InstallSteps, AFolderThatCannotBeMadeFailsAtItsOwnStep) {
+    ASSERT_TRUE(ForceDirectories(dir_));
+    WriteAll(dir_ + "\\sub folder", "a file where the folder should be");
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{"first.txt", "InstallDir", "", "first"}};
+    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "sub folder\\deeper"), MakeDir("InstallDir", "other")};
+    const std::string package = WritePackage(p);
+    TExpressPack pack;
+    ASSERT_TRUE(pack.LoadFromFile(package));
+    pack.SetInstallDir(dir_);
+    StepLog log;
+    pack.SetOnStep(log.Event());
+    try {
+        pack.Install();
+        ADD_FAILURE() << "the folder that cannot be made did not fail the run";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message().find("Cannot create directory " + dir_ + "\\sub folder\\deeper. A file of the name " +
+                                   dir_ + "\\sub folder is in the way."),
+                  0u)
+            << e.Message();
+        EXPECT_NE(e.Message().find("nothing was installed"), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Create directory " + dir_});
+    EXPECT_FALSE(DirectoryExists(dir_ + "\\other"));
+    EXPECT_FALSE(FileExists(dir_ + "\\first.txt"));
+    EXPECT_EQ(ReadAll(dir_ + "\\sub folder"), "a file where the folder should be");
+}
+
 TEST_F(InstallSteps, RegistryRecordsUseTheirOwnKeysOnly) {
     // A value in a key that opens goes; a record whose key is missing touches
     // nothing, not even the same value name in the key opened before.
