@@ -10,7 +10,8 @@ bool UnusableInFileName(unsigned char c) {
     return c < 32 || c == 127 || std::string("\\/:*?\"<>|").find(char(c)) != std::string::npos;
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, whatever follows the first dot.
+}  // namespace
+
 bool IsDeviceName(const std::string& name) {
     std::string base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
@@ -19,8 +20,6 @@ bool IsDeviceName(const std::string& name) {
     return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
            upper[3] >= '1' && upper[3] <= '9';
 }
-
-}  // namespace
 
 std::string WallpaperNameProblem(const std::string& name) {
     if (name.empty())

@@ -15,5 +15,9 @@
 // 23 + n + 1 + n + 5 <= 259.
 constexpr size_t MaxWallpaperNameLength = 115;
 
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 (blanks after them, any extension):
+// Windows opens the device for any of them, in any folder.
+bool IsDeviceName(const std::string& name);
+
 // Empty when the name can be used, else the message that says why not.
 std::string WallpaperNameProblem(const std::string& name);

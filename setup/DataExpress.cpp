@@ -14,6 +14,7 @@
 #include "classlib/WinSys.h"
 #include "common/uCustomModule.h"
 #include "setup/DataExpressCore.h"
+#include "setup/InstallPath.h"
 #include "setup/InstallUndo.h"
 #include "setup/SetupMessages.h"
 
@@ -132,8 +133,6 @@ std::string FolderFailure(const std::string& folder) {
 constexpr const char* SInstallUndone = "\r\n\r\nSetup has undone its changes; nothing was installed.";
 constexpr const char* SChooseAnotherFolder = "\r\n\r\nNothing was installed. Please choose another destination folder.";
 
-// CreateDirectory leaves room for an 8.3 name below the folder: MAX_PATH - 12.
-constexpr size_t MaxFolderPath = MAX_PATH - 12 - 1;
 constexpr size_t MaxFilePath = MAX_PATH - 1;
 
 [[noreturn]] void PathTooLong(const std::string& path, size_t max) {
@@ -228,7 +227,7 @@ std::string TExpressPack::ExpandInstallDir(const std::string& text) const {
 void TExpressPack::CheckInstallPaths() const {
     for (const TPackDirRec& rec : FDirs) {
         const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
-        if (folder.size() > MaxFolderPath) PathTooLong(folder, MaxFolderPath);
+        if (folder.size() > kMaxFolderPath) PathTooLong(folder, kMaxFolderPath);
     }
     for (const TPackFileRec& rec : FFiles) {
         const std::string path =

@@ -1,6 +1,7 @@
 #include "setup/InstallPath.h"
 
 #include "classlib/SysUtils.h"
+#include "common/WallpaperName.h"
 
 namespace {
 
@@ -8,16 +9,6 @@ bool IsSep(char c) { return c == '\\' || c == '/'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 constexpr const char* kReserved = "<>\"|?*";
-
-// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, with or without an extension:
-// Windows opens the device for any of them, in any folder.
-bool IsDeviceName(const std::string& name) {
-    std::string base = UpperCase(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
-           base[3] <= '9';
-}
 
 std::string Example(const std::string& programName) { return "C:\\Program Files\\" + programName; }
 

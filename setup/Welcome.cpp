@@ -243,10 +243,6 @@ void TfrmWelcome::Button11Click(TObject*) { SetModalResult(mrCancel); }
 
 bool ShowWelcome(TExpressPack* pack) {
     frmWelcome = NewForm<TfrmWelcome>(nullptr);
-    // The texts that carry the program name show an "&" in it as it is, not as an underline.
-    for (TLabel* l : {frmWelcome->lblMsg, frmWelcome->lblMsg2, frmWelcome->lblMsg21, frmWelcome->lblMsg22,
-                      frmWelcome->lblMsg31, frmWelcome->lblMsg41, frmWelcome->lblMsg51, frmWelcome->lblMsg52})
-        if (l) l->SetShowAccelChar(false);
     const std::string n = pack->GetProgramName();
     frmWelcome->SetCaption("Setup  - " + n);
     SetNameCaption(frmWelcome->lblMsg, "Welcome to ", n, " setup wizard");
