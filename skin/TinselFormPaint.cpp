@@ -32,21 +32,36 @@ void DrawButtonCell(HDC dc, const TWinSysButton& b, int32_t frame) {
 
 }  // namespace
 
-void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
-    if (RectWidth(r) < 0 || RectHeight(r) < 0 || !SkinData) return;
+TTinselForm::TPieceCache* TTinselForm::BorderPiece(int index, int32_t w, int32_t h) {
+    if (w <= 0 || h <= 0 || !SkinData) return nullptr;
     const TDataSkinBorder* piece = SkinData->Borders[static_cast<size_t>(index - 1)].get();
-    if (!piece || !piece->Bitmap || piece->Bitmap->Empty() || RectWidth(r) == 0 || RectHeight(r) == 0) return;
+    if (!piece || !piece->Bitmap || piece->Bitmap->Empty()) return nullptr;
     const int32_t frame = (ActiveFlag || piece->Frames <= 1) ? 1 : 2;
     TPieceCache& cache = FPieces[index - 1];
-    if (!cache.Bitmap || cache.Width != RectWidth(r) || cache.Height != RectHeight(r) || cache.Frame != frame) {
-        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, RectWidth(r), RectHeight(r)), piece->Bitmap.get(), piece->Margins,
+    if (!cache.Bitmap || cache.Width != w || cache.Height != h || cache.Frame != frame) {
+        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, w, h), piece->Bitmap.get(), piece->Margins,
                                            index == 3 || index == 4, piece->Tile != 1, piece->Frames, frame);
-        cache.Width = RectWidth(r);
-        cache.Height = RectHeight(r);
+        cache.Width = w;
+        cache.Height = h;
         cache.Frame = frame;
+        cache.HasRuns = false;
     }
-    if (!cache.Bitmap->Empty())
-        BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache.Bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+    return cache.Bitmap->Empty() ? nullptr : &cache;
+}
+
+void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
+    if (TPieceCache* cache = BorderPiece(index, RectWidth(r), RectHeight(r)))
+        BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache->Bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+const TSkinRowRuns* TTinselForm::BorderPieceRuns(int index, int32_t w, int32_t h) {
+    TPieceCache* cache = BorderPiece(index, w, h);
+    if (!cache) return nullptr;
+    if (!cache->HasRuns) {
+        cache->Runs = SkinOpaqueRuns(cache->Bitmap.get(), 1, 1, 1, TRANSPARENT_KEY);
+        cache->HasRuns = true;
+    }
+    return &cache->Runs;
 }
 
 void TTinselForm::ClearPieceCache() {
@@ -287,6 +302,7 @@ void TTinselForm::LoadIconBitmap() {
     auto icon = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_SMALL, 0));
     if (!icon) icon = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_BIG, 0));
     IconHandle = icon;
+    FIconCopy.Reset();
     if (!icon) return;
     IconBitmap->SetSize(cx, cy);
     if (IconBitmap->Empty()) return;
@@ -299,14 +315,23 @@ void TTinselForm::LoadIconBitmap() {
     }
 }
 
-void TTinselForm::DrawIconAt(HDC dc, const TRect& r) {
-    if (IconHandle) {
-        if (auto copy =
-                static_cast<HICON>(CopyImage(IconHandle, IMAGE_ICON, IconSize, IconSize, LR_COPYFROMRESOURCE))) {
-            DrawIconEx(dc, r.left, r.top, copy, IconSize, IconSize, 0, nullptr, DI_NORMAL);
-            DestroyIcon(copy);
-            return;
+HICON TTinselForm::IconCopy() {
+    if (!IconHandle) return nullptr;
+    if (FIconCopy.Source != IconHandle || FIconCopy.Size != IconSize) {
+        FIconCopy.Reset();
+        FIconCopy.Copy = static_cast<HICON>(CopyImage(IconHandle, IMAGE_ICON, IconSize, IconSize, LR_COPYFROMRESOURCE));
+        if (FIconCopy.Copy) {
+            FIconCopy.Source = IconHandle;
+            FIconCopy.Size = IconSize;
         }
+    }
+    return FIconCopy.Copy;
+}
+
+void TTinselForm::DrawIconAt(HDC dc, const TRect& r) {
+    if (HICON copy = IconCopy()) {
+        DrawIconEx(dc, r.left, r.top, copy, IconSize, IconSize, 0, nullptr, DI_NORMAL);
+        return;
     }
     SkinDrawTransparent(dc, r, IconBitmap.get(), TRANSPARENT_KEY);
 }

@@ -15,6 +15,7 @@
 #include "classlib/Controls.h"
 #include "classlib/Graphics.h"
 #include "classlib/WindowSubclass.h"
+#include "skin/TinselForm.h"
 
 class TSkinData;
 class TDataSkinSysButton;
@@ -278,13 +279,36 @@ private:
     int32_t FDepth = 0;
     // A bar item asked for while another's drop-down runs; -1 when none.
     int32_t FPendingOpen = -1;
-    // The border pieces as last built: rebuilt only for a new size, state or skin.
+    // The border pieces as last built: rebuilt only for a new size, state or skin, with
+    // the runs of their pixels that the window region takes (made when first asked for).
     struct TPieceCache {
         int32_t Width = -1, Height = -1, Frame = 0;
         std::unique_ptr<TBitmap> Bitmap;
+        bool HasRuns = false;
+        TSkinRowRuns Runs;
     };
     TPieceCache FPieces[4];
+    // The piece of the given size in the current frame; nil when the skin has none.
+    TPieceCache* BorderPiece(int index, int32_t w, int32_t h);
+    const TSkinRowRuns* BorderPieceRuns(int index, int32_t w, int32_t h);
     void ClearPieceCache();
+    // The window icon as drawn in the caption: copying it from its resource is the
+    // slowest step of a frame paint, so the copy is kept until the icon changes.
+    struct TIconCopy {
+        HICON Source = nullptr, Copy = nullptr;
+        int32_t Size = 0;
+        TIconCopy() = default;
+        TIconCopy(const TIconCopy&) = delete;
+        TIconCopy& operator=(const TIconCopy&) = delete;
+        ~TIconCopy() { Reset(); }
+        void Reset() {
+            if (Copy) DestroyIcon(Copy);
+            Source = Copy = nullptr;
+            Size = 0;
+        }
+    };
+    TIconCopy FIconCopy;
+    HICON IconCopy();
     // The system's check mark, loaded once.
     HBITMAP FCheckBitmap = nullptr;
     HBITMAP CheckBitmap();
