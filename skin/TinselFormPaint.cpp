@@ -30,6 +30,43 @@ void DrawButtonCell(HDC dc, const TWinSysButton& b, int32_t frame) {
                    cell.left, cell.top, RectWidth(cell), RectHeight(cell), ColorToRGB(TRANSPARENT_KEY));
 }
 
+// The button's cell put into a 32-bit surface at its rectangle, key-coloured pixels left out,
+// as DrawButtonCell puts it (cells are drawn at their own size, so the stretch is a copy): the
+// cell is made once per frame and size, and only its opaque runs are copied.
+void PutButtonCell(TBitmap* surface, TWinSysButton& b, int32_t frame) {
+    TBitmap* strip = StripOf(b);
+    const TRect cell = SkinFrameRect(strip, b.Record->Frames, frame, false);
+    const int32_t w = RectWidth(b.Rect), h = RectHeight(b.Rect);
+    if (RectWidth(cell) <= 0 || RectHeight(cell) <= 0 || w <= 0 || h <= 0) return;
+    TWinSysButton::TCellCache& c = b.Cell;
+    if (!c.Bitmap || c.Frame != frame || c.Width != w || c.Height != h) {
+        c.Bitmap = std::make_unique<TBitmap>();
+        c.Bitmap->SetSize(w, h);
+        c.Frame = 0;
+        if (c.Bitmap->Empty()) return;
+        StretchBlt(c.Bitmap->Canvas()->Handle(), 0, 0, w, h, strip->Canvas()->Handle(), cell.left, cell.top,
+                   RectWidth(cell), RectHeight(cell), SRCCOPY);
+        c.Runs = SkinOpaqueRuns(c.Bitmap.get(), 0, 0, 0, TRANSPARENT_KEY);
+        c.Frame = frame;
+        c.Width = w;
+        c.Height = h;
+    }
+    GdiFlush();
+    const int32_t sw = surface->Width(), sh = surface->Height();
+    for (int32_t y = 0; y < h; ++y) {
+        const int32_t ty = b.Rect.top + y;
+        if (ty < 0 || ty >= sh) continue;
+        auto* to = static_cast<uint32_t*>(surface->ScanLine(ty));
+        const auto* from = static_cast<const uint32_t*>(c.Bitmap->ScanLine(y));
+        for (int32_t k = c.Runs.RowStart[size_t(y)]; k < c.Runs.RowStart[size_t(y) + 1]; ++k) {
+            const TSkinRowRuns::TSpan& s = c.Runs.Spans[size_t(k)];
+            const int32_t x0 = std::max<int32_t>(s.Left, -b.Rect.left),
+                          x1 = std::min<int32_t>(s.Right, sw - b.Rect.left);
+            if (x1 > x0) std::copy(from + x0, from + x1, to + b.Rect.left + x0);
+        }
+    }
+}
+
 }  // namespace
 
 TTinselForm::TPieceCache* TTinselForm::BorderPiece(int index, int32_t w, int32_t h) {
@@ -131,7 +168,7 @@ void TTinselForm::PaintTitle(HDC dc, int32_t W, int32_t H) {
     LayoutSysButtons();
     DrawTitleText(canvas, title);
     LayoutSysButtons();
-    PaintSysButtons(canvas);
+    PaintSysButtons(FTitleBuffer.get());
     BitBlt(dc, 0, 0, FTitleBuffer->Width(), FTitleBuffer->Height(), canvas->Handle(), 0, 0, SRCCOPY);
     SetBkMode(dc, OPAQUE);
 }
@@ -269,8 +306,9 @@ void TTinselForm::LayoutSysButtons() {
     if (leftmostRight > 0) RightButtonsLeft = leftmostRight;
 }
 
-void TTinselForm::PaintSysButtons(TCanvas* canvas) {
-    HDC dc = canvas->Handle();
+void TTinselForm::PaintSysButtons(TBitmap* surface) {
+    HDC dc = surface->Canvas()->Handle();
+    const bool direct = surface->BitsPerPixel() == 32;
     for (auto& p : SysButtons) {
         TWinSysButton& b = *p;
         if (!b.Visible || !HasStrip(b) || b.Record->Visibility == 100) continue;
@@ -279,7 +317,10 @@ void TTinselForm::PaintSysButtons(TCanvas* canvas) {
             continue;
         }
         const int32_t frame = (!ActiveFlag && b.Record->Frames >= 4) ? 4 : 1;
-        DrawButtonCell(dc, b, frame);
+        if (direct)
+            PutButtonCell(surface, b, frame);
+        else
+            DrawButtonCell(dc, b, frame);
     }
 }
 

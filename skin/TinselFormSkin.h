@@ -84,6 +84,14 @@ public:
     TWinSysButton(TTinselForm* form, TDataSkinSysButton* record) : TNCObject(form), Record(record) {}
     void Paint() override;
     TDataSkinSysButton* Record;
+    // The cell as the caption last drew it, at the button's size in 32 bits, with the runs of
+    // its pixels that are not key-coloured: the caption puts it on without a transparent blit.
+    struct TCellCache {
+        int32_t Frame = 0, Width = -1, Height = -1;
+        std::unique_ptr<TBitmap> Bitmap;
+        TSkinRowRuns Runs;
+    };
+    TCellCache Cell;
 };
 
 class TTinselForm : public TComponent {
@@ -250,7 +258,7 @@ private:
     uint32_t Style() const;
     void PaintTitle(HDC dc, int32_t w, int32_t h);
     void DrawTitleText(TCanvas* canvas, const TRect& r);
-    void PaintSysButtons(TCanvas* canvas);
+    void PaintSysButtons(TBitmap* surface);
     void PaintBorderPiece(int index, const TRect& r, HDC dc);
     void PaintMenuStrip(HDC dc, int32_t w);
     void MakeCaptionFont();
