@@ -19,6 +19,7 @@
 #include "classlib/Registry.h"
 #include "classlib/SysUtils.h"
 #include "classlib/WinSys.h"
+#include "common/WallpaperName.h"
 #include "setup/DataExpressCore.h"
 #include "tests/driver/TestDriver.h"
 #include "tests/install/InstallTestUtil.h"
@@ -921,8 +922,9 @@ TEST_F(SetupE2E, FinishByKeyboardEndsSetupEveryTime) {
 // wrapped, and shortened only where the whole cannot fit. For a person to look at.
 TEST_F(SetupE2E, TheLongestNameIsLaidOutOnEveryPage) {
     std::string name = "Drift " + IntToStr(GetCurrentProcessId()) + " &";
-    for (int i = 0; name.size() < 250; ++i) name += std::string(" ") + (i % 3 ? "wallpaper" : "Extraordinarily");
-    name.resize(250);
+    for (int i = 0; name.size() < MaxWallpaperNameLength; ++i)
+        name += std::string(" ") + (i % 3 ? "wallpaper" : "Extraordinarily");
+    name.resize(MaxWallpaperNameLength);
     TestPackage p;
     p.ProgramName = name;
     // The longest author, e-mail address and web site the head holds, too.
@@ -956,13 +958,8 @@ TEST_F(SetupE2E, TheLongestNameIsLaidOutOnEveryPage) {
         dptest::AnswerMessageBox(kTitle, IDYES);
         EXPECT_EQ(proc.WaitExit(), 0);
     }
-    // Page 5 after an install that went through. The name names the uninstall entry, and Wine's
-    // registry functions take ANSI key paths of at most 260 characters (its uninstall list's
-    // path is 52 of them): as long as Wine allows.
-    name.resize(207);
-    p.ProgramName = name;
+    // Page 5 after an install that went through.
     const std::string entry = kUninstallKey + name;
-    WritePackage(p);
     dptest::TestProcess proc;
     HWND top = dptest::StartWizard(proc, package, name);
     ASSERT_NE(top, nullptr);
