@@ -32,6 +32,11 @@ constexpr size_t MaxWallpaperNameLength = 250;
 // Why a wallpaper name cannot become the installer's file and folder names;
 // empty when it can.
 std::string WallpaperNameProblem(const std::string& name);
+// Where setup proposes to install a wallpaper (its folder is named after the wallpaper).
+constexpr const char* SetupDefaultFolder = "C:\\Program Files\\";
+// Why the paths a wallpaper name makes (its page beside the builder and in setup's
+// proposed folder) would pass the platform's path limit; empty when they fit.
+std::string WallpaperPathProblem(const std::string& programFolder, const std::string& name);
 
 class TfrmMain : public TForm {
     DP_DECLARE_CLASS(TfrmMain, TForm)
@@ -168,10 +173,16 @@ private:
     void MarkModified();
     void SetCustomFieldsEnabled(bool enabled);
     void ShowProjectCaption(const std::string& projectFile);
+    void PickBackgroundColor(TObject* sender);
+    void ShowBackgroundColor(TColor color);
     void Message(const std::string& text);
+    static std::string NotAProjectText(const std::string& file);
+    // Says which values of a loaded project were missing or unusable, and what they became.
+    void ReportProjectNotes(const std::string& file);
     // The start-up project choice of FormCreate, inside the open registry key.
     void StartProject();
 
+    class TColorSwatch* m_colorSwatch = nullptr;
     std::unique_ptr<TDriftpaneClass> m_model;
     bool m_loading = false;
     bool m_modified = false;

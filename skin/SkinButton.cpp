@@ -72,7 +72,9 @@ void TSkinButton::AfterMessage(TMessage& message) {
                 MouseState &= ~msPressed;
                 Repaint();
                 if (Control) {
+                    const std::weak_ptr<int> alive = FAlive;
                     Control->Click();
+                    if (!alive.expired()) RefreshHover();
                 } else if (Handle) {
                     char name[16] = {};
                     GetClassNameA(Handle, name, sizeof name);
@@ -90,6 +92,20 @@ void TSkinButton::AfterMessage(TMessage& message) {
         case CM_SKIN_FOCUSCHANGED: Repaint(); break;
         default: TSkinControl::AfterMessage(message); break;
     }
+}
+
+void TSkinButton::RefreshHover() {
+    if (!Handle || !IsWindow(Handle) || !(MouseState & msHot)) return;
+    POINT p{};
+    GetCursorPos(&p);
+    RECT r{};
+    GetWindowRect(Handle, &r);
+    if (PtInRect(&r, p) && WindowFromPoint(p) == Handle) {
+        SkinTrackMouseLeave(Handle);
+        return;
+    }
+    MouseState &= ~(msHot | msPressed);
+    Repaint();
 }
 
 int32_t TSkinButton::FrameIndex() const {

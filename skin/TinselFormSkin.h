@@ -119,6 +119,8 @@ public:
 
     // Frame coordinates of a screen point.
     TPoint FramePoint(TPoint screen);
+    // Minimised, and so only a caption bar (a minimised MDI child keeps its own rules).
+    bool Iconic() const;
     // The caption button or menu-bar item at a frame point, or nil.
     TNCObject* ObjectAt(TPoint frame);
     bool SysButtonVisible(int index);
