@@ -386,6 +386,10 @@ bool TOpenPictureDialog::HookMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM l
             result = TRUE;
             return true;
         }
+        case WM_NOTIFY:
+            // Another folder: the picture of the last one is no longer what is selected.
+            if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(CDN_FOLDERCHANGE)) UpdatePreview("");
+            return false;
         case WM_DESTROY: m_child = nullptr; return false;
         default: return false;
     }

@@ -81,8 +81,8 @@ protected:
     }
     HWND Box(const std::string& what) {
         const DWORD pid = proc_.Pid();
-        return WaitForWindow(
-            [&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && Text(w) == kTitle; }, what);
+        return WaitForWindow([&](HWND w) { return ClassOf(w) == "#32770" && ProcessOf(w) == pid && Text(w) == kTitle; },
+                             what);
     }
 };
 
@@ -391,7 +391,9 @@ TEST_F(BuilderUse, BadProjectFilesAreReportedAndNoProjectKeepsTheOpenOne) {
         WriteFile(f, bytes.data(), DWORD(bytes.size()), &n, nullptr);
         CloseHandle(f);
     };
-    write(garbage, std::string("\x7f" "ELF\x01\x01\x01\0\0\0 not a project at all\r\n", 30));
+    write(garbage, std::string("\x7f"
+                               "ELF\x01\x01\x01\0\0\0 not a project at all\r\n",
+                               30));
     write(bad,
           "[Project]\r\nFlashFile=C:\\m.swf\r\nWallPaperName=Bad Values\r\nMovieSize=9\r\nMovieQuality=1\r\n"
           "MovieHAligment=1\r\nMovieVAligment=1\r\nWallPaperPosition=0\r\nBackgroundColor=0\r\nBackgroundPic=\r\n"
