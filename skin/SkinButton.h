@@ -3,7 +3,6 @@
 // release (the control's Click, or WM_COMMAND to a bare button's parent).
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "skin/WinSubClass.h"
@@ -34,8 +33,6 @@ protected:
     // The hot look follows where the mouse is now: a click may have run a dialog, while
     // which the button saw no mouse leave.
     void RefreshHover();
-    // Expires with this skin, so a click that freed it is noticed.
-    std::shared_ptr<int> FAlive = std::make_shared<int>(0);
     // Focus, enabled state and caption read from the window and the control.
     void ReadState();
     // The text colour the frame asks for; the font's own when the skin gives none.
