@@ -12,6 +12,8 @@ DP_PUBLISHED(TfrmAbout){
 void TfrmAbout::FormCreate(TObject*) {
     SetCaption(ProductTitle);
     Label1->SetCaption(ProductTitle);
+    // Escape closes the box, as it closes any dialog.
+    Button1->SetCancel(true);
 }
 
 void TfrmAbout::Label5Click(TObject*) { ShellExecuteText(Handle(), "", MakerWebSite, "", "", SW_SHOWNORMAL); }

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "builder/About.h"
+#include "builder/ColorSwatch.h"
+#include "builder/InputFiles.h"
 #include "builder/MySetup.h"
 #include "builder/tips.h"
 #include "classlib/Jpeg.h"
@@ -167,6 +169,18 @@ bool ReadBuilderBool(const char* name, bool fallback) {
 
 }  // namespace
 
+std::string WallpaperPathProblem(const std::string& programFolder, const std::string& name) {
+    // The page beside the builder, and the page where setup proposes to install it.
+    for (const std::string& path :
+         {programFolder + name + ".html", std::string(SetupDefaultFolder) + name + "\\" + name + ".html"})
+        if (path.size() >= MAX_PATH)
+            return Format(
+                "The wallpaper name is too long: it makes the path %s of %d characters, more than the %d a "
+                "path may have.",
+                path.c_str(), int(path.size()), MAX_PATH - 1);
+    return {};
+}
+
 TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {}
 
 TfrmMain::~TfrmMain() = default;
@@ -195,7 +209,7 @@ void TfrmMain::SyncSettings(bool toModel) {
             SelectStored(cbbXAlignment, m.MovieVAligment);
             edtBackGroundPicture->SetText(m.BackgroundPic);
             SelectStored(cbbBKPosition, m.WallPaperPosition);
-            BkGroundColor->Brush()->SetColor(m.BackgroundColor);
+            ShowBackgroundColor(m.BackgroundColor);
             CheckBox1->SetChecked(m.Loop);
             CheckBox2->SetChecked(m.MuteFlashSound);
             cbbMoviePositionChange(nullptr);
@@ -243,7 +257,7 @@ void TfrmMain::ResetControls() {
     edtTop->SetText("");
     edtRight->SetText("");
     edtBottom->SetText("");
-    BkGroundColor->Brush()->SetColor(clBlack);
+    ShowBackgroundColor(clBlack);
     CheckBox1->SetChecked(true);
     SetCustomFieldsEnabled(false);
 }
@@ -297,10 +311,17 @@ void TfrmMain::Button2Click(TObject*) {
     if (OpenPictureDialog1->Execute()) edtBackGroundPicture->SetText(OpenPictureDialog1->FileName());
 }
 
-void TfrmMain::BkGroundColorMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+void TfrmMain::BkGroundColorMouseUp(TObject*, TMouseButton, TShiftState, int, int) { PickBackgroundColor(nullptr); }
+
+void TfrmMain::PickBackgroundColor(TObject*) {
     if (!ColorDialog1->Execute()) return;
-    BkGroundColor->Brush()->SetColor(ColorDialog1->Color());
+    ShowBackgroundColor(ColorDialog1->Color());
     m_modified = true;
+}
+
+void TfrmMain::ShowBackgroundColor(TColor color) {
+    BkGroundColor->Brush()->SetColor(color);
+    if (m_colorSwatch) m_colorSwatch->Invalidate();
 }
 
 // ---------------------------------------------------------------------------
@@ -311,6 +332,10 @@ void TfrmMain::FormCreate(TObject*) {
     m_modified = false;
     m_model = std::make_unique<TDriftpaneClass>();
     SetCaption(ProductTitle);
+    // The colour shape takes no focus: a swatch over it can, and opens the picker by keyboard.
+    m_colorSwatch = new TColorSwatch(this);
+    m_colorSwatch->Cover(BkGroundColor);
+    m_colorSwatch->OnClick = TNotifyEvent(this, &TfrmMain::PickBackgroundColor);
     try {
         StartProject();
     } catch (const Exception&) {
@@ -330,11 +355,15 @@ void TfrmMain::StartProject() {
         }
     }
     if (!last.empty() && FileExists(last)) {
-        m_model->LoadFromFile(last);
-        ShowProjectCaption(last);
-        SyncSettings(false);
-        LoadMovie(edtFlashfileName->Text());
-        return;
+        if (IsProjectFile(last)) {
+            m_model->LoadFromFile(last);
+            ShowProjectCaption(last);
+            SyncSettings(false);
+            LoadMovie(edtFlashfileName->Text());
+            ReportProjectNotes(last);
+            return;
+        }
+        Message(NotAProjectText(last));
     }
 
     bool firstStart = true;
@@ -419,11 +448,29 @@ void TfrmMain::OpenProject1Click(TObject*) {
     if (!CheckSave()) return;
     if (!OpenDialog2->Execute()) return;
     const std::string file = OpenDialog2->FileName();
+    // Not a project at all: the open one stays as it was.
+    if (!IsProjectFile(file)) {
+        Message(NotAProjectText(file) + " The open project stays as it was.");
+        return;
+    }
     m_model->LoadFromFile(file);
     ShowProjectCaption(file);
     SyncSettings(false);
     LoadMovie(edtFlashfileName->Text());
     m_modified = false;
+    ReportProjectNotes(file);
+}
+
+std::string TfrmMain::NotAProjectText(const std::string& file) {
+    return Format("The file %s is not a Driftpane project: it holds no [Project] section.", file.c_str());
+}
+
+void TfrmMain::ReportProjectNotes(const std::string& file) {
+    const std::vector<std::string> notes = ProjectFileNotes(file);
+    if (notes.empty()) return;
+    std::string text = "Some values of the project " + file + " could not be used as they stand:";
+    for (const std::string& n : notes) text += "\n" + n;
+    Message(text);
 }
 
 void TfrmMain::SaveProject1Click(TObject*) {
@@ -468,6 +515,13 @@ bool TfrmMain::CheckInputs(TCheckVariant variant) {
         Message("picture file do not exists.");
         return false;
     }
+    // Before anything is written from them: the wallpaper and its page stay as they are.
+    std::string problem = MovieFileProblem(preview ? Trim(movie) : movie);
+    if (problem.empty() && !Trim(picture).empty()) problem = PictureFileProblem(picture);
+    if (!problem.empty()) {
+        Message(problem);
+        return false;
+    }
     return true;
 }
 
@@ -500,7 +554,9 @@ void TfrmMain::btnBuildClick(TObject*) {
 void TfrmMain::btnPublishClick(TObject*) {
     if (!CheckInputs(TCheckVariant::Other)) return;
     // The name becomes the page's file name and the installer's folder and link names.
-    const std::string problem = WallpaperNameProblem(OrDefault(edtWallpaperName->Text(), "Driftpane Maker"));
+    const std::string name = OrDefault(edtWallpaperName->Text(), "Driftpane Maker");
+    std::string problem = WallpaperNameProblem(name);
+    if (problem.empty()) problem = WallpaperPathProblem(ProgramFolder(), name);
     if (!problem.empty()) {
         Message(problem);
         return;

@@ -27,6 +27,12 @@ constexpr const char* ProductTitle = "Driftpane Maker 2.07";
 // Where the builder keeps its three values, under HKEY_LOCAL_MACHINE.
 constexpr const char* BuilderRegKey = "\\software\\Kestrow\\";
 
+// Where setup proposes to install a wallpaper (its folder is named after the wallpaper).
+constexpr const char* SetupDefaultFolder = "C:\\Program Files\\";
+// Why the paths a wallpaper name makes (its page beside the builder and in setup's
+// proposed folder) would pass the platform's path limit; empty when they fit.
+std::string WallpaperPathProblem(const std::string& programFolder, const std::string& name);
+
 class TfrmMain : public TForm {
     DP_DECLARE_CLASS(TfrmMain, TForm)
 public:
@@ -162,10 +168,16 @@ private:
     void MarkModified();
     void SetCustomFieldsEnabled(bool enabled);
     void ShowProjectCaption(const std::string& projectFile);
+    void PickBackgroundColor(TObject* sender);
+    void ShowBackgroundColor(TColor color);
     void Message(const std::string& text);
+    static std::string NotAProjectText(const std::string& file);
+    // Says which values of a loaded project were missing or unusable, and what they became.
+    void ReportProjectNotes(const std::string& file);
     // The start-up project choice of FormCreate, inside the open registry key.
     void StartProject();
 
+    class TColorSwatch* m_colorSwatch = nullptr;
     std::unique_ptr<TDriftpaneClass> m_model;
     bool m_loading = false;
     bool m_modified = false;

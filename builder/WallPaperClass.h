@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TStream;
 class TMemoryStream;
@@ -22,6 +23,13 @@ struct TWallPaperOpt {
     uint32_t dwSize;
     uint32_t dwStyle;
 };
+
+// A project file holds the section "Project"; anything else is not one.
+bool IsProjectFile(const std::string& path);
+// What loading the project file could not take as written: each missing key, value that
+// is not a number or lies out of range, with what the model takes instead. Empty when
+// every value was used as it stands.
+std::vector<std::string> ProjectFileNotes(const std::string& path);
 
 class TDriftpaneClass {
 public:

@@ -254,6 +254,9 @@ void TDriftpaneClass::Preview() {
 void TDriftpaneClass::Activate() {
     const std::string page = ActiveWallpaperPage(GetWindowsDir());
     CheckWallpaperPath(page);
+    // A fresh Windows may lack Web\Wallpaper, or Web itself.
+    const std::string dir = ExtractFilePath(page);
+    if (!ForceDirectories(dir)) throw EFCreateError(Format("Cannot create the folder %s", dir.c_str()));
     PublishPage(page, false);
     ApplyWallpaper(page);
 }

@@ -25,6 +25,8 @@ std::string TipText(int index) {
 }
 
 void TfrmTips::FormShow(TObject*) {
+    // Escape closes the tips, as it closes any dialog.
+    Button2->SetCancel(true);
     m_index = 0;
     lblMessage->SetCaption(TipText(m_index));
 }

@@ -60,7 +60,7 @@ std::string MessageBoxTitle() {
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags, HWND owner) {
     const std::string title = caption.empty() ? MessageBoxTitle() : caption;
     TModalScope modal;
-    return MessageBoxA(owner ? owner : DialogOwnerWindow(), text.c_str(), title.c_str(), flags);
+    return MessageBoxA(owner ? owner : DialogOwnerWindow(), WrapLongRuns(text).c_str(), title.c_str(), flags);
 }
 
 void ShowMessage(const std::string& text) { ShowMessageBox(text, MessageBoxTitle(), MB_OK); }

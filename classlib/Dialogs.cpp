@@ -81,6 +81,30 @@ TOpenDialog::~TOpenDialog() = default;
 
 bool TOpenDialog::Execute() { return DoExecute(GetOpenFileNameA); }
 
+namespace {
+constexpr UINT kFitMessage = WM_APP + 0x3A1;
+
+// The dialog inside the work area of its monitor: a template pane makes it wider, and the
+// system remembers a resizable dialog's last size for the next one.
+void FitToWorkArea(HWND dlg) {
+    RECT r{};
+    if (!dlg || !GetWindowRect(dlg, &r)) return;
+    RECT area{};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoA(MonitorFromWindow(dlg, MONITOR_DEFAULTTONEAREST), &mi))
+        area = mi.rcWork;
+    else if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
+        return;
+    const LONG w = std::min(r.right - r.left, area.right - area.left);
+    const LONG h = std::min(r.bottom - r.top, area.bottom - area.top);
+    const LONG x = std::clamp(r.left, area.left, area.right - w);
+    const LONG y = std::clamp(r.top, area.top, area.bottom - h);
+    if (x == r.left && y == r.top && w == r.right - r.left && h == r.bottom - r.top) return;
+    SetWindowPos(dlg, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
 UINT_PTR CALLBACK TOpenDialog::HookProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     TOpenDialog* self = nullptr;
     if (msg == WM_INITDIALOG) {
@@ -98,10 +122,17 @@ UINT_PTR CALLBACK TOpenDialog::HookProc(HWND dlg, UINT msg, WPARAM wParam, LPARA
             self->HookMessage(dlg, msg, wParam, lParam, result);
             return result;
         }
+        // The remembered size comes after the notification; the pane follows every size.
+        if (msg == kFitMessage || msg == WM_SIZE) FitToWorkArea(GetParent(dlg));
+        if (msg == kFitMessage) return 0;
         if (msg == WM_NOTIFY) {
             const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
             switch (hdr->code) {
-                case CDN_INITDONE: self->DoShow(); break;
+                case CDN_INITDONE:
+                    FitToWorkArea(GetParent(dlg));
+                    PostMessageA(dlg, kFitMessage, 0, 0);
+                    self->DoShow();
+                    break;
                 case CDN_SELCHANGE: self->DoSelectionChange(); break;
                 case CDN_FOLDERCHANGE: self->OnFolderChange(self); break;
                 case CDN_TYPECHANGE: self->OnTypeChange(self); break;
@@ -355,6 +386,10 @@ bool TOpenPictureDialog::HookMessage(HWND dlg, UINT msg, WPARAM wParam, LPARAM l
             result = TRUE;
             return true;
         }
+        case WM_NOTIFY:
+            // Another folder: the picture of the last one is no longer what is selected.
+            if (reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(CDN_FOLDERCHANGE)) UpdatePreview("");
+            return false;
         case WM_DESTROY: m_child = nullptr; return false;
         default: return false;
     }

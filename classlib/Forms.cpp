@@ -1,11 +1,13 @@
 #include "classlib/Forms.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "classlib/Buttons.h"
 #include "classlib/Dialogs.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/FormReader.h"
+#include "classlib/StdCtrls.h"
 #include "classlib/WinSys.h"
 
 // Referencing every standard control class keeps its registration linked in,
@@ -594,8 +596,8 @@ bool TCustomForm::DialogKey(WPARAM key) {
     if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
         const bool back = GetKeyState(VK_SHIFT) < 0;
         HWND before = GetFocus();
-        TControl* focused = FindControl(before);
-        SelectNext(DynamicAs<TWinControl>(focused), !back, true);
+        // The focus may sit in a window inside a control (an ActiveX control's own window).
+        SelectNext(FindVCLWindow(before), !back, true);
         // As in dialogs: an edit reached by Tab has its text selected, so typing replaces it.
         HWND now = GetFocus();
         if (now && now != before && (SendMessageA(now, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
@@ -607,7 +609,41 @@ bool TCustomForm::DialogKey(WPARAM key) {
     return result != 0;
 }
 
+namespace {
+// The buttons, check boxes and radio buttons the letter reaches, in the order of their parents' lists.
+void CollectMnemonicOwners(TWinControl* parent, WPARAM key, std::vector<TWinControl*>& out) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (!c->Visible() || !c->Enabled() || IsCovered(c)) continue;
+        if (auto* b = DynamicAs<TButtonControl>(c); b && IsAccel(key, b->Caption()) && IsReachable(b)) out.push_back(b);
+        if (auto* w = DynamicAs<TWinControl>(c)) CollectMnemonicOwners(w, key, out);
+    }
+}
+
+bool MenuHasMnemonic(HMENU menu, WPARAM key) {
+    const int n = menu ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < n; ++i) {
+        char text[256] = {};
+        if (GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text - 1, MF_BYPOSITION) > 0 && IsAccel(key, text))
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
+// The platform's rule: Alt+letter of a menu-bar item opens that item; a letter that one
+// control owns acts on it; a letter several controls share moves the focus to the next of
+// them and presses none.
 bool TCustomForm::DialogChar(WPARAM charCode) {
+    if (GetKeyState(VK_MENU) < 0 && HandleAllocated() && MenuHasMnemonic(GetMenu(m_handle), charCode)) return false;
+    std::vector<TWinControl*> owners;
+    CollectMnemonicOwners(this, charCode, owners);
+    if (owners.size() > 1) {
+        const auto at = std::find(owners.begin(), owners.end(), FindVCLWindow(GetFocus()));
+        TWinControl* next = (at == owners.end() || at + 1 == owners.end()) ? owners.front() : *(at + 1);
+        next->SetFocus();
+        return true;
+    }
     LRESULT result = 0;
     BroadcastDialogKey(this, CM_DIALOGCHAR, charCode, result);
     return result != 0;
@@ -856,7 +892,7 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
     HWND owner = GetActiveWindow();
     if (!owner || !FindControl(owner)) owner = Handle();
     ModalStarted();
-    int r = ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    int r = ::MessageBoxA(owner, WrapLongRuns(text).c_str(), caption.c_str(), flags);
     ModalFinished();
     return r;
 }

@@ -181,6 +181,36 @@ inline char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char
 
 }  // namespace
 
+std::string WrapLongRuns(const std::string& text, size_t maxRun) {
+    if (maxRun < 2) return text;
+    std::string out;
+    size_t run = 0;      // characters since the last blank or line break
+    size_t lastCut = 0;  // in out: just after the last delimiter of this run, 0 when none
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            out += c;
+            run = 0;
+            lastCut = 0;
+            continue;
+        }
+        if (run == maxRun) {
+            // Cut after the last delimiter when it leaves a line of some length, else here.
+            if (lastCut && out.size() - lastCut < maxRun * 3 / 4) {
+                out.insert(lastCut, 1, '\n');
+                run = out.size() - lastCut - 1;
+            } else {
+                out += '\n';
+                run = 0;
+            }
+            lastCut = 0;
+        }
+        out += c;
+        ++run;
+        if (c == '\\' || c == '/') lastCut = out.size();
+    }
+    return out;
+}
+
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b])) ++b;

@@ -188,6 +188,10 @@ std::string StringReplace(const std::string& s, const std::string& oldPattern, c
 // 'text' with inner quotes doubled.
 std::string QuotedStr(const std::string& s);
 
+// Text for a message box: a run without blanks longer than maxRun (a long path) is broken
+// into lines, after a path delimiter where one is near, so the box can wrap it.
+std::string WrapLongRuns(const std::string& text, size_t maxRun = 64);
+
 // ---------------------------------------------------------------------------
 // Paths ('\\' and the drive delimiter ':')
 

@@ -188,6 +188,20 @@ int TCustomTabControl::IndexOfTabAt(int x, int y) {
     return static_cast<int>(SendMessageA(m_handle, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 
+void TCustomTabControl::MarkOnlySelectedPressed() {
+    // A change by the arrow keys leaves the old tab marked pressed in Wine's tab control,
+    // which then takes every later click for one on a pressed button and ignores it.
+    if (!HandleAllocated()) return;
+    const int count = static_cast<int>(SendMessageA(m_handle, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_STATE;
+        item.dwStateMask = TCIS_BUTTONPRESSED;
+        item.dwState = i == m_tabIndex ? TCIS_BUTTONPRESSED : 0;
+        SendMessageA(m_handle, TCM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 bool TCustomTabControl::CanChange() {
     bool allow = true;
     OnChanging(this, allow);
@@ -205,6 +219,7 @@ void TCustomTabControl::WndProc(TMessage& m) {
         }
         if (hdr->code == static_cast<UINT>(TCN_SELCHANGE)) {
             m_tabIndex = static_cast<int32_t>(SendMessageA(m_handle, TCM_GETCURSEL, 0, 0));
+            MarkOnlySelectedPressed();
             Change();
             return;
         }

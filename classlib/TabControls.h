@@ -70,6 +70,8 @@ protected:
     void Loaded() override;
     void AdjustClientRect(TRect& rect) override;
     virtual bool CanChange();
+    // Only the selected tab carries the pressed state.
+    void MarkOnlySelectedPressed();
     virtual void Change();
     std::unique_ptr<TTabStrings> m_tabs;
     int32_t m_tabIndex = -1;

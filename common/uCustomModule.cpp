@@ -80,8 +80,9 @@ bool AskYesNo(HWND owner, const std::string& question) {
     const size_t nc = title.size() < sizeof caption - 1 ? title.size() : sizeof caption - 1;
     std::memcpy(caption, title.data(), nc);
     caption[nc] = '\0';
-    const size_t nt = question.size() < sizeof text - 1 ? question.size() : sizeof text - 1;
-    std::memcpy(text, question.data(), nt);
+    const std::string wrapped = WrapLongRuns(question);
+    const size_t nt = wrapped.size() < sizeof text - 1 ? wrapped.size() : sizeof text - 1;
+    std::memcpy(text, wrapped.data(), nt);
     text[nt] = '\0';
     return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

@@ -9,6 +9,11 @@
 
 DP_PUBLISHED(TSkinButton){};
 
+namespace {
+// Posted by a button skin to its own window after a click: look where the mouse is now.
+constexpr UINT WM_SKIN_HOVERCHECK = WM_APP + 0x35B;
+}  // namespace
+
 std::wstring ReplaceFirst(const std::wstring& s, const std::wstring& old, const std::wstring& replacement) {
     const size_t at = old.empty() ? std::wstring::npos : s.find(old);
     if (at == std::wstring::npos) return s;
@@ -34,6 +39,7 @@ bool TSkinButton::BeforeMessage(TMessage& message) {
         case WM_PAINT: HandlePaint(this, message); return false;
         case WM_ERASEBKGND: message.Result = 1; return false;
         case WM_TIMER: KillTimer(Handle, 1); return false;
+        case WM_SKIN_HOVERCHECK: RefreshHover(); return false;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             if (!Focused) SetFocus(Handle);
@@ -72,7 +78,11 @@ void TSkinButton::AfterMessage(TMessage& message) {
                 MouseState &= ~msPressed;
                 Repaint();
                 if (Control) {
+                    // The click may free the control and this skin: asked again by a posted
+                    // message, which a window gone meanwhile never gets.
+                    const HWND wnd = Handle;
                     Control->Click();
+                    PostMessageA(wnd, WM_SKIN_HOVERCHECK, 0, 0);
                 } else if (Handle) {
                     char name[16] = {};
                     GetClassNameA(Handle, name, sizeof name);
@@ -90,6 +100,20 @@ void TSkinButton::AfterMessage(TMessage& message) {
         case CM_SKIN_FOCUSCHANGED: Repaint(); break;
         default: TSkinControl::AfterMessage(message); break;
     }
+}
+
+void TSkinButton::RefreshHover() {
+    if (!Handle || !IsWindow(Handle) || !(MouseState & msHot)) return;
+    POINT p{};
+    GetCursorPos(&p);
+    RECT r{};
+    GetWindowRect(Handle, &r);
+    if (PtInRect(&r, p) && WindowFromPoint(p) == Handle) {
+        SkinTrackMouseLeave(Handle);
+        return;
+    }
+    MouseState &= ~(msHot | msPressed);
+    Repaint();
 }
 
 int32_t TSkinButton::FrameIndex() const {

@@ -3,7 +3,6 @@
 // release (the control's Click, or WM_COMMAND to a bare button's parent).
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "skin/WinSubClass.h"
@@ -31,6 +30,9 @@ public:
     bool TransparentBack = false;
 
 protected:
+    // The hot look follows where the mouse is now: a click may have run a dialog, while
+    // which the button saw no mouse leave.
+    void RefreshHover();
     // Focus, enabled state and caption read from the window and the control.
     void ReadState();
     // The text colour the frame asks for; the font's own when the skin gives none.

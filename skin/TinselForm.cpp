@@ -488,17 +488,22 @@ void TTinselForm::FormHook(TMessage& m) {
         }
         case WM_SKIN_RESKIN: SkinChanged(); break;
         case CM_DIALOGCHAR: {
-            passOn();
-            if (m.Result) break;
-            if (MenuBar && GetKeyState(VK_MENU) < 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0) {
-                if (TMenuBtn* item = MenuBar->ItemOfKey(static_cast<wchar_t>(m.WParam))) {
-                    POINT p{item->Rect.left + 1, item->Rect.top + 1};
-                    RECT w{};
-                    GetWindowRect(Handle, &w);
-                    PostMessageA(Handle, WM_NCLBUTTONDOWN, 1, MAKELPARAM(w.left + p.x, w.top + p.y));
-                    m.Result = 1;
-                    break;
-                }
+            // Alt+letter of a bar item is the bar's before any control's (the platform's rule, as
+            // the form follows it for a system menu bar).
+            TMenuBtn* item = nullptr;
+            if (MenuBar && GetKeyState(VK_MENU) < 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0)
+                item = MenuBar->ItemOfKey(static_cast<wchar_t>(m.WParam));
+            if (!item) {
+                passOn();
+                if (m.Result) break;
+            }
+            if (item) {
+                POINT p{item->Rect.left + 1, item->Rect.top + 1};
+                RECT w{};
+                GetWindowRect(Handle, &w);
+                PostMessageA(Handle, WM_NCLBUTTONDOWN, 1, MAKELPARAM(w.left + p.x, w.top + p.y));
+                m.Result = 1;
+                break;
             }
             // Not ours: the MDI frame's form, or the main form, may know the key.
             m.Result = 0;

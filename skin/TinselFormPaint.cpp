@@ -13,18 +13,39 @@
 
 namespace {
 
-TBitmap* StripOf(const TWinSysButton& b) { return b.Record ? b.Record->Bitmap.get() : nullptr; }
+bool Minimized(const TTinselForm& f) { return f.ShowStateValue == ssMinimized || IsIconic(f.Handle); }
+
+// The record whose strip a button shows. A minimised window's minimise button restores it,
+// so it wears the glyph of a button that enlarges the window: the restore button of a
+// maximised window when the skin draws one, else the maximise button.
+const TDataSkinSysButton* GlyphRecord(const TWinSysButton& b) {
+    if (!b.Record || b.Record->Action != 2 || !b.Form || !Minimized(*b.Form)) return b.Record;
+    const TDataSkinSysButton* found = nullptr;
+    for (int visibility : {1, 2})
+        for (const auto& other : b.Form->SysButtons) {
+            const TDataSkinSysButton* r = other->Record;
+            if (!found && r && r->Action == 1 && r->Visibility == visibility && r->Bitmap && !r->Bitmap->Empty() &&
+                r->Frames >= 1)
+                found = r;
+        }
+    return found ? found : b.Record;
+}
+
+TBitmap* StripOf(const TWinSysButton& b) {
+    const TDataSkinSysButton* r = GlyphRecord(b);
+    return r ? r->Bitmap.get() : nullptr;
+}
 
 bool HasStrip(const TWinSysButton& b) {
     TBitmap* s = StripOf(b);
-    return s && !s->Empty() && b.Record->Frames >= 1;
+    return s && !s->Empty() && GlyphRecord(b)->Frames >= 1;
 }
 
 // One cell of a button's strip stretched over its rectangle, key-coloured pixels left out,
 // straight from the strip: caption buttons are drawn on every frame paint.
 void DrawButtonCell(HDC dc, const TWinSysButton& b, int32_t frame) {
     TBitmap* strip = StripOf(b);
-    const TRect cell = SkinFrameRect(strip, b.Record->Frames, frame, false);
+    const TRect cell = SkinFrameRect(strip, GlyphRecord(b)->Frames, frame, false);
     if (RectWidth(cell) <= 0 || RectHeight(cell) <= 0 || RectWidth(b.Rect) <= 0 || RectHeight(b.Rect) <= 0) return;
     TransparentBlt(dc, b.Rect.left, b.Rect.top, RectWidth(b.Rect), RectHeight(b.Rect), strip->Canvas()->Handle(),
                    cell.left, cell.top, RectWidth(cell), RectHeight(cell), ColorToRGB(TRANSPARENT_KEY));
@@ -35,11 +56,11 @@ void DrawButtonCell(HDC dc, const TWinSysButton& b, int32_t frame) {
 // cell is made once per frame and size, and only its opaque runs are copied.
 void PutButtonCell(TBitmap* surface, TWinSysButton& b, int32_t frame) {
     TBitmap* strip = StripOf(b);
-    const TRect cell = SkinFrameRect(strip, b.Record->Frames, frame, false);
+    const TRect cell = SkinFrameRect(strip, GlyphRecord(b)->Frames, frame, false);
     const int32_t w = RectWidth(b.Rect), h = RectHeight(b.Rect);
     if (RectWidth(cell) <= 0 || RectHeight(cell) <= 0 || w <= 0 || h <= 0) return;
     TWinSysButton::TCellCache& c = b.Cell;
-    if (!c.Bitmap || c.Frame != frame || c.Width != w || c.Height != h) {
+    if (!c.Bitmap || c.Strip != strip || c.Frame != frame || c.Width != w || c.Height != h) {
         c.Bitmap = std::make_unique<TBitmap>();
         c.Bitmap->SetSize(w, h);
         c.Frame = 0;
@@ -47,6 +68,7 @@ void PutButtonCell(TBitmap* surface, TWinSysButton& b, int32_t frame) {
         StretchBlt(c.Bitmap->Canvas()->Handle(), 0, 0, w, h, strip->Canvas()->Handle(), cell.left, cell.top,
                    RectWidth(cell), RectHeight(cell), SRCCOPY);
         c.Runs = SkinOpaqueRuns(c.Bitmap.get(), 0, 0, 0, TRANSPARENT_KEY);
+        c.Strip = strip;
         c.Frame = frame;
         c.Width = w;
         c.Height = h;
@@ -87,7 +109,13 @@ TTinselForm::TPieceCache* TTinselForm::BorderPiece(int index, int32_t w, int32_t
 }
 
 void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
-    if (TPieceCache* cache = BorderPiece(index, RectWidth(r), RectHeight(r)))
+    TPieceCache* cache = BorderPiece(index, RectWidth(r), RectHeight(r));
+    if (!cache) return;
+    // A minimised window has no region to cut the caption's key-coloured corners away.
+    if (index == 3 && Minimized(*this))
+        TransparentBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache->Bitmap->Canvas()->Handle(), 0, 0,
+                       RectWidth(r), RectHeight(r), ColorToRGB(TRANSPARENT_KEY));
+    else
         BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache->Bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
@@ -270,7 +298,7 @@ void TTinselForm::LayoutSysButtons() {
             continue;
         }
         const TDataSkinSysButton& r = *b.Record;
-        const int32_t w = StripOf(b)->Width() / r.Frames, h = StripOf(b)->Height();
+        const int32_t w = StripOf(b)->Width() / GlyphRecord(b)->Frames, h = StripOf(b)->Height();
         int32_t x = 0, y = 0;
         switch (r.Align) {
             case 0:
@@ -316,7 +344,7 @@ void TTinselForm::PaintSysButtons(TBitmap* surface) {
             DrawIconAt(dc, b.Rect);
             continue;
         }
-        const int32_t frame = (!ActiveFlag && b.Record->Frames >= 4) ? 4 : 1;
+        const int32_t frame = (!ActiveFlag && GlyphRecord(b)->Frames >= 4) ? 4 : 1;
         if (direct)
             PutButtonCell(surface, b, frame);
         else

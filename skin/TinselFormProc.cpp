@@ -59,7 +59,16 @@ void TNCObject::MouseLeave() {
     Paint();
 }
 
+bool TTinselForm::Iconic() const { return Kind != fkMDIChild && (ShowStateValue == ssMinimized || IsIconic(Handle)); }
+
 TPoint TTinselForm::FramePoint(TPoint screen) {
+    // A minimised window is its caption bar alone: its client area (squeezed to nothing at
+    // the bottom) is no measure of where its caption lies.
+    if (Iconic()) {
+        RECT w{};
+        GetWindowRect(Handle, &w);
+        return TPoint{screen.x - w.left, screen.y - w.top};
+    }
     POINT p{screen.x, screen.y};
     ScreenToClient(Handle, &p);
     if (!(Kind == fkMDIChild && ShowStateValue == ssMinimized)) {
@@ -72,7 +81,8 @@ TPoint TTinselForm::FramePoint(TPoint screen) {
 TNCObject* TTinselForm::ObjectAt(TPoint frame) {
     for (auto& b : SysButtons)
         if (b->Visible && b->Record->Action >= 0 && Contains(b->Rect, frame)) return b.get();
-    if (MenuBar) return MenuBar->ItemAt(frame);
+    // A minimised window shows no menu bar.
+    if (MenuBar && !Iconic()) return MenuBar->ItemAt(frame);
     return nullptr;
 }
 
@@ -273,7 +283,7 @@ LRESULT TTinselForm::NCHitTest(WPARAM wParam, LPARAM lParam) {
     const TPoint p = FramePoint(LParamPoint(lParam));
     if (p.y > 3) r = HTCAPTION;
     // The menu strip only: below it is the client area the system answered for.
-    if (MenuBarHeight > 0 && p.y >= BorderTop && p.y < BorderTop + MenuBarHeight) r = HTMENU;
+    if (MenuBarHeight > 0 && !Iconic() && p.y >= BorderTop && p.y < BorderTop + MenuBarHeight) r = HTMENU;
     return r;
 }
 
@@ -321,6 +331,12 @@ bool TTinselForm::NCMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
                 if (auto* item = dynamic_cast<TMenuBtn*>(o)) OpenMenuButton(item);
                 return true;
             }
+            // A click on a minimised window's caption restores it (the system would start a
+            // move, or show the system menu the skin has taken away).
+            if (Iconic() && wParam == HTCAPTION) {
+                Restore();
+                return true;
+            }
             if (ShowStateValue == ssMaximized && ActiveFlag && wParam == HTCAPTION) {
                 result = CallOld(msg, HTMENU, lParam);
                 return true;
@@ -350,7 +366,7 @@ bool TTinselForm::NCMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
                 }
                 return true;
             }
-            if (ShowStateValue != ssNormal) {
+            if (ShowStateValue != ssNormal || Iconic()) {
                 Restore();
                 return true;
             }
@@ -459,7 +475,7 @@ void TTinselForm::ToggleMaximize() {
 }
 
 void TTinselForm::ToggleMinimize() {
-    if (ShowStateValue == ssMinimized) {
+    if (ShowStateValue == ssMinimized || IsIconic(Handle)) {
         Restore();
         return;
     }

@@ -87,6 +87,7 @@ public:
     // The cell as the caption last drew it, at the button's size in 32 bits, with the runs of
     // its pixels that are not key-coloured: the caption puts it on without a transparent blit.
     struct TCellCache {
+        const TBitmap* Strip = nullptr;  // the strip the cell was cut from
         int32_t Frame = 0, Width = -1, Height = -1;
         std::unique_ptr<TBitmap> Bitmap;
         TSkinRowRuns Runs;
@@ -138,6 +139,8 @@ public:
 
     // Frame coordinates of a screen point.
     TPoint FramePoint(TPoint screen);
+    // Minimised, and so only a caption bar (a minimised MDI child keeps its own rules).
+    bool Iconic() const;
     // The caption button or menu-bar item at a frame point, or nil.
     TNCObject* ObjectAt(TPoint frame);
     bool SysButtonVisible(int index);

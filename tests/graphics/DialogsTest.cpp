@@ -349,8 +349,120 @@ TEST(Dialogs, PictureDialogShowsTheSelectedPicture) {
     EXPECT_EQ(shown, "48 x 24");
 }
 
+// The pane shows nothing once the dialog went to another folder: the picture it showed was
+// one of the folder left.
+TEST(Dialogs, PicturePaneForgetsThePictureOfTheFolderLeft) {
+    TempDir dir;
+    TBitmap b;
+    FillBitmap(b, 48, 24, pf24bit, clRed);
+    b.SaveToFile(dir.File("red.bmp"));
+    CreateDirectoryA(dir.File("sub").c_str(), nullptr);
+    TOpenPictureDialog d(nullptr);
+    d.SetInitialDir(dir.Path());
+    std::string shown, after;
+    Answerer a([&](HWND dlg) {
+        HWND text = nullptr;
+        for (int i = 0; i < 100 && !text; ++i, Sleep(50))
+            text = FindDescendant(dlg, [](HWND w) { return GetDlgCtrlID(w) == TOpenPictureDialog::idPreviewText; });
+        if (!text) return Press(dlg, IDCANCEL);
+        HWND list = nullptr;
+        for (int i = 0; i < 100; ++i, Sleep(50)) {
+            list = FindDescendant(dlg, [](HWND w) { return ClassOf(w) == "SysListView32"; });
+            if (list && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 1) break;
+        }
+        if (!list) return Press(dlg, IDCANCEL);
+        // The picture, found by its name among the folder's items.
+        LVFINDINFOA find{};
+        find.flags = LVFI_PARTIAL;
+        find.psz = "red";
+        const LRESULT at = SendMessageA(list, LVM_FINDITEMA, WPARAM(-1), (LPARAM)&find);
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, WPARAM(at < 0 ? 0 : at), (LPARAM)&item);
+        for (int i = 0; i < 100 && TextOf(text) == "(None)"; ++i) Sleep(50);
+        shown = TextOf(text);
+        // Into the sub-folder by its name and OK, as a user types it.
+        SetFileNameText(dlg, dir.File("sub"));
+        Press(dlg, IDOK);
+        for (int i = 0; i < 100 && TextOf(text) != "(None)"; ++i) Sleep(50);
+        after = TextOf(text);
+        Press(dlg, IDCANCEL);
+    });
+    EXPECT_FALSE(d.Execute());
+    EXPECT_TRUE(a.Found());
+    EXPECT_EQ(shown, "48 x 24");
+    EXPECT_EQ(after, "(None)");
+}
+
+// A dialog made wider by the preview pane, or by the size the system remembers from the last
+// resizable one, opens inside the work area.
+TEST(Dialogs, FileDialogsOpenInsideTheWorkArea) {
+    TempDir dir;
+    RECT area{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    auto inside = [&](const RECT& r) {
+        return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+    };
+    RECT picture{}, save{};
+    {
+        TOpenPictureDialog d(nullptr);
+        d.SetInitialDir(dir.Path());
+        Answerer a([&](HWND dlg) {
+            for (int i = 0; i < 100; ++i, Sleep(50)) {
+                GetWindowRect(dlg, &picture);
+                if (inside(picture)) break;
+            }
+            // The user drags it wider than the screen; the system keeps that size.
+            SetWindowPos(dlg, nullptr, area.left + 100, area.top, (area.right - area.left) + 300, 500,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Press(dlg, IDCANCEL);
+        });
+        EXPECT_FALSE(d.Execute());
+        EXPECT_TRUE(a.Found());
+    }
+    EXPECT_TRUE(inside(picture)) << picture.left << "," << picture.top << " " << picture.right << "," << picture.bottom;
+    {
+        TSaveDialog d(nullptr);
+        d.SetInitialDir(dir.Path());
+        Answerer a([&](HWND dlg) {
+            // The dialog is fitted once shown: wait for a fitted rectangle, for a while.
+            for (int i = 0; i < 100; ++i, Sleep(50)) {
+                GetWindowRect(dlg, &save);
+                if (inside(save)) break;
+            }
+            Press(dlg, IDCANCEL);
+        });
+        EXPECT_FALSE(d.Execute());
+        EXPECT_TRUE(a.Found());
+    }
+    EXPECT_TRUE(inside(save)) << save.left << "," << save.top << " " << save.right << "," << save.bottom;
+}
+
 // ---------------------------------------------------------------------------
 // Message boxes
+
+TEST(MessageBoxes, LongUnbrokenTextIsWrappedInsideTheScreen) {
+    const std::string path =
+        "C:\\" + std::string(40, 'd') + "\\" + std::string(300, 'n') + "\\" + std::string(200, 'x') + ".html";
+    RECT box{};
+    std::string texts;
+    Answerer a([&](HWND dlg) {
+        GetWindowRect(dlg, &box);
+        texts = AllChildTexts(dlg);
+        Press(dlg, IDOK);
+    });
+    ShowMessage("The path " + path + " is too long.");
+    EXPECT_TRUE(a.Found());
+    EXPECT_LE(box.right - box.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GE(box.left, 0);
+    EXPECT_LE(box.right, GetSystemMetrics(SM_CXSCREEN));
+    // Every character is still there, only broken into lines.
+    std::string joined;
+    for (char c : texts)
+        if (c != '\n' && c != '\r') joined += c;
+    EXPECT_NE(joined.find(path), std::string::npos);
+}
 
 TEST(MessageBoxes, DefaultTitleRule) {
     const struct {

@@ -255,3 +255,67 @@ TEST(ProjectFile, UnwritableFileRaisesTheIniError) {
 }
 
 }  // namespace
+
+// What the window reports after opening a project: files that are no project, and each
+// value that was missing or unusable with what it became.
+TEST(ProjectFile, NotesNameEveryValueThatWasNotUsedAsWritten) {
+    ScratchDir dir;
+    const std::string full = dir.File("full.dpb");
+    TDriftpaneClass m;
+    SetDistinctModel(m);
+    m.SaveToFile(full);
+    EXPECT_TRUE(IsProjectFile(full));
+    EXPECT_TRUE(ProjectFileNotes(full).empty());
+
+    // Not a project: text, bytes, another section, nothing at all.
+    const struct {
+        const char* name;
+        std::string bytes;
+    } others[] = {{"text.dpb", "just some words\r\n"},
+                  {"garbage.dpb", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+                  {"other.dpb", "[Settings]\r\nFlashFile=a.swf\r\n"},
+                  {"empty.dpb", ""}};
+    for (const auto& o : others) {
+        WriteWholeFile(dir.File(o.name), o.bytes);
+        EXPECT_FALSE(IsProjectFile(dir.File(o.name))) << o.name;
+    }
+    EXPECT_FALSE(IsProjectFile(dir.File("missing.dpb")));
+
+    const struct {
+        const char* line;  // replaces the key's line; empty: the key is left out
+        const char* key;
+        const char* note;
+    } cases[] = {
+        {"MovieSize=7", "MovieSize", "MovieSize=7 is out of range (0 to 2): it became no selection."},
+        {"MoviePosition=265", "MoviePosition", "MoviePosition=265 is out of range (0 to 10): it became 9."},
+        {"MovieQuality=-1", "MovieQuality", "MovieQuality=-1 is out of range (0 to 4): it became no selection."},
+        {"MovieTop=1x", "MovieTop", "MovieTop=1x is not a number: it became 0."},
+        {"Loop=yes", "Loop", "Loop=yes is not a number: it became 1."},
+        {"", "MoviePosition", "MoviePosition is missing: it became 5."},
+        {"", "Author", "Author is missing: it became empty."},
+    };
+    const std::string text = ReadWholeFile(full);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        const std::string key = std::string("\r\n") + c.key + "=";
+        const size_t at = text.find(key);
+        ASSERT_NE(at, std::string::npos);
+        const size_t end = text.find("\r\n", at + 2);
+        std::string changed = text.substr(0, at + 2) + c.line + (c.line[0] ? "\r\n" : "") + text.substr(end + 2);
+        const std::string path = dir.File("bad.dpb");
+        WriteWholeFile(path, changed);
+        EXPECT_TRUE(IsProjectFile(path));
+        const std::vector<std::string> notes = ProjectFileNotes(path);
+        ASSERT_EQ(notes.size(), 1u) << changed;
+        EXPECT_EQ(notes[0], c.note);
+    }
+    // A list left without a selection is stored as 255 and is no fault.
+    const std::string none = dir.File("none.dpb");
+    m.SetWallPaperPosition(255);
+    m.SaveToFile(none);
+    EXPECT_TRUE(ProjectFileNotes(none).empty());
+    // A file cut short: every key after the cut is named.
+    const std::string cut = dir.File("cut.dpb");
+    WriteWholeFile(cut, text.substr(0, text.find("MovieLeft")));
+    EXPECT_EQ(ProjectFileNotes(cut).size(), 7u);
+}

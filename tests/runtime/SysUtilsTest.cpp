@@ -394,4 +394,22 @@ TEST(SysUtils, ForceDirectoriesEndsOnOddPaths) {
 #endif
 }
 
+TEST(SysUtils, WrapLongRunsBreaksOnlyRunsWithoutBlanks) {
+    const string longDir = string(30, 'a') + "\\" + string(30, 'b') + "\\" + string(30, 'c');
+    const struct {
+        string text;
+        size_t maxRun;
+        string want;
+    } cases[] = {
+        {"short words stay as they are", 8, "short words stay as they are"},
+        {"exactly8 fits", 8, "exactly8 fits"},
+        {"abcdefghij", 4, "abcd\nefgh\nij"},    // no delimiter: cut hard
+        {"\\bcdef", 4, "\\bcd\nef"},            // a delimiter too far back
+        {"abc\\de\\fgh", 6, "abc\\\nde\\fgh"},  // after the last delimiter
+        {"x " + longDir + " y", 64, "x " + string(30, 'a') + "\\" + string(30, 'b') + "\\\n" + string(30, 'c') + " y"},
+        {"line\none", 3, "lin\ne\none"},  // line breaks end a run
+    };
+    for (const auto& c : cases) EXPECT_EQ(WrapLongRuns(c.text, c.maxRun), c.want) << c.text;
+}
+
 }  // namespace
