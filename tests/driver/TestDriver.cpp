@@ -930,8 +930,16 @@ bool SendClick(HWND wnd, int x, int y) {
         ADD_FAILURE() << "SendClick: no window " << Describe(wnd, false);
         return false;
     }
-    return SendMouseAt(p.x, p.y) && SendMouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN) &&
-           SendMouseAt(p.x, p.y, MOUSEEVENTF_LEFTUP);
+    // The point must hit wnd's own top-level window (one just shown may not have its final place
+    // and region yet), or the click goes to whatever lies there.
+    HWND hit = nullptr;
+    const HWND top = GetAncestor(wnd, GA_ROOT);
+    if (!PollUntil([&] { return (hit = WindowFromPoint(p)) && GetAncestor(hit, GA_ROOT) == top; }, kWaitMs)) {
+        ADD_FAILURE() << "SendClick: " << p.x << "," << p.y << " hits " << Describe(hit, false) << ", not "
+                      << Describe(wnd, false);
+        return false;
+    }
+    return SendMouseAt(p.x, p.y) && SendMouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
 }
 
 std::vector<DWORD> ProcessesNamed(const std::string& exeName) {
