@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -894,28 +895,51 @@ bool SendKey(UINT vk, bool alt, bool shift) {
     return true;
 }
 
+bool SendMouseAt(int x, int y, DWORD buttons) {
+    // Exact absolute coordinates (the system takes v * size >> 16), and no SetCursorPos first: a
+    // move to where the cursor already is moves nothing, and Wine 10 sends no WM_MOUSEMOVE for it.
+    auto absolute = [](int v, int size) {
+        return size > 0 ? static_cast<LONG>((static_cast<int64_t>(v) * 65536 + size - 1) / size) : 0;
+    };
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = absolute(x, GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = absolute(y, GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    POINT now{};
+    if (!buttons || !GetCursorPos(&now) || now.x != x || now.y != y) {
+        if (SendInput(1, &in, sizeof in) != 1) {
+            ADD_FAILURE() << "SendInput of a move failed: " << LastError();
+            return false;
+        }
+        if (GetCursorPos(&now) && (now.x != x || now.y != y)) SetCursorPos(x, y);
+    }
+    if (!buttons) return true;
+    // The buttons at the same point: the system takes the move in it as none.
+    in.mi.dwFlags |= buttons;
+    if (SendInput(1, &in, sizeof in) != 1) {
+        ADD_FAILURE() << "SendInput of buttons " << buttons << " failed: " << LastError();
+        return false;
+    }
+    return true;
+}
+
 bool SendClick(HWND wnd, int x, int y) {
     POINT p{x, y};
     if (!IsWindow(wnd) || !ClientToScreen(wnd, &p)) {
         ADD_FAILURE() << "SendClick: no window " << Describe(wnd, false);
         return false;
     }
-    SetCursorPos(p.x, p.y);
-    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT inputs[3] = {};
-    const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = INPUT_MOUSE;
-        inputs[i].mi.dx = w > 0 ? p.x * 65535 / w : 0;
-        inputs[i].mi.dy = h > 0 ? p.y * 65535 / h : 0;
-        inputs[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    }
-    const UINT sent = SendInput(3, inputs, sizeof(INPUT));
-    if (sent != 3) {
-        ADD_FAILURE() << "SendInput sent " << sent << " of 3: " << LastError();
+    // The point must hit wnd's own top-level window (one just shown may not have its final place
+    // and region yet), or the click goes to whatever lies there.
+    HWND hit = nullptr;
+    const HWND top = GetAncestor(wnd, GA_ROOT);
+    if (!PollUntil([&] { return (hit = WindowFromPoint(p)) && GetAncestor(hit, GA_ROOT) == top; }, kWaitMs)) {
+        ADD_FAILURE() << "SendClick: " << p.x << "," << p.y << " hits " << Describe(hit, false) << ", not "
+                      << Describe(wnd, false);
         return false;
     }
-    return true;
+    return SendMouseAt(p.x, p.y) && SendMouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
 }
 
 std::vector<DWORD> ProcessesNamed(const std::string& exeName) {

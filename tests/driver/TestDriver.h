@@ -182,6 +182,9 @@ bool SendKey(UINT vk, bool alt = false, bool shift = false);
 // One real left click (move, press, release through SendInput) at a client point of wnd,
 // which must be visible there: whatever window lies under the point gets it, as from a mouse.
 bool SendClick(HWND wnd, int x, int y);
+// Real mouse input at a screen point: a move there (one WM_MOUSEMOVE wherever the cursor was
+// elsewhere), with the buttons' flags (MOUSEEVENTF_LEFTDOWN...) at that point.
+bool SendMouseAt(int x, int y, DWORD buttons = 0);
 
 // Processes whose program file is named so ("setup.exe", any case), e.g. started by a program.
 std::vector<DWORD> ProcessesNamed(const std::string& exeName);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -212,7 +214,21 @@ TEST(SkinForm, DragOnTheCaptionMovesTheWindow) {
         "the window moved by (60, 40) after a drag on its caption"));
 }
 
+// Wine's major version, 0 on Windows.
+static int WineMajor() {
+    using Version = const char*(CDECL*)();
+    const auto get = reinterpret_cast<Version>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return get ? atoi(get()) : 0;
+}
+
 TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
+    // Wine 10 shows a window region whose bands start with narrow pieces wrongly: GetWindowRgn
+    // gives back exactly the region set, and a region of plain rectangles shows right, but the
+    // screen cuts the first pixels of the top rows and keeps the holes after them. The top
+    // corners' pixels are not checked there.
+    const bool topRowsShown = WineMajor() < 10;
+    if (!topRowsShown) std::printf("Wine 10: the top corners of the region are not checked (its shaping fault)\n");
     const COLORREF desktop = ScreenPixel(1010, 750);
     FormPtr form(ShowForm("Pixels", bsSizeable, 100, 100, 400, 300));
     const HWND wnd = form->Handle();
@@ -240,7 +256,7 @@ TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
             }
         };
         const int topCorner = d->Borders[0]->Margins.top, cellH = left->Height();
-        for (int y = 0; y < topCorner; ++y)
+        for (int y = 0; topRowsShown && y < topCorner; ++y)
             for (int x = 0; x < L; ++x) {
                 expect("top-left corner", (frame - 1) * L + x, y, left, x, y);
                 expect("top-right corner", (frame - 1) * R + x, y, right, W - R + x, y);
@@ -250,7 +266,7 @@ TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
                 expect("bottom-left corner", (frame - 1) * L + x, cellH - 1 - y, left, x, H - 1 - y);
         const int topCell = top->Height() / d->Borders[2]->Frames,
                   bottomCell = bottom->Height() / d->Borders[3]->Frames;
-        for (int y = 0; y < 4; ++y)  // above the caption buttons and the title
+        for (int y = topRowsShown ? 0 : topCorner; y < 4; ++y)  // above the caption buttons and the title
             for (int x = 0; x < d->Borders[2]->Margins.left; x += 3) {
                 expect("caption's left end", x, (frame - 1) * topCell + y, top, L + x, y);
                 const int fromRight = d->Borders[2]->Margins.right - 1 - x;
@@ -276,7 +292,7 @@ TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
         (void)T;
     };
     check(1, "active");
-    EXPECT_GT(holes, 0) << "the skin's corners have no see-through pixels to check";
+    if (topRowsShown) EXPECT_GT(holes, 0) << "the skin's corners have no see-through pixels to check";
     // Another window active: the frame shows the pieces' second frames.
     FormPtr other(ShowForm("Other", bsSizeable, 600, 400, 200, 150));
     ASSERT_NE(WaitSkinned(other->Handle()), nullptr);

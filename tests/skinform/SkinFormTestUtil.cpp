@@ -16,15 +16,7 @@
 namespace skinform {
 namespace {
 
-void Send(DWORD flags, int x, int y) {
-    SetCursorPos(x, y);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &in, sizeof in);
-}
+void Send(DWORD flags, int x, int y) { dptest::SendMouseAt(x, y, flags); }
 
 }  // namespace
 

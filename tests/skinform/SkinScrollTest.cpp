@@ -177,6 +177,9 @@ struct DroppedCombo {
         Combo->SetParent(Form);
         Combo->SetStyle(csDropDownList);
         Combo->SetBounds(20, 20, 200, 24);
+        // A list of 20 rows: its thumb is long enough to show its body around the grip (the
+        // default 8 rows give a thumb the grip fills).
+        Combo->SetDropDownCount(20);
         for (int i = 0; i < 60; ++i) Combo->Items()->Add("Item " + std::to_string(i));
         Combo->SetItemIndex(0);
         Form->Show();
