@@ -29,8 +29,8 @@ bool WaitSkinned(HWND w) {
         kWaitMs, "skinned " + Describe(w, false));
 }
 
-// A click at a screen point (the desktop's client area is the screen).
-bool ScreenClick(int x, int y) { return SendClick(GetDesktopWindow(), x, y); }
+// A real click at a screen point, on whatever lies there.
+bool ScreenClick(int x, int y) { return SendMouseAt(x, y) && SendMouseAt(x, y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP); }
 
 // The keys pressed in order, released in reverse order.
 bool SendChord(std::vector<WORD> keys) {

@@ -383,7 +383,9 @@ TEST(SysUtils, ForceDirectoriesEndsOnOddPaths) {
     for (const Case& c : cases) {
         SCOPED_TRACE("\"" + c.path + "\"");
         const bool got = ForceDirectories(c.path);
-        if (c.result >= 0) EXPECT_EQ(got, c.result == 1);
+        if (c.result >= 0) {
+            EXPECT_EQ(got, c.result == 1);
+        }
         if (!c.made.empty()) EXPECT_TRUE(DirectoryExists(c.made));
     }
     // Nothing of the refused paths was made.

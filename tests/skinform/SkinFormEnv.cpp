@@ -15,21 +15,30 @@ namespace {
 
 TSkinData* g_skin = nullptr;
 
+}  // namespace
+
+void ReadBuilderSkin(TSkinData* data) {
+    // As a form file holds it: the package behind its length.
+    TMemoryStream file;
+    file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
+    TMemoryStream s;
+    s.WriteI32(static_cast<int32_t>(file.Size()));
+    s.CopyFrom(file, 0);
+    s.SetPosition(0);
+    data->ReadStream(s);
+}
+
+namespace {
+
 class SkinEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         desktop_ = std::make_unique<dptest::VirtualDesktop>(1024, 768);
         ASSERT_TRUE(desktop_->Ok());
         Application->Initialize();
-        TMemoryStream file;
-        file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
-        TMemoryStream s;
-        s.WriteI32(static_cast<int32_t>(file.Size()));
-        s.CopyFrom(file, 0);
-        s.SetPosition(0);
         g_skin = new TSkinData(nullptr);
         g_skin->SetSkinControls(TSkinControlTypes::FromMask(DefaultSkinControls));
-        g_skin->ReadStream(s);
+        ReadBuilderSkin(g_skin);
         ASSERT_FALSE(g_skin->SkinEmpty);
         g_skin->SetActive(true);
         g_skin->Loaded();

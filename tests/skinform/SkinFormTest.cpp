@@ -22,12 +22,6 @@ using namespace skinform;
 
 namespace {
 
-struct FormDeleter {
-    void operator()(TForm* f) const {
-        if (f) f->Free();
-    }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 RECT WindowRect(HWND wnd) {
     RECT r{};
@@ -292,7 +286,9 @@ TEST(SkinForm, FramePixelsComeFromTheSkinAndItsHolesShowTheDesktop) {
         (void)T;
     };
     check(1, "active");
-    if (topRowsShown) EXPECT_GT(holes, 0) << "the skin's corners have no see-through pixels to check";
+    if (topRowsShown) {
+        EXPECT_GT(holes, 0) << "the skin's corners have no see-through pixels to check";
+    }
     // Another window active: the frame shows the pieces' second frames.
     FormPtr other(ShowForm("Other", bsSizeable, 600, 400, 200, 150));
     ASSERT_NE(WaitSkinned(other->Handle()), nullptr);

@@ -19,6 +19,17 @@ class TTinselForm;
 
 namespace skinform {
 
+// Forms made in code, freed by the class library's way when the test lets go of them.
+struct FormDeleter {
+    void operator()(TForm* f) const {
+        if (f) f->Free();
+    }
+};
+using FormPtr = std::unique_ptr<TForm, FormDeleter>;
+
+// The builder's stored skin read (again) into that component.
+void ReadBuilderSkin(TSkinData* data);
+
 // The skin every test window gets (made by SkinFormEnv.cpp's environment).
 TSkinData* Skin();
 

@@ -18,12 +18,6 @@ using namespace skinform;
 
 namespace {
 
-struct FormDeleter {
-    void operator()(TForm* f) const {
-        if (f) f->Free();
-    }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 LRESULT Query(HWND wnd) { return SendMessageA(wnd, WM_SKIN_QUERY, 0, 0); }
 

@@ -21,17 +21,6 @@
 
 using namespace skinform;
 
-namespace {
-
-struct FormDeleter {
-    void operator()(TForm* f) const {
-        if (f) f->Free();
-    }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
-
-}  // namespace
-
 TEST(SkinMenuLife, PopupItemsAlwaysCallTheLivingSkin) {
     FormPtr form(NewForm<TForm>(nullptr));
     form->SetCaption("Popup owner");
@@ -139,13 +128,7 @@ TEST(SkinMenuLife, ASkinReadAgainGivesTheCaptionButtonsItsNewRecords) {
     };
     const size_t buttons = skin->SysButtons.size();
     // The component reads its stored skin again, as a form file would have it do.
-    TMemoryStream file;
-    file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
-    TMemoryStream s;
-    s.WriteI32(static_cast<int32_t>(file.Size()));
-    s.CopyFrom(file, 0);
-    s.SetPosition(0);
-    Skin()->ReadStream(s);
+    ReadBuilderSkin(Skin());
     ASSERT_FALSE(Skin()->SkinEmpty);
     EXPECT_EQ(skin->SysButtons.size(), buttons);
     EXPECT_TRUE(recordsLive()) << "a caption button kept a record of the skin read before";

@@ -24,12 +24,6 @@ using namespace skinform;
 
 namespace {
 
-struct FormDeleter {
-    void operator()(TForm* f) const {
-        if (f) f->Free();
-    }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 // Free slots of the program's GDI handle table: what a leak uses up.
 int FreeGdiSlots() {
