@@ -167,20 +167,6 @@ bool ReadBuilderBool(const char* name, bool fallback) {
 
 }  // namespace
 
-std::string WallpaperNameProblem(const std::string& name) {
-    if (name.size() > MaxWallpaperNameLength)
-        return Format("The wallpaper name is too long: an installer takes at most %d characters.",
-                      int(MaxWallpaperNameLength));
-    bool bad = name.empty() || name.back() == '.' || name.back() == ' ';
-    for (unsigned char c : name)
-        if (c < 32 || std::string("\\/:*?\"<>|").find(char(c)) != std::string::npos) bad = true;
-    if (bad)
-        return "The wallpaper name \"" + name +
-               "\" cannot be used as a file name: leave out \\ / : * ? \" < > | and do not end it with a dot or a "
-               "blank.";
-    return {};
-}
-
 TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {}
 
 TfrmMain::~TfrmMain() = default;
@@ -495,10 +481,11 @@ void TfrmMain::btnPreviewClick(TObject*) {
         return;
     }
     if (!CheckInputs(TCheckVariant::Preview)) return;
-    // Posted: the page is written while the window is still shown.
-    PostMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     SyncSettings(true);
     m_model->Preview();
+    // Posted, so the window minimises once the handler has finished; only after a
+    // preview that worked, or the error box would go down with its window.
+    PostMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     btnPreview->SetCaption("&Cancel");
     mPreview1->SetCaption(btnPreview->Caption());
     btnPreview->SetTag(1 - state);

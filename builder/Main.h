@@ -14,6 +14,7 @@
 #include "classlib/Menus.h"
 #include "classlib/OleCtrls.h"
 #include "classlib/StdCtrls.h"
+#include "common/WallpaperName.h"
 #include "skin/TinselData.h"
 
 // The maker's addresses, shown as defaults and in the Help menu.
@@ -25,13 +26,6 @@ constexpr const char* MakerWebSite = "http://www.driftpane.example.com";
 constexpr const char* ProductTitle = "Driftpane Maker 2.07";
 // Where the builder keeps its three values, under HKEY_LOCAL_MACHINE.
 constexpr const char* BuilderRegKey = "\\software\\Kestrow\\";
-
-// Longest wallpaper name an installer can carry: the page's file name
-// (name + ".html") must fit the 255 characters of its record field.
-constexpr size_t MaxWallpaperNameLength = 250;
-// Why a wallpaper name cannot become the installer's file and folder names;
-// empty when it can.
-std::string WallpaperNameProblem(const std::string& name);
 
 class TfrmMain : public TForm {
     DP_DECLARE_CLASS(TfrmMain, TForm)

@@ -71,6 +71,46 @@ std::vector<wchar_t> WallpaperBuffer(const std::string& path) {
     return buf;
 }
 
+[[noreturn]] void Refused(const char* method, const std::string& path, HRESULT hr) {
+    const std::string text = SystemErrorText(hr);
+    throw EOleError(
+        Format("The desktop refused the wallpaper %s: %s failed with %s (0x%.8X). The wallpaper stays as it was.",
+               path.empty() ? "(none)" : path.c_str(), method, text.empty() ? "an unknown error" : text.c_str(),
+               static_cast<unsigned>(hr)));
+}
+
+// Makes the page (with these options; without, the desktop keeps its own) the
+// wallpaper, or raises an error and leaves the desktop's setting as it was: a
+// step it refused puts back what the earlier steps changed.
+void PutOnDesktop(const std::string& path, const WALLPAPEROPT* options) {
+    std::vector<wchar_t> buf = WallpaperBuffer(path);
+    TActiveDesktop desk;
+    std::vector<wchar_t> before(WallpaperPathBuffer, L'\0');
+    WALLPAPEROPT beforeOptions{};
+    beforeOptions.dwSize = sizeof(WALLPAPEROPT);
+    // Without the setting before there is nothing to put back; the change is still tried.
+    const bool known = SUCCEEDED(desk->GetWallpaper(before.data(), WallpaperPathBuffer, 0)) &&
+                       SUCCEEDED(desk->GetWallpaperOptions(&beforeOptions, 0));
+    before.back() = L'\0';
+    auto putBack = [&] {
+        if (!known) return;
+        desk->SetWallpaper(before.data(), 0);
+        desk->SetWallpaperOptions(&beforeOptions, 0);
+    };
+    HRESULT hr = desk->SetWallpaper(buf.data(), 0);
+    if (FAILED(hr)) Refused("SetWallpaper", path, hr);
+    hr = options ? desk->SetWallpaperOptions(options, 0) : S_OK;
+    if (FAILED(hr)) {
+        putBack();
+        Refused("SetWallpaperOptions", path, hr);
+    }
+    hr = desk->ApplyChanges(kApplyAllForced);
+    if (FAILED(hr)) {
+        putBack();
+        Refused("ApplyChanges", path, hr);
+    }
+}
+
 // Deletes a file the preview wrote, unless it is (by now) one of the
 // project's own sources.
 void DeletePreviewFile(const TDriftpaneClass& m, const std::string& path) {
@@ -140,14 +180,11 @@ bool TDriftpaneClass::PublishPage(const std::string& pagePath, bool remember) {
 }
 
 void TDriftpaneClass::ApplyWallpaper(const std::string& pagePath) {
-    std::vector<wchar_t> path = WallpaperBuffer(pagePath);
-    TActiveDesktop desk;
-    desk->SetWallpaper(path.data(), 0);
     WALLPAPEROPT options{};
     options.dwSize = sizeof(WALLPAPEROPT);
     options.dwStyle = WallPaperPosition;  // passed as it is, not as the platform's style names
-    desk->SetWallpaperOptions(&options, 0);
-    desk->ApplyChanges(kApplyAllForced);
+    // No position chosen (255) is no style: the desktop would refuse it, so it keeps its own.
+    PutOnDesktop(pagePath, WallPaperPosition <= 2 ? &options : nullptr);
 }
 
 void TDriftpaneClass::SaveCurrentWallpaper() {
@@ -175,16 +212,11 @@ void TDriftpaneClass::SaveCurrentWallpaper() {
 void TDriftpaneClass::RestoreWallpaper() {
     // Only a preview that wrote its page has anything to undo.
     if (PreviewPage.empty()) return;
-    std::vector<wchar_t> path = WallpaperBuffer(SavedWallpaper);
-    {
-        TActiveDesktop desk;
-        desk->SetWallpaper(path.data(), 0);
-        WALLPAPEROPT options{};
-        options.dwSize = SavedWallpaperOptions.dwSize;
-        options.dwStyle = SavedWallpaperOptions.dwStyle;
-        desk->SetWallpaperOptions(&options, 0);
-        desk->ApplyChanges(kApplyAllForced);
-    }
+    WALLPAPEROPT options{};
+    options.dwSize = SavedWallpaperOptions.dwSize;
+    options.dwStyle = SavedWallpaperOptions.dwStyle;
+    // Refused: the preview still shows, so its files stay and a later restore may try again.
+    PutOnDesktop(SavedWallpaper, &options);
     DeletePreviewFile(*this, PreviewPage);
     DeletePreviewFile(*this, PreviewFlashCopy);
     DeletePreviewFile(*this, PreviewPictureCopy);

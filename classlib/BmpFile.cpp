@@ -70,23 +70,54 @@ uint8_t Channel(uint32_t v, uint32_t mask) {
     return static_cast<uint8_t>(uint64_t(c) * 255 / max);
 }
 
-// Expands RLE8 or RLE4 data into bottom-up rows of the given stride; bytes that the data leaves
-// out stay as they are.
-void DecodeRle(const uint8_t* p, size_t n, bool rle4, int width, int height, int64_t stride, uint8_t* out) {
+// Writes an RLE image's bytes in order, each once: the decoder only ever moves forward (runs,
+// ends of lines, deltas of unsigned steps), so what it skips, and the padding of each row,
+// becomes 0 as the write position passes it.
+class TRleWriter {
+public:
+    TRleWriter(std::vector<uint8_t>& out, bool rle4, int64_t stride, int64_t height)
+        : m_out(out), m_rle4(rle4), m_stride(stride), m_total(size_t(stride * height)) {
+        m_out.clear();
+        m_out.reserve(m_total);
+    }
+    void Put(int x, int y, int value) {
+        const size_t at = size_t(y) * size_t(m_stride) + size_t(m_rle4 ? x / 2 : x);
+        if (!m_rle4) {
+            FillTo(at);
+            m_out.push_back(static_cast<uint8_t>(value));
+        } else if (x % 2 == 0) {
+            FillTo(at);
+            m_out.push_back(static_cast<uint8_t>((value & 15) << 4));
+        } else if (m_out.size() == at + 1) {
+            m_out.back() = static_cast<uint8_t>(m_out.back() | (value & 15));  // its left pixel came first
+        } else {
+            FillTo(at);
+            m_out.push_back(static_cast<uint8_t>(value & 15));
+        }
+    }
+    void Finish() { FillTo(m_total); }
+
+private:
+    void FillTo(size_t at) {
+        if (m_out.size() < at) m_out.resize(at, 0);
+    }
+    std::vector<uint8_t>& m_out;
+    bool m_rle4;
+    int64_t m_stride;
+    size_t m_total;
+};
+
+// Expands RLE8 or RLE4 data into bottom-up rows of the given stride; what the data leaves out is 0.
+void DecodeRle(const uint8_t* p, size_t n, bool rle4, int width, int height, int64_t stride,
+               std::vector<uint8_t>& bits) {
+    TRleWriter out(bits, rle4, stride, height);
     int x = 0, y = 0;  // y counts rows from the bottom, as stored
     size_t i = 0;
+    // Positions right of the row are never written, so x stops at the width: however long
+    // the data, it cannot overflow.
     auto put = [&](int value) {
-        if (x < width && y < height) {
-            uint8_t* row = out + size_t(y) * size_t(stride);
-            if (rle4) {
-                if (x % 2)
-                    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | (value & 15));
-                else
-                    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | ((value & 15) << 4));
-            } else {
-                row[x] = static_cast<uint8_t>(value);
-            }
-        }
+        if (x >= width) return;
+        if (y < height) out.Put(x, y, value);
         ++x;
     };
     while (i + 1 < n && y < height) {
@@ -103,7 +134,7 @@ void DecodeRle(const uint8_t* p, size_t n, bool rle4, int width, int height, int
             break;
         } else if (value == 2) {  // delta
             if (i + 1 >= n) break;
-            x += p[i];
+            x = std::min(x + p[i], width);
             y += p[i + 1];
             i += 2;
         } else {  // absolute run
@@ -117,6 +148,7 @@ void DecodeRle(const uint8_t* p, size_t n, bool rle4, int width, int height, int
             i += (bytes + 1) & ~size_t(1);  // runs are padded to 16 bits
         }
     }
+    out.Finish();
 }
 
 // The info header at infoStart and all behind it. pixelsAt: where the file header says the pixels
@@ -217,7 +249,8 @@ TBmpResult ReadDib(const uint8_t* data, size_t size, size_t infoStart, uint32_t 
         if (length > remaining || length > kMaxBmpImageBytes) return TBmpResult::Invalid;
     }
     const int64_t stride = DibStride(width, outBits);
-    if (stride * absHeight > kMaxBmpImageBytes) return TBmpResult::TooLarge;
+    if (stride * absHeight > kMaxBmpImageBytes || int64_t(width) * absHeight > kMaxPicturePixels)
+        return TBmpResult::TooLarge;
     const size_t pixelStart = in.Pos();
     const uint8_t* pixels = in.Take(size_t(length));
 
@@ -227,13 +260,13 @@ TBmpResult ReadDib(const uint8_t* data, size_t size, size_t infoStart, uint32_t 
     image.Rgb565 = rgb565;
     image.Colours = std::move(colours);
     image.Stride = stride;
-    image.Bits.assign(size_t(stride * absHeight), 0);
     image.End = pixelStart + size_t(length);
-    uint8_t* out = image.Bits.data();
     if (rle) {
-        DecodeRle(pixels, size_t(length), compression == kBiRle4, width, image.Height, stride, out);
+        DecodeRle(pixels, size_t(length), compression == kBiRle4, width, image.Height, stride, image.Bits);
         return TBmpResult::Ok;
     }
+    image.Bits.assign(size_t(stride * absHeight), 0);
+    uint8_t* out = image.Bits.data();
     for (int64_t y = 0; y < absHeight; ++y) {
         // Rows are kept bottom-up; file row y is the y-th from the bottom unless top-down.
         const int64_t memRow = topDown ? absHeight - 1 - y : y;

@@ -4,7 +4,8 @@
 // The reader takes the headers Windows writes (BITMAPCOREHEADER, BITMAPINFOHEADER and its later
 // versions), 1, 4, 8, 16, 24 and 32 bits a pixel, uncompressed, RLE8, RLE4 and bit fields. Every
 // size, count and offset is checked against the bytes given: it never reads outside them and
-// never allocates more than the image it returns, which is at most kMaxBmpImageBytes.
+// never allocates more than the image it returns, which is at most kMaxBmpImageBytes and
+// kMaxPicturePixels; RLE images are filled in one pass, every byte written once.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,10 @@
 
 constexpr int32_t kMaxBmpDimension = 32767;
 constexpr int64_t kMaxBmpImageBytes = int64_t(512) << 20;
+// The most pixels a picture may have, BMP or JPEG: two 8K UHD screens side by side
+// (15360 x 4320, 66.4 million) as a wallpaper picture, far more than any skin bitmap. The sides
+// alone do not bound the work: a few bytes of RLE may claim 32767 x 32767.
+constexpr int64_t kMaxPicturePixels = int64_t(1) << 26;
 
 // Bytes of one row of a DIB: padded to 32 bits.
 constexpr int64_t DibStride(int64_t width, int bits) { return ((width * bits + 31) / 32) * 4; }
@@ -37,7 +42,7 @@ struct TDibImage {
 enum class TBmpResult {
     Ok,
     Invalid,   // not a bitmap this reader takes, or cut short
-    TooLarge,  // a valid bitmap larger than kMaxBmpDimension or kMaxBmpImageBytes
+    TooLarge,  // a valid bitmap larger than kMaxBmpImageBytes or kMaxPicturePixels
 };
 
 // A file: "BM", the file header, then a packed DIB whose pixels start at the header's offset

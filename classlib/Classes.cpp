@@ -42,7 +42,7 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 
 void TStream::WriteBuffer(const void* buffer, int64_t count) {
     if (count < 0) throw EWriteError();
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError();
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(SWriteError, FileLastError());
 }
 
 int64_t TStream::CopyFrom(TStream& src, int64_t count) {
@@ -252,10 +252,16 @@ void THandleStream::SetSize(int64_t newSize) {
 TFileStream::TFileStream(const std::string& name, uint16_t mode) : THandleStream(kInvalidFileHandle), m_fileName(name) {
     if (mode == fmCreate) {
         m_handle = FileCreate(name);
-        if (m_handle == kInvalidFileHandle) throw EFCreateError(Format(SFCreateError, name.c_str()));
+        if (m_handle == kInvalidFileHandle) {
+            const uint32_t code = FileLastError();
+            throw EFCreateError(Format(SFCreateError, name.c_str()), code);
+        }
     } else {
         m_handle = FileOpen(name, mode);
-        if (m_handle == kInvalidFileHandle) throw EFOpenError(Format(SFOpenError, name.c_str()));
+        if (m_handle == kInvalidFileHandle) {
+            const uint32_t code = FileLastError();
+            throw EFOpenError(Format(SFOpenError, name.c_str()), code);
+        }
     }
 }
 

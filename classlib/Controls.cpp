@@ -1176,6 +1176,11 @@ bool TWinControl::ReflectToChild(HWND child, TMessage& m) {
 
 void TWinControl::WndProc(TMessage& m) {
     switch (m.Msg) {
+        case WM_CLOSE:
+            // A control goes with its form, never on a close of its own: a multi-line edit
+            // sends its parent one for Escape, and the default would destroy the parent.
+            if (m_handle && (GetWindowLongPtrA(m_handle, GWL_STYLE) & WS_CHILD)) return;
+            break;
         case WM_COMMAND:
             if (m.LParam && ReflectToChild(reinterpret_cast<HWND>(m.LParam), m)) return;
             break;

@@ -479,9 +479,16 @@ bool TCustomForm::CloseQuery() {
     return canClose;
 }
 
+void TCustomForm::SetModalResult(TModalResult r) {
+    m_modalResult = r;
+    // A result set inside a sent message (handled while the loop peeks) leaves no message
+    // behind: without one the loop would wait on.
+    if (r != mrNone && m_formState.Contains(fsModal) && m_handle) PostMessageA(m_handle, WM_NULL, 0, 0);
+}
+
 void TCustomForm::Close() {
     if (m_formState.Contains(fsModal)) {
-        m_modalResult = mrCancel;
+        SetModalResult(mrCancel);
         return;
     }
     if (!CloseQuery()) return;
@@ -586,8 +593,13 @@ bool TCustomForm::DialogKey(WPARAM key) {
     // Ctrl+Tab is the page controls' (next page), not a focus move.
     if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
         const bool back = GetKeyState(VK_SHIFT) < 0;
-        TControl* focused = FindControl(GetFocus());
+        HWND before = GetFocus();
+        TControl* focused = FindControl(before);
         SelectNext(DynamicAs<TWinControl>(focused), !back, true);
+        // As in dialogs: an edit reached by Tab has its text selected, so typing replaces it.
+        HWND now = GetFocus();
+        if (now && now != before && (SendMessageA(now, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+            SendMessageA(now, EM_SETSEL, 0, -1);
         return true;
     }
     LRESULT result = 0;

@@ -73,7 +73,8 @@ public:
     // the close query agrees; other windows of the program are disabled meanwhile.
     virtual TModalResult ShowModal();
     TModalResult ModalResult() const { return m_modalResult; }
-    void SetModalResult(TModalResult r) { m_modalResult = r; }
+    // Also wakes the modal loop, which may be waiting for a message already handled.
+    void SetModalResult(TModalResult r);
     // The close query, then OnClose; a modal form only sets mrCancel.
     void Close();
     // Frees the form once its pending messages are handled.

@@ -5,13 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "classlib/BmpFile.h"
 #include "classlib/JpegErrors.h"
 
 using namespace jpeg_internal;
 
 namespace {
 
-constexpr uint64_t kMaxPixels = uint64_t(64) << 20;
+constexpr uint64_t kMaxPixels = uint64_t(kMaxPicturePixels);
 // libjpeg's own message number for a picture larger than we accept.
 constexpr int kTooLargeCode = 42;
 

@@ -14,14 +14,16 @@ namespace {
 constexpr UINT kFirstCommand = 1;
 constexpr UINT kLastCommand = 0xEFFF;
 
+// Both registries live until the process ends: an item may go after the statics of this
+// file (one held by another module's static, freed at exit), and it still leaves them.
 std::map<UINT, TMenuItem*>& Commands() {
-    static std::map<UINT, TMenuItem*> commands;
-    return commands;
+    static auto* commands = new std::map<UINT, TMenuItem*>;
+    return *commands;
 }
 
 std::vector<TMenu*>& Menus() {
-    static std::vector<TMenu*> menus;
-    return menus;
+    static auto* menus = new std::vector<TMenu*>;
+    return *menus;
 }
 
 UINT AllocateCommand(TMenuItem* item) {
@@ -753,8 +755,11 @@ void TMainMenu::MenuChanged() {
 
 void SetFormMenu(TCustomForm* form, TMainMenu* menu) {
     if (!form) return;
+    const bool changed = form->Menu() != menu;
     form->SetMenu(menu);
     form->SetMenuHandle(menu ? menu->Handle() : nullptr);
+    // Another menu is a changed menu: whoever paints the window's menu takes the new one.
+    if (changed && form->HandleAllocated()) SendMessageA(form->Handle(), CM_MENUCHANGED, 0, 0);
 }
 
 // ---------------------------------------------------------------------------

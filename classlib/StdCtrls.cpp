@@ -528,6 +528,10 @@ void TCustomMemo::WndProc(TMessage& m) {
         else
             m.Result &= ~DLGC_WANTTAB;
         if (!m_wantReturns) m.Result &= ~DLGC_WANTALLKEYS;
+        // A box that cannot be typed into keeps no key from the form: Tab moves on, Enter and
+        // Escape reach the default and cancel buttons (the multi-line edit would send Escape to
+        // its parent as a close).
+        if (ReadOnly()) m.Result &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_WANTTAB);
         return;
     }
     TCustomEdit::WndProc(m);

@@ -349,19 +349,49 @@ std::string GetCurrentDir() { return FileIOGetCurrentDir(); }
 bool SetCurrentDir(const std::string& dir) { return !dir.empty() && FileIOSetCurrentDir(dir); }
 int64_t FileSizeByName(const std::string& name) { return name.empty() ? -1 : FileIOSizeByName(name); }
 
+namespace {
+
+bool IsPathDelimiter(char c) { return c == '\\' || c == '/'; }
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The part of a path no folder is made for: C:\ or C:, \\server\share\, \ or /; a share
+// without its name is all root.
+size_t PathRootLength(const std::string& d) {
+    const bool drive = d.size() >= 2 && d[1] == ':' && IsDriveLetter(d[0]);
+    if (drive) return d.size() >= 3 && IsPathDelimiter(d[2]) ? 3 : 2;
+    if (d.size() >= 2 && IsPathDelimiter(d[0]) && IsPathDelimiter(d[1])) {
+        const size_t server = d.find_first_of("\\/", 2);
+        if (server == std::string::npos) return d.size();
+        const size_t share = d.find_first_of("\\/", server + 1);
+        return share == std::string::npos ? d.size() : share + 1;
+    }
+    return !d.empty() && IsPathDelimiter(d[0]) ? 1 : 0;
+}
+
+}  // namespace
+
 bool ForceDirectories(const std::string& dir) {
     // Both separators: Windows accepts '/' as well, and native paths use it.
     std::string d = dir;
-    while (d.size() > 1 && (d.back() == '\\' || d.back() == '/')) d.pop_back();
+    while (d.size() > 1 && IsPathDelimiter(d.back())) d.pop_back();
     if (d.empty()) return false;
+    // A colon belongs only after a drive letter; anywhere else no folder can carry it, and nothing
+    // of such a path is made.
+    for (size_t i = 0; i < d.size(); ++i)
+        if (d[i] == ':' && !(i == 1 && IsDriveLetter(d[0]))) return false;
     if (DirectoryExists(d)) return true;
-    size_t cut = d.find_last_of("\\/:");
-    if (cut != std::string::npos && cut > 0) {
-        std::string parent = d.substr(0, cut + 1);
-        // Stop at a root ("C:\\", "\\", "/", "C:").
-        bool root = parent == "\\" || parent == "/" || (parent.size() <= 3 && parent.find(':') != std::string::npos);
-        if (!root && !ForceDirectories(parent)) return false;
+    const size_t root = PathRootLength(d);
+    if (root >= d.size()) return d.back() == ':' && DirectoryExists(d + '\\');
+    // Level by level from the root, each once: the walk ends with the path.
+    for (size_t pos = root; pos < d.size();) {
+        size_t end = d.find_first_of("\\/", pos);
+        if (end == std::string::npos) end = d.size();
+        // A doubled delimiter adds no level.
+        if (end > pos) {
+            const std::string level = d.substr(0, end);
+            if (!DirectoryExists(level) && !CreateDir(level) && !DirectoryExists(level)) return false;
+        }
+        pos = end + 1;
     }
-    if (d.back() == ':') return DirectoryExists(d + '\\');
-    return CreateDir(d) || DirectoryExists(d);
+    return DirectoryExists(d);
 }

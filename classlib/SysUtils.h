@@ -52,17 +52,20 @@ public:
 
 class EStreamError : public Exception {
 public:
-    using Exception::Exception;
+    explicit EStreamError(std::string msg, uint32_t code = 0) : Exception(std::move(msg)), ErrorCode(code) {}
+    // The system's error of the file operation that failed (0 when none was given): kept here,
+    // since raising the exception may already reset the thread's last error.
+    uint32_t ErrorCode;
 };
 
 class EReadError : public EStreamError {
 public:
-    explicit EReadError(std::string msg = SReadError) : EStreamError(std::move(msg)) {}
+    explicit EReadError(std::string msg = SReadError, uint32_t code = 0) : EStreamError(std::move(msg), code) {}
 };
 
 class EWriteError : public EStreamError {
 public:
-    explicit EWriteError(std::string msg = SWriteError) : EStreamError(std::move(msg)) {}
+    explicit EWriteError(std::string msg = SWriteError, uint32_t code = 0) : EStreamError(std::move(msg), code) {}
 };
 
 class EFOpenError : public EStreamError {

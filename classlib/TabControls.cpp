@@ -82,6 +82,8 @@ TCustomTabControl::TCustomTabControl(TComponent* owner)
     m_height = 193;
     m_tabStop = true;
     m_color = clBtnFace;
+    // The strip and its pages show the colour of what they sit on, as labels and group boxes do.
+    m_parentColor = true;
     m_controlStyle += csAcceptsControls;
 }
 
@@ -220,6 +222,7 @@ DP_PUBLISHED(TTabSheet){
 TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) {
     m_controlStyle += csAcceptsControls;
     m_color = clBtnFace;
+    m_parentColor = true;
     m_visible = false;
     m_width = 281;
     m_height = 165;

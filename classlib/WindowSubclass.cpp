@@ -4,6 +4,8 @@
 
 bool TWindowSubclass::Attach(HWND window, TProc proc) {
     if (FWindow || !window || !IsWindow(window)) return false;
+    // Subclassing works within the window's own thread only; elsewhere the chain never runs.
+    if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return false;
     FProc = std::move(proc);
     if (!SetWindowSubclass(window, &TWindowSubclass::SubclassProc, reinterpret_cast<UINT_PTR>(this),
                            reinterpret_cast<DWORD_PTR>(this)))

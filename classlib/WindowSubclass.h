@@ -17,7 +17,7 @@ public:
     TWindowSubclass& operator=(const TWindowSubclass&) = delete;
     ~TWindowSubclass() { Detach(); }
 
-    // False when the window is gone or already has this link.
+    // False when the window is gone, belongs to another thread or already has this link.
     bool Attach(HWND window, TProc proc);
     // Safe at any time, also from inside the procedure and after the window is gone.
     void Detach();

@@ -14,7 +14,9 @@
 #include "classlib/WinSys.h"
 #include "common/uCustomModule.h"
 #include "setup/DataExpressCore.h"
+#include "setup/InstallPath.h"
 #include "setup/InstallUndo.h"
+#include "setup/SetupMessages.h"
 
 namespace {
 
@@ -96,12 +98,47 @@ void DeleteGroupAgain(const std::string& caption) {
     TDdeClientConv conv;
     OpenProgman(conv);
     if (!conv.OpenLink()) return;
-    SendMacro(conv, "[DeleteGroup(" + caption + ")]");
+    SendMacro(conv, DeleteGroupMacro(caption));
     conv.CloseLink();
+}
+
+// A file of the run, created or replaced; when it cannot be, the error says why.
+TFileStream CreateTarget(const std::string& path) {
+    try {
+        return TFileStream(path, fmCreate);
+    } catch (const EFCreateError& e) {
+        const std::string cause = SystemCause(e.ErrorCode);
+        throw EFCreateError(cause.empty() ? e.Message() : e.Message() + ". " + cause, e.ErrorCode);
+    }
+}
+
+// Which level of the folder could not be made, and why: the first missing one, tried again.
+std::string FolderFailure(const std::string& folder) {
+    std::string missing = folder;
+    for (std::string parent = ExtractFileDir(missing); !parent.empty() && parent != missing && !DirExists(parent);
+         parent = ExtractFileDir(parent))
+        missing = parent;
+    std::string cause;
+    if (FileExists(missing)) {
+        cause = "A file of the name " + missing + " is in the way.";
+    } else if (CreateDirectoryA(missing.c_str(), nullptr)) {
+        RemoveDirectoryA(missing.c_str());
+    } else {
+        cause = SystemCause(GetLastError());
+    }
+    return "Cannot create directory " + folder + "." + (cause.empty() ? std::string() : " " + cause);
 }
 
 // Said after the error of a run that failed: nothing of it stays.
 constexpr const char* SInstallUndone = "\r\n\r\nSetup has undone its changes; nothing was installed.";
+constexpr const char* SChooseAnotherFolder = "\r\n\r\nNothing was installed. Please choose another destination folder.";
+
+constexpr size_t MaxFilePath = MAX_PATH - 1;
+
+[[noreturn]] void PathTooLong(const std::string& path, size_t max) {
+    throw Exception(Format("The path %s is too long: Windows takes at most %d characters.", path.c_str(), int(max)) +
+                    SChooseAnotherFolder);
+}
 
 }  // namespace
 
@@ -187,8 +224,34 @@ std::string TExpressPack::ExpandInstallDir(const std::string& text) const {
 // ---------------------------------------------------------------------------
 // Install
 
+void TExpressPack::CheckInstallPaths() const {
+    for (const TPackDirRec& rec : FDirs) {
+        const std::string folder = GetFolder(GetPackText(rec.Root), GetPackText(rec.SubFolder));
+        if (folder.size() > kMaxFolderPath) PathTooLong(folder, kMaxFolderPath);
+    }
+    for (const TPackFileRec& rec : FFiles) {
+        const std::string path =
+            GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
+        if (path.size() > MaxFilePath) PathTooLong(path, MaxFilePath);
+    }
+    const std::string record = FInstallDir + "\\" + UninstallDataName;
+    if (record.size() > MaxFilePath) PathTooLong(record, MaxFilePath);
+    for (const TPackLinkRec& rec : FLinks) {
+        if (rec.Kind != lkAddItem) continue;
+        const std::string path =
+            GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
+        if (!IsDdeSafeText(path))
+            throw Exception("The Start-menu item for " + path +
+                            " cannot be made: a Program Manager command cannot carry double quotes or control "
+                            "characters." +
+                            SChooseAnotherFolder);
+    }
+}
+
 void TExpressPack::Install() {
     FStepCounter = 0;
+    // Refused before anything is written: nothing to undo.
+    CheckInstallPaths();
     // A run that fails leaves nothing behind: no record, no files, no entries
     // that nothing could remove. What was there before stays as it was.
     TInstallUndo undo;
@@ -219,6 +282,8 @@ void TExpressPack::CreateDirectories() {
         if (!DirExists(folder)) {
             if (FUndo) FUndo->FolderCreating(folder);
             ForceDir(folder);
+            // Reported only once it is there: the run stops at the folder that failed.
+            if (!DirExists(folder)) throw EInOutError(FolderFailure(folder));
         }
         Step([&] { return "Create directory " + folder; });
     }
@@ -230,14 +295,21 @@ void TExpressPack::CopyFiles() {
     for (const TPackFileRec& rec : FFiles) {
         const std::string target =
             GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
-        if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize) throw EReadError();
+        if (static_cast<int64_t>(rec.Offset) + static_cast<int64_t>(rec.Size) > srcSize)
+            throw EReadError(SDamagedInstaller);
         if (FUndo) FUndo->FileWriting(target);
         {
-            TFileStream dst(target, fmCreate);
+            TFileStream dst = CreateTarget(target);
             // In the stream's fixed pieces, whatever the file's size (a count of 0 would mean
             // the whole package).
             src.SetPosition(rec.Offset);
-            if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
+            try {
+                if (rec.Size != 0) dst.CopyFrom(src, rec.Size);
+            } catch (const EWriteError& e) {
+                throw EWriteError(WriteFailure(target, e.ErrorCode));
+            } catch (const EReadError&) {
+                throw EReadError(SDamagedInstaller);
+            }
         }
         Step([&] { return "Copy file " + target; });
     }
@@ -283,10 +355,10 @@ void TExpressPack::CreateGroups() {
         switch (rec.Kind) {
             case lkCreateGroup: {
                 const std::string caption = GetPackText(rec.Caption);
-                if (IsDdeSafeText(caption)) {
+                if (IsLinkCaption(caption)) {
                     if (FUndo && !HasGroup(groups, caption) && !GroupFolderExists(caption))
                         FUndo->Add([caption] { DeleteGroupAgain(caption); });
-                    SendMacro(conv, "[CreateGroup(" + caption + "," + caption + ")]");
+                    SendMacro(conv, CreateGroupMacro(caption));
                     // Program Manager works asynchronously: give the group time before its items.
                     Sleep(1000);
                 }
@@ -296,9 +368,8 @@ void TExpressPack::CreateGroups() {
                 const std::string path =
                     GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), GetPackText(rec.FileName));
                 const std::string caption = GetPackText(rec.Caption);
-                // The install folder is the user's choice: it may hold characters a macro cannot carry.
-                if (IsDdeSafeText(path) && IsDdeSafeText(caption))
-                    SendMacro(conv, "[AddItem(" + path + "," + caption + ")]");
+                // The install folder was checked before the run (CheckInstallPaths).
+                if (IsDdeSafeText(path) && IsLinkCaption(caption)) SendMacro(conv, AddItemMacro(path, caption));
                 break;
             }
             case lkScreenSaver: {
@@ -329,8 +400,12 @@ void TExpressPack::CreateGroups() {
 void TExpressPack::SaveUninstallData() {
     const std::string path = FInstallDir + "\\" + UninstallDataName;
     if (FUndo) FUndo->FileWriting(path);
-    TFileStream s(path, fmCreate);
-    WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
+    TFileStream s = CreateTarget(path);
+    try {
+        WriteUninstallData(s, IndexOf(FHead, FFiles, FDirs, FLinks, FRegs));
+    } catch (const EWriteError& e) {
+        throw EWriteError(WriteFailure(path, e.ErrorCode));
+    }
 }
 
 void TExpressPack::SetScreenSaver(const std::string& path) {
@@ -383,19 +458,48 @@ void TExpressPack::SetWallpaper(const std::string& path) {
     IActiveDesktop* desktop = ActiveDesktop();
     wchar_t buf[260];
     StringToWideChar(path, buf, 260);
-    desktop->SetWallpaper(buf, 0);
-    desktop->ApplyChanges(AD_APPLY_ALL | AD_APPLY_FORCE);
+    HRESULT hr = desktop->SetWallpaper(buf, 0);
+    if (SUCCEEDED(hr)) hr = desktop->ApplyChanges(AD_APPLY_ALL | AD_APPLY_FORCE);
     desktop->Release();
+    // A refused wallpaper is no wallpaper set (or cleared).
+    if (FAILED(hr)) {
+        if (path.empty())
+            throw EOleError(
+                Format("The desktop refused to clear the wallpaper (error %08X)", static_cast<unsigned>(hr)));
+        throw EOleError(
+            Format("The desktop refused the wallpaper %s (error %08X)", path.c_str(), static_cast<unsigned>(hr)));
+    }
 }
 
 // ---------------------------------------------------------------------------
 // Uninstall
 
+void TExpressPack::Attempt(const std::string& what, const std::function<void()>& step) {
+    if (!FUninstalling) {
+        step();
+        return;
+    }
+    try {
+        step();
+    } catch (const Exception& e) {
+        FLeft.push_back(what + ": " + e.Message());
+    }
+}
+
 void TExpressPack::Uninstall() {
-    DeleteGroups();
-    DeleteRegistry();
-    DeleteFiles();
-    DeleteDirectories();
+    FLeft.clear();
+    FUninstalling = true;
+    Attempt("the Start-menu group", [this] { DeleteGroups(); });
+    Attempt("the registry values", [this] { DeleteRegistry(); });
+    Attempt("the files", [this] { DeleteFiles(); });
+    Attempt("the folders", [this] { DeleteDirectories(); });
+    // Only a run that removed everything takes away what lets it run again.
+    if (FLeft.empty()) {
+        Attempt("the uninstall entry", [this] { DeleteUninstallEntry(); });
+        Attempt(FInstallDir + "\\" + UninstallDataName, [this] { DeleteRecordFile(); });
+    }
+    FUninstalling = false;
+    if (!FLeft.empty()) throw EUninstallIncomplete(UninstallLeftText(FLeft, FInstallDir));
 }
 
 void TExpressPack::DeleteGroups() {
@@ -405,26 +509,29 @@ void TExpressPack::DeleteGroups() {
     for (const TPackLinkRec& rec : FLinks) {
         if (rec.Kind == lkCreateGroup) {
             const std::string caption = GetPackText(rec.Caption);
-            if (IsDdeSafeText(caption)) SendMacro(conv, "[DeleteGroup(" + caption + ")]");
+            if (IsLinkCaption(caption)) SendMacro(conv, DeleteGroupMacro(caption));
         } else if (rec.Kind == lkWallpaper) {
-            SetWallpaper(std::string());
+            Attempt("the desktop wallpaper", [this] { SetWallpaper(std::string()); });
         }
         Step([] { return std::string("delete group"); });
     }
     conv.CloseLink();
 }
 
-void TExpressPack::DeleteRegistry() {
+void TExpressPack::DeleteUninstallEntry() {
     const std::string name = GetProgramName();
-    if (IsSafeProgramName(name)) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        const std::string key = UninstallKey + name;
-        if (reg.OpenKey(key, false)) {
-            reg.CloseKey();
-            reg.DeleteKey(key);
-        }
-    }
+    if (!IsSafeProgramName(name)) return;
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    const std::string key = UninstallKey + name;
+    if (!reg.OpenKey(key, false)) return;
+    reg.CloseKey();
+    if (!reg.DeleteKey(key)) throw ERegistryException("it could not be deleted");
+}
+
+void TExpressPack::DeleteRegistry() {
+    // Within a whole run the entry goes last (Uninstall).
+    if (!FUninstalling) DeleteUninstallEntry();
     TRegistry reg;
     for (const TPackRegRec& rec : FRegs) {
         if (!IsUsableRecord(rec)) continue;
@@ -435,6 +542,18 @@ void TExpressPack::DeleteRegistry() {
     }
 }
 
+namespace {
+// A file that is gone, or could be deleted.
+bool DeleteOrGone(const std::string& path) {
+    return DeleteFileA(path.c_str()) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+}  // namespace
+
+void TExpressPack::DeleteRecordFile() {
+    const std::string path = FInstallDir + "\\" + UninstallDataName;
+    if (!DeleteOrGone(path)) throw EFCreateError("it could not be deleted");
+}
+
 void TExpressPack::DeleteFiles() {
     for (const TPackFileRec& rec : FFiles) {
         const std::string name = GetPackText(rec.FileName);
@@ -442,10 +561,11 @@ void TExpressPack::DeleteFiles() {
         // A tampered record must not reach outside its root.
         if (!IsUsableRecord(rec)) continue;
         const std::string path = GetFilePath(GetPackText(rec.Root), GetPackText(rec.SubFolder), name);
-        DeleteFileA(path);
+        // A file in use stays: noted, so that the run is not taken for complete.
+        if (!DeleteOrGone(path)) FLeft.push_back(path);
         Step([&] { return "delete file " + path; });
     }
-    DeleteFileA(FInstallDir + "\\" + UninstallDataName);
+    if (!FUninstalling) DeleteFileA(FInstallDir + "\\" + UninstallDataName);
 }
 
 void TExpressPack::DeleteDirectories() {
@@ -459,17 +579,42 @@ void TExpressPack::DeleteDirectories() {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The short form where there is one: plain letters, whatever the name holds.
+std::string ShortOr(const std::string& path) {
+    const std::string shortForm = ExtractShortPathName(path);
+    return shortForm.empty() ? path : shortForm;
+}
+
+// cmd reads a batch in the OEM code page, not in the ANSI one our texts are in.
+std::string AnsiToOem(const std::string& text) {
+    const int wn = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wn <= 0) return text;
+    std::wstring wide(static_cast<size_t>(wn), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wn);
+    const int n = WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return text;
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
 bool StartSelfRemoval(const std::string& exePath, const std::string& installDir) {
     char tmp[MAX_PATH + 1];
     const DWORD n = GetTempPathA(sizeof tmp, tmp);
     if (n == 0 || n >= sizeof tmp) return false;
-    const std::string tempDir = StripOneTrailingBackslash(std::string(tmp, n));
+    const std::string tempDir = ShortOr(StripOneTrailingBackslash(std::string(tmp, n)));
     const std::string sys = GetSystemDir();
     if (tempDir.empty() || sys.empty()) return false;
     const std::string batch = tempDir + "\\delme.bat";
     try {
         TFileStream s(batch, fmCreate);
-        s.WriteString(DelmeBatchText(exePath, installDir, batch, tempDir));
+        // Short forms keep letters beyond ASCII out of the batch where Windows gives them.
+        s.WriteString(AnsiToOem(DelmeBatchText(ShortOr(exePath), ShortOr(StripOneTrailingBackslash(installDir)), batch,
+                                               tempDir, ShortOr(sys))));
     } catch (const Exception&) {
         return false;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "classlib/Component.h"
+#include "classlib/SysUtils.h"
 #include "common/RecordHead.h"
 
 class TExpressPack : public TObject {
@@ -71,11 +72,18 @@ public:
     std::string CurrentWallpaper() const;
 
     // --- uninstall
+    // The four steps in order. What cannot be removed (a file in use, a
+    // wallpaper the desktop will not clear, any error of a step) is noted and
+    // the run goes on; the uninstall entry and uninstall001.dat go last and
+    // only when nothing was left, so that the uninstaller can be run again.
+    // Then raises EUninstallIncomplete naming what was left.
     void Uninstall();
     void DeleteGroups();
     void DeleteRegistry();
     void DeleteFiles();
     void DeleteDirectories();
+    // What the last removal could not remove, in the order met.
+    const std::vector<std::string>& LeftBehind() const { return FLeft; }
 
 private:
     // Counts the step, reports it (the text is built only when someone listens)
@@ -95,6 +103,21 @@ private:
     std::string FInstallDir;
     // During Install: what the run changed, for its undo.
     class TInstallUndo* FUndo = nullptr;
+    // During Uninstall: errors are noted in FLeft instead of ending the run.
+    bool FUninstalling = false;
+    std::vector<std::string> FLeft;
+    void Attempt(const std::string& what, const std::function<void()>& step);
+    void DeleteUninstallEntry();
+    void DeleteRecordFile();
+    // Before the install writes anything: every path fits and every Start-menu
+    // item can be named in its macro.
+    void CheckInstallPaths() const;
+};
+
+// An uninstall run that left something behind; the message says what.
+class EUninstallIncomplete : public Exception {
+public:
+    using Exception::Exception;
 };
 
 // Writes delme.bat into the temp folder, naming the uninstaller `exePath` and

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "classlib/SysUtils.h"
+#include "common/WallpaperName.h"
 
 namespace {
 
@@ -71,9 +72,19 @@ bool IsRelativeSubFolder(const std::string& sub) {
     }
 }
 
-bool IsDdeSafeText(const std::string& text) {
-    return !HasControlChar(text) && text.find_first_of("\"[](),") == std::string::npos;
+bool IsDdeSafeText(const std::string& text) { return !HasControlChar(text) && text.find('"') == std::string::npos; }
+
+bool IsLinkCaption(const std::string& caption) { return IsPlainFileName(caption) && IsDdeSafeText(caption); }
+
+std::string CreateGroupMacro(const std::string& caption) {
+    return "[CreateGroup(" + Quoted(caption) + "," + Quoted(caption) + ")]";
 }
+
+std::string AddItemMacro(const std::string& path, const std::string& caption) {
+    return "[AddItem(" + Quoted(path) + "," + Quoted(caption) + ")]";
+}
+
+std::string DeleteGroupMacro(const std::string& caption) { return "[DeleteGroup(" + Quoted(caption) + ")]"; }
 
 bool IsPredefinedRootKey(uint32_t key) { return key >= 0x80000000u && key <= 0x80000006u; }
 
@@ -91,23 +102,22 @@ bool IsUsableRecord(const TPackDirRec& rec) {
 }
 
 bool IsUsableRecord(const TPackLinkRec& rec) {
-    if (rec.Kind == lkCreateGroup) return IsDdeSafeText(GetPackText(rec.Caption));
+    if (rec.Kind == lkCreateGroup) return IsLinkCaption(GetPackText(rec.Caption));
     if (!LinkUsesFile(rec.Kind)) return true;
     const std::string sub = GetPackText(rec.SubFolder);
     const std::string name = GetPackText(rec.FileName);
     if (!IsRootKeyword(GetPackText(rec.Root)) || !IsRelativeSubFolder(sub) || !IsPlainFileName(name)) return false;
     if (rec.Kind == lkAddItem)
-        return IsDdeSafeText(GetPackText(rec.Caption)) && IsDdeSafeText(sub) && IsDdeSafeText(name);
+        return IsLinkCaption(GetPackText(rec.Caption)) && IsDdeSafeText(sub) && IsDdeSafeText(name);
     return true;
 }
 
 bool IsUsableRecord(const TPackRegRec& rec) { return IsPredefinedRootKey(rec.RootKey); }
 
 std::string CheckPackIndex(const TPackIndex& index, uint64_t dataLimit) {
-    const std::string name = GetPackText(index.Head.ProgramName);
-    if (!IsSafeProgramName(name)) return "program name \"" + name + "\": not a plain name";
-    // Without its terminator the name could not be written back whole into the installation record.
-    if (name.size() >= sizeof index.Head.ProgramName) return "program name \"" + name + "\": too long";
+    // The builder's rule, so that what it refuses setup refuses with the same words.
+    const std::string problem = WallpaperNameProblem(GetPackText(index.Head.ProgramName));
+    if (!problem.empty()) return problem;
     for (size_t i = 0; i < index.Files.size(); ++i) {
         const TPackFileRec& r = index.Files[i];
         const std::string what =
@@ -176,14 +186,26 @@ void WriteUninstallData(TStream& s, const TPackIndex& index) {
     WritePackRecord(s, head);
 }
 
+std::string UninstallLeftText(const std::vector<std::string>& left, const std::string& installDir) {
+    std::string t = "Uninstall could not remove everything. Still on this computer:\r\n";
+    for (const std::string& item : left) t += "    " + item + "\r\n";
+    t += "\r\nUninstall.exe and its record stay in " + StripOneTrailingBackslash(installDir) +
+         ": close the programs that use these files, then run Uninstall again.";
+    return t;
+}
+
 std::string DelmeBatchText(const std::string& exePath, const std::string& installDir, const std::string& batchPath,
-                           const std::string& tempDir) {
+                           const std::string& tempDir, const std::string& systemDir) {
     const std::string dir = StripOneTrailingBackslash(installDir);
+    const std::string exe = BatchPath(exePath);
+    // Lines, not a loop: bounded whatever the interpreter makes of a counter.
+    const std::string pause = BatchPath(StripOneTrailingBackslash(systemDir) + "\\ping.exe") + " -n 2 127.0.0.1 >nul";
     std::string t;
     t += "@echo off\r\n";
-    t += ":loop\r\n";
-    t += "del " + BatchPath(exePath) + "\r\n";
-    t += "if exist " + BatchPath(exePath) + " goto loop\r\n";
+    for (int i = 0; i < DelmeTries; ++i) {
+        t += "if exist " + exe + " del " + exe + "\r\n";
+        if (i + 1 < DelmeTries) t += "if exist " + exe + " " + pause + "\r\n";
+    }
     // Out of the folder first: a folder that is some process's current one stays.
     t += "cd /d " + BatchPath(tempDir) + "\r\n";
     t += "rd " + BatchPath(dir) + "\r\n";

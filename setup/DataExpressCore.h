@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "classlib/Classes.h"
 #include "common/RecordHead.h"
@@ -24,8 +25,15 @@ bool IsPlainFileName(const std::string& name);
 // Empty, or relative parts separated by "\": no drive, no leading separator,
 // no "/" or ":", no empty, "." or ".." part, no control characters.
 bool IsRelativeSubFolder(const std::string& sub);
-// Text that can stand inside a Program Manager macro argument.
+// Text that a quoted Program Manager macro argument can carry: anything but a
+// double quote and control characters (brackets, parentheses and commas are fine).
 bool IsDdeSafeText(const std::string& text);
+// A Start-menu group or item caption: a plain name such a macro can carry.
+bool IsLinkCaption(const std::string& caption);
+// The macros, every argument in double quotes.
+std::string CreateGroupMacro(const std::string& caption);
+std::string AddItemMacro(const std::string& path, const std::string& caption);
+std::string DeleteGroupMacro(const std::string& caption);
 // One of the predefined registry root keys (0x80000000 - 0x80000006).
 bool IsPredefinedRootKey(uint32_t key);
 // The program name names one key below the uninstall list: not empty, never a path.
@@ -38,10 +46,11 @@ bool IsUsableRecord(const TPackDirRec& rec);
 bool IsUsableRecord(const TPackLinkRec& rec);
 bool IsUsableRecord(const TPackRegRec& rec);
 
-// Checks a loaded package before anything is installed: every record usable,
-// captions and names fit for the Program Manager macros, and every file's data
-// inside the package's first `dataLimit` bytes. Empty when fine, else a text
-// naming the first bad record.
+// Checks a loaded package before anything is installed: the program name by
+// the builder's own rule (WallpaperNameProblem, with its message), every record
+// usable, captions and names fit for the Program Manager macros, and every
+// file's data inside the package's first `dataLimit` bytes. Empty when fine,
+// else a text naming the first problem.
 std::string CheckPackIndex(const TPackIndex& index, uint64_t dataLimit);
 
 // The text with one trailing backslash removed.
@@ -55,8 +64,19 @@ std::string JoinSubFolder(const std::string& folder, const std::string& sub);
 // program name and the tables' offsets in this record.
 void WriteUninstallData(TStream& s, const TPackIndex& index);
 
+// What an uninstall run that left something says: the list, and that the
+// uninstaller and its record stay in `installDir` to be run again.
+std::string UninstallLeftText(const std::vector<std::string>& left, const std::string& installDir);
+
+// How often the batch tries to delete the uninstaller, about a second apart,
+// before it gives up quietly (a file that can never go must not keep a hidden
+// command interpreter running).
+constexpr int DelmeTries = 20;
+
 // The batch that removes the uninstaller and its folder once the uninstaller
-// has ended. Every path is quoted and full; the batch runs from `tempDir`,
-// removes the folder only when empty and deletes itself as its last line.
+// has ended. Every path is quoted and full; the pause between tries runs
+// `systemDir`'s ping.exe, never one from the current folder. The batch then
+// leaves for `tempDir`, removes the folder only when empty and deletes itself
+// as its last line.
 std::string DelmeBatchText(const std::string& exePath, const std::string& installDir, const std::string& batchPath,
-                           const std::string& tempDir);
+                           const std::string& tempDir, const std::string& systemDir);

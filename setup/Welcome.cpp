@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "classlib/SysUtils.h"
 #include "classlib/WinSys.h"
 #include "common/uCustomModule.h"
 #include "setup/DataExpress.h"
+#include "setup/InstallPath.h"
+#include "setup/NameFit.h"
 
 TfrmWelcome* frmWelcome = nullptr;
 
@@ -75,20 +80,41 @@ DP_PUBLISHED(TfrmWelcome){
     DP_METHOD(Button11Click),
 };
 
-bool IsFullInstallPath(const std::string& path) {
-    auto isSep = [](char c) { return c == '\\' || c == '/'; };
-    if (path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-        path[1] == ':' && isSep(path[2]))
-        return true;
-    // \\server\share: both parts present.
-    if (path.size() >= 5 && isSep(path[0]) && isSep(path[1])) {
-        const size_t serverEnd = path.find_first_of("\\/", 2);
-        if (serverEnd == std::string::npos || serverEnd == 2) return false;
-        const size_t shareEnd = path.find_first_of("\\/", serverEnd + 1);
-        return (shareEnd == std::string::npos ? path.size() : shareEnd) > serverEnd + 1;
+namespace {
+// The longest install folder that leaves room for every file the package puts below it.
+size_t LongestInstallFolder(const TExpressPack& pack) {
+    size_t below = std::strlen("\\uninstall001.dat");
+    for (const TPackFileRec& rec : pack.FileRecords()) {
+        if (GetPackText(rec.Root) != RootInstallDir) continue;
+        const std::string sub = GetPackText(rec.SubFolder);
+        below = std::max(below, (sub.empty() ? 0 : sub.size() + 1) + 1 + GetPackText(rec.FileName).size());
     }
-    return false;
+    // The ANSI file functions take paths of at most MAX_PATH - 1 characters.
+    return below >= MAX_PATH - 1 ? 0 : std::min(kMaxFolderPath, static_cast<size_t>(MAX_PATH - 1) - below);
 }
+
+// How long after the install a new window of another program is kept from covering the wizard.
+constexpr DWORD kFrontGuardMs = 10000;
+
+BOOL CALLBACK AddWindow(HWND w, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> TopWindowsNow() {
+    std::vector<HWND> list;
+    EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+// A text with the program name in it, fitted to its label's box: wrapped, and the name cut
+// short only where the whole would not fit. An "&" of the name is shown as it is.
+void SetNameCaption(TLabel* label, const std::string& before, const std::string& name, const std::string& after) {
+    label->SetShowAccelChar(false);
+    const UINT flags = DT_EXPANDTABS | (label->WordWrap() ? DT_WORDBREAK : 0);
+    label->SetCaption(FitName(label->Font()->Handle(), flags, label->Width(), label->Height(), before, name, after));
+}
+}  // namespace
 
 std::string TfrmWelcome::ProgramName() const { return Pack ? Pack->GetProgramName() : std::string(); }
 
@@ -100,8 +126,8 @@ void TfrmWelcome::FormCloseQuery(TObject*, bool& CanClose) {
 
 void TfrmWelcome::btn1DefaulClick(TObject*) {
     const std::string n = ProgramName();
-    lblMsg21->SetCaption("Where should " + n + " be installed");
-    lblMsg22->SetCaption("Setup will install " + n + " into the following folder.");
+    SetNameCaption(lblMsg21, "Where should ", n, " be installed");
+    SetNameCaption(lblMsg22, "Setup will install ", n, " into the following folder.");
     edtPath->SetText("C:\\Program Files\\" + n);
     btn2Defaul->SetFocus();
     pn2->BringToFront();
@@ -119,19 +145,17 @@ void TfrmWelcome::Button6Click(TObject*) {
 
 void TfrmWelcome::btn2DefaulClick(TObject*) {
     const std::string path = edtPath->Text();
-    // An install needs a folder on a drive or share: a relative path would land
-    // wherever setup happens to be started from.
-    if (!IsFullInstallPath(path)) {
-        Application->MessageBox(
-            "Please enter the full path of the destination folder, for example C:\\Program Files\\" + ProgramName() +
-                ".",
-            Application->Title(), MB_OK | MB_ICONWARNING);
+    const std::string n = ProgramName();
+    // An install needs a folder Windows can make on a drive or share: a relative path would
+    // land wherever setup happens to be started from, a reserved name or character nowhere.
+    const std::string fault = InstallPathFault(path, n, LongestInstallFolder(*Pack));
+    if (!fault.empty()) {
+        Application->MessageBox(fault, Application->Title(), MB_OK | MB_ICONWARNING);
         edtPath->SetFocus();
         return;
     }
-    const std::string n = ProgramName();
     Pack->SetInstallDir(path);
-    lblMsg31->SetCaption("Setup is now ready to begin installing " + n + " on your computer");
+    SetNameCaption(lblMsg31, "Setup is now ready to begin installing ", n, " on your computer");
     TStrings* lines = Memo1->Lines();
     lines->Clear();
     lines->Add("Destination location:");
@@ -150,12 +174,13 @@ void TfrmWelcome::Button10Click(TObject*) {
 
 void TfrmWelcome::btn3DefaulClick(TObject*) {
     const std::string n = ProgramName();
-    lblMsg41->SetCaption("Please wait while Setup installs " + n + " on your computer.");
+    SetNameCaption(lblMsg41, "Please wait while Setup installs ", n, " on your computer.");
     ProgressBar1->SetMax(Pack->GetStepCount());
     Pack->SetOnStep([this](TObject* sender, int step, const std::string& text) { DoStep(sender, step, text); });
     pn4->BringToFront();
     // Keys typed during the run reach no button; Escape still finds Cancel.
     pn4->SetFocus();
+    FWindowsBefore = TopWindowsNow();
     // A failed run has undone itself; the wizard stays on this page with its
     // error reported by the application, and Cancel is what is left to press.
     try {
@@ -164,11 +189,36 @@ void TfrmWelcome::btn3DefaulClick(TObject*) {
         Button11->SetFocus();
         throw;
     }
-    lblMsg51->SetCaption("Completing the " + n + " Setup Wizard");
-    lblMsg52->SetCaption("Setup has finished installing " + n + " on your computer. ");
+    SetNameCaption(lblMsg51, "Completing the ", n, " Setup Wizard");
+    SetNameCaption(lblMsg52, "Setup has finished installing ", n, " on your computer. ");
     btn5Defaul->SetFocus();
     pn5->BringToFront();
     OnCloseQuery = nullptr;
+    if (!FFrontGuard) {
+        FFrontGuard = new TTimer(this);
+        FFrontGuard->SetInterval(100);
+        FFrontGuard->OnTimer = [this](TObject* sender) { KeepInFront(sender); };
+    }
+    FGuardEnd = GetTickCount() + kFrontGuardMs;
+    FFrontGuard->SetEnabled(true);
+    KeepInFront(this);
+}
+
+void TfrmWelcome::KeepInFront(TObject*) {
+    if (static_cast<int32_t>(GetTickCount() - FGuardEnd) >= 0 || !Visible()) {
+        FFrontGuard->SetEnabled(false);
+        return;
+    }
+    HWND front = GetForegroundWindow();
+    if (!front || front == Handle() || !IsWindowVisible(Handle())) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(front, &pid);
+    if (pid == GetCurrentProcessId()) return;
+    // One the user had open before is the user's choice.
+    for (HWND w : FWindowsBefore)
+        if (w == front) return;
+    SetForegroundWindow(Handle());
+    btn5Defaul->SetFocus();
 }
 
 void TfrmWelcome::DoStep(TObject*, int Setupit, const std::string& Text) {
@@ -179,11 +229,11 @@ void TfrmWelcome::DoStep(TObject*, int Setupit, const std::string& Text) {
 void TfrmWelcome::btn5DefaulClick(TObject*) { SetModalResult(mrOk); }
 
 void TfrmWelcome::lblWebsiteClick(TObject*) {
-    ShellExecuteText(Handle(), "", lblWebsite->Caption(), "", "", SW_SHOWNORMAL);
+    ShellExecuteText(Handle(), "", Pack->GetWebSite(), "", "", SW_SHOWNORMAL);
 }
 
 void TfrmWelcome::lblEmailClick(TObject*) {
-    ShellExecuteText(Handle(), "open", "mailto:" + lblEmail->Caption(), "", "", SW_SHOWNORMAL);
+    ShellExecuteText(Handle(), "open", "mailto:" + Pack->GetEmail(), "", "", SW_SHOWNORMAL);
 }
 
 void TfrmWelcome::Button2Click(TObject*) { SetModalResult(mrCancel); }
@@ -195,11 +245,12 @@ bool ShowWelcome(TExpressPack* pack) {
     frmWelcome = NewForm<TfrmWelcome>(nullptr);
     const std::string n = pack->GetProgramName();
     frmWelcome->SetCaption("Setup  - " + n);
-    frmWelcome->lblMsg->SetCaption("Welcome to " + n + " setup wizard");
-    frmWelcome->lblMsg2->SetCaption("It will setup " + n + " on your computer.");
+    SetNameCaption(frmWelcome->lblMsg, "Welcome to ", n, " setup wizard");
+    SetNameCaption(frmWelcome->lblMsg2, "It will setup ", n, " on your computer.");
     frmWelcome->Pack = pack;
-    frmWelcome->lblEmail->SetCaption(pack->GetEmail());
-    frmWelcome->lblWebsite->SetCaption(pack->GetWebSite());
-    frmWelcome->lblAuthor->SetCaption(pack->GetAuthor());
+    // On one line each, shortened where they must be; a click still takes the whole address.
+    SetNameCaption(frmWelcome->lblEmail, "", pack->GetEmail(), "");
+    SetNameCaption(frmWelcome->lblWebsite, "", pack->GetWebSite(), "");
+    SetNameCaption(frmWelcome->lblAuthor, "", pack->GetAuthor(), "");
     return frmWelcome->ShowModal() == mrOk;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "classlib/Buttons.h"
 #include "classlib/ComCtrls.h"
@@ -89,16 +90,19 @@ public:
 
 private:
     std::string ProgramName() const;
+    // The shell answers a new group with a window of its own, and Program Manager, when setup
+    // had to start it, comes up over the wizard: for a while after the install a new window of
+    // another program that takes the foreground gives it back to Finish.
+    void KeepInFront(TObject* Sender);
+    std::vector<HWND> FWindowsBefore;
+    TTimer* FFrontGuard = nullptr;
+    DWORD FGuardEnd = 0;
 };
 
 extern TfrmWelcome* frmWelcome;
 
 // Runs the wizard over the package; true when it ended with Finish.
 bool ShowWelcome(TExpressPack* pack);
-
-// A folder the install can go to: a drive root ("C:\...") or a UNC share
-// ("\\server\share..."). Relative and drive-relative paths are refused.
-bool IsFullInstallPath(const std::string& path);
 
 // The question asked before the wizard ends without installing.
 extern const char* const SCancelSetup;

@@ -2,6 +2,7 @@
 
 #include "classlib/GraphicsBase.h"
 #include "skin/SkinComboScroll.h"
+#include "skin/SkinControlKinds.h"
 #include "skin/SkinScrollbar.h"
 #include "skin/TinselData.h"
 #include "skin/TinselForm.h"
@@ -266,23 +267,10 @@ void TSkinComBox::DrawFlat(HDC dc, const TRect& rect) {
     DrawStripFrameDC(this, dc, b, button->Frames, index, button->Bitmap.get());
 }
 
-namespace {
-
-template <class T>
-TSkinControl* AttachedByHandle(TComponent* owner, HWND list, TSkinData* data, TTinselForm* form) {
-    auto* skin = new T(owner);
-    skin->AttachHandle(list, data, form, nullptr);
-    if (skin->Attached) return skin;
-    delete skin;
-    return nullptr;
-}
-
-}  // namespace
-
 TSkinControl* NewDropListScrollSkin(TComponent* owner, HWND list, TSkinData* data, TTinselForm* form) {
-    return AttachedByHandle<TComboxScrollBar>(owner, list, data, form);
+    return SkinWindowOnce(skDropListScroll, list, owner, form, data, nullptr);
 }
 
 TSkinControl* NewSimpleListScrollSkin(TComponent* owner, HWND list, TSkinData* data, TTinselForm* form) {
-    return AttachedByHandle<TSkinScrollbarH>(owner, list, data, form);
+    return SkinWindowOnce(skListScrollH, list, owner, form, data, nullptr);
 }

@@ -4,6 +4,7 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinCheckBox.h"
 #include "skin/SkinComBox.h"
+#include "skin/SkinComboScroll.h"
 #include "skin/SkinDateTime.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinHeader.h"
@@ -17,6 +18,8 @@
 #include "skin/SkinTabSet.h"
 #include "skin/SkinTrackBar.h"
 #include "skin/SkinUpDown.h"
+#include "skin/TinselData.h"
+#include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
 
 TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
@@ -55,6 +58,16 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
         case skBoxH: return new TSkinBoxH(owner);
         case skTrackBar: return new TSkinTrackBar(owner);
         case skUpDown: return new TSkinUpDown(owner);
+        case skUpDownAcross: {
+            auto* s = new TSkinUpDown(owner);
+            s->Horizontal = true;
+            return s;
+        }
+        case skUpDownPartner: {
+            auto* s = new TSkinUpDown(owner);
+            s->Partner = true;
+            return s;
+        }
         case skProgress: return new TSkinProgress(owner);
         case skEdit: return new TSkinEdit(owner);
         case skTab: return new TSkinTab(owner);
@@ -73,6 +86,41 @@ TSkinControl* NewControlSkin(TSkinKind kind, TComponent* owner) {
             skin->Mode = 4;
             return skin;
         }
+        case skDropListScroll: return new TComboxScrollBar(owner);
+        case skListScrollH: return new TSkinScrollbarH(owner);
         default: return nullptr;
     }
+}
+
+bool HasLiveSkin(TTinselForm* form, TControl* control, HWND wnd) {
+    if (control) {
+        if (form ? form->IsControlSkinned(control) : control->Perform(WM_SKIN_QUERY) == 1) return true;
+        auto* w = DynamicAs<TWinControl>(control);
+        if (!wnd && w && w->HandleAllocated()) wnd = w->Handle();
+    }
+    if (!wnd) return false;
+    if (form && form->FindControlSkinByHandle(wnd)) return true;
+    return IsWindow(wnd) && SendMessageA(wnd, WM_SKIN_QUERY, 0, 0) == 1;
+}
+
+TSkinControl* SkinControlOnce(TSkinKind kind, TControl* control, bool setColour, TTinselForm* form, TSkinData* data,
+                              TCanvas* canvas) {
+    if (!control || !data || HasLiveSkin(form, control, nullptr)) return nullptr;
+    TSkinControl* skin = NewControlSkin(kind, control);
+    if (!skin) return nullptr;
+    skin->AttachControl(form, data, setColour, canvas);
+    if (skin->Attached) return skin;
+    delete skin;
+    return nullptr;
+}
+
+TSkinControl* SkinWindowOnce(TSkinKind kind, HWND wnd, TComponent* owner, TTinselForm* form, TSkinData* data,
+                             TCanvas* canvas) {
+    if (!wnd || !data || HasLiveSkin(form, nullptr, wnd)) return nullptr;
+    TSkinControl* skin = NewControlSkin(kind, owner);
+    if (!skin) return nullptr;
+    skin->AttachHandle(wnd, data, form, canvas);
+    if (skin->Attached) return skin;
+    delete skin;
+    return nullptr;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "classlib/GraphicsBase.h"
+#include "skin/SkinControlKinds.h"
 #include "skin/SkinUpDown.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
@@ -106,10 +107,8 @@ void TSkinEdit::FindPartner() {
             name.find("updown") == std::string::npos)
             continue;
         // An up-down skinned already keeps its one skin.
-        if (SendMessageA(child, WM_SKIN_QUERY, 0, 0) == 1) continue;
-        auto* partner = new TSkinUpDown(Owner());
-        partner->Partner = true;
-        partner->AttachHandle(child, SkinData, Form, Canvas);
+        auto* partner = DynamicAs<TSkinUpDown>(SkinWindowOnce(skUpDownPartner, child, Owner(), Form, SkinData, Canvas));
+        if (!partner) continue;
         PartnerSkin = partner;
         partner->FreeNotification(this);
         return;

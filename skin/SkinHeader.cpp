@@ -87,10 +87,8 @@ void TSkinHeader::DrawSkin(HDC dc, const TRect& rect) {
     HDC wdc = work.Canvas()->Handle();
     SetBkMode(wdc, TRANSPARENT);
     WinEnabled = true;
-    LOGFONTA lf{};
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(Handle, WM_GETFONT, 0, 0));
     if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    GetObjectA(font, sizeof lf, &lf);
     auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(Handle, HDM_GETIMAGELIST, 0, 0));
     const auto count = static_cast<int32_t>(SendMessageA(Handle, HDM_GETITEMCOUNT, 0, 0));
     ItemRects.assign(count > 0 ? static_cast<size_t>(count) : 0, TRect{0, 0, 0, 0});
@@ -104,7 +102,7 @@ void TSkinHeader::DrawSkin(HDC dc, const TRect& rect) {
                                           strip->Frames, i == HotItem ? 2 : 1);
         if (bitmap && !item.Text.empty()) {
             TCanvas* c = bitmap->Canvas();
-            c->Font()->SetHandle(CreateFontIndirectA(&lf));
+            CopyFontInto(c, font);
             c->Font()->SetColor(SkinData->Colours.ButtonText);
             const int32_t justify = item.Format & HDF_JUSTIFYMASK;
             const int32_t alignment = justify == HDF_RIGHT ? 2 : justify == HDF_CENTER ? 1 : 0;

@@ -84,9 +84,8 @@ LRESULT CALLBACK TSkinManage::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
                     const CREATESTRUCTA* cs = cbt ? cbt->lpcs : nullptr;
                     if (!cs) break;
                     const std::string name = ClassNameOf(wnd);
-                    if (name == "ScrollBar" && (cs->style & SBS_SIZEGRIP) && self->FindSkinForm(cs->hwndParent)) {
-                        // Handed to the parent's control skins; they come with the control dispatch.
-                    }
+                    if (name == "ScrollBar" && (cs->style & SBS_SIZEGRIP))
+                        if (TTinselForm* parent = self->FindSkinForm(cs->hwndParent)) parent->SkinChildWindow(wnd);
                     if (!(cs->style & WS_CHILD) && name == "#32768") self->SkinPopupMenu(wnd);
                     if (cs->dwExStyle & WS_EX_MDICHILD) self->SkinWindow(wnd);
                     break;
@@ -306,9 +305,18 @@ void TSkinManage::SetCaptionActive(bool maximized) {
     }
 }
 
-void TSkinManage::RefreshSkinData() {
+void TSkinManage::RefreshSkinData() { DropSkinRecords(FCurrentData); }
+
+void TSkinManage::DropSkinRecords(TSkinData* data) {
+    if (!data) return;
     for (TTinselForm* f : FForms)
-        if (f->SkinData == FCurrentData && f->LifeState != lsDead) f->ClearSysButtons();
+        if (f->SkinData == data && f->LifeState != lsDead) f->ClearSysButtons();
+}
+
+void TSkinManage::TakeSkinRecords(TSkinData* data) {
+    if (!data) return;
+    for (TTinselForm* f : FForms)
+        if (f->SkinData == data && f->LifeState != lsDead && f->FrameSkinned) f->LoadSkinMetrics();
 }
 
 int32_t TSkinManage::PendingAction() const { return FTimer && FTimer->Enabled() ? FActionCode : 0; }

@@ -54,6 +54,10 @@ public:
     void SetCaptionActive(bool maximized);
     // Every skinned form of the current skin data drops its caption buttons.
     void RefreshSkinData();
+    // The records of the component's skin are about to go (a new skin is read): its forms
+    // drop the caption buttons bound to them; afterwards they take the new records.
+    void DropSkinRecords(TSkinData* data);
+    void TakeSkinRecords(TSkinData* data);
     // A skin action (1 skin all, 2 unskin all, 3 skin changed, 6 purge) after delay ms.
     void PostAction(int32_t code, int32_t delay);
     void DoAction(TObject* sender);

@@ -22,27 +22,23 @@ void TSkinBox::AttachControl(TTinselForm* form, TSkinData* data, bool setColour,
     Control = control;
     SetColour = setColour;
     if (Form) Form->AddControlSkin(this);
-    if (SetColour) {
-        SetParentBackground(true);
-        SavedColour = control->Color();
-        control->SetColor(data->Colours.ButtonFace);
-    }
+    if (SetColour) TakeSkinColour();
     Attached = true;
     State = scAttached;
 }
 
 void TSkinBox::Restore() {
-    if (SetColour && Control && State == scAttached) {
-        SetParentBackground(false);
-        Control->SetColor(SavedColour);
-    }
+    if (SetColour && Control && State == scAttached) GiveBackColour();
     State = 2;
 }
 
 TSkinGroupBox::TSkinGroupBox(TComponent* owner) : TSkinControl(owner) {}
 
 void TSkinGroupBox::AttachControl(TTinselForm* form, TSkinData* data, bool setColour, TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, setColour, canvas);
+    // A library group box is painted wholly in the face colour, so it carries that colour
+    // too: the labels on it follow their parent's colour and would paint the old one.
+    const bool library = DynamicAs<TWinControl>(Owner()) != nullptr;
+    TSkinControl::AttachControl(form, data, setColour || library, canvas);
     // SpecialMode 1: a class-library group box, painted wholly by the skin.
     if (Control) SpecialMode = 1;
 }

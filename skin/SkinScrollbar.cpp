@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "classlib/TypInfo.h"
+#include "skin/SkinControlKinds.h"
 #include "skin/SkinHeader.h"
 #include "skin/SkinScrollParts.h"
 #include "skin/TinselData.h"
@@ -187,7 +188,17 @@ void TWScrollbar::Paint() {
 void TWScrollbar::MouseDownAt(TMessage& m) {
     GetCursorPos(&PressCursor);
     SCROLLBARINFO info{};
-    if (BarInfo(info)) PressThumbStart = info.xyThumbTop;
+    if (BarInfo(info)) {
+        PressThumbStart = info.xyThumbTop;
+        // A scroll-bar control may have changed since it was last painted: its length and thumb
+        // as they are now decide the part pressed.
+        if (Kind == spkControl) {
+            BarLength = Vertical ? info.rcScrollBar.bottom - info.rcScrollBar.top
+                                 : info.rcScrollBar.right - info.rcScrollBar.left;
+            ThumbStart = info.xyThumbTop;
+            ThumbEnd = info.xyThumbBottom;
+        }
+    }
     POINT p{static_cast<int16_t>(LOWORD(m.LParam)), static_cast<int16_t>(HIWORD(m.LParam))};
     HotPart = HitTest(p);
     LPARAM at = m.LParam;
@@ -252,9 +263,9 @@ void TWScrollbar::WndProc(TMessage& m) {
     }
 }
 
-void FillScrollCorner(TSkinControl* skin, HDC dc, TWScrollbar* horz, TWScrollbar* vert) {
+void FillScrollCorner(TSkinControl* skin, HDC dc, TWScrollbar* horz, TWScrollbar* vert, int32_t lead) {
     if (!horz || !vert || !horz->Shown || !vert->Shown) return;
-    const TRect box{vert->ClientBar.left + 2, horz->ClientBar.top + 2, vert->ClientBar.right + 2,
+    const TRect box{vert->ClientBar.left + lead, horz->ClientBar.top + lead, vert->ClientBar.right + 2,
                     horz->ClientBar.bottom + 2};
     skin->FillSkinColour(dc, box);
 }
@@ -331,7 +342,7 @@ bool TSkinScrollbar::BeforeMessage(TMessage& m) {
         HDC dc = GetWindowDC(Handle);
         DrawBorder(dc);
         // The system has just painted the corner between the bars too.
-        FillScrollCorner(this, dc, HorzPanel, VertPanel);
+        FillScrollCorner(this, dc, HorzPanel, VertPanel, 2);
         ReleaseDC(Handle, dc);
         return false;
     }
@@ -393,7 +404,7 @@ void TSkinScrollbar::DrawSkin(HDC dc, const TRect&) {
         else if (style & b.bit)
             b.panel->UpdateBar(Handle);
     }
-    FillScrollCorner(this, dc, HorzPanel, VertPanel);
+    FillScrollCorner(this, dc, HorzPanel, VertPanel, 2);
 }
 
 void TSkinScrollbar::SkinChanged() {
@@ -421,8 +432,7 @@ void TSkinListView::AttachScrollbars(TWinControl* control, TSkinData* data, TTin
     TSkinScrollbar::AttachScrollbars(control, data, form, canvas);
     HWND header = reinterpret_cast<HWND>(SendMessageA(Handle, LVM_GETHEADER, 0, 0));
     if (!header) return;
-    Header = new TSkinHeader(Owner());
-    Header->AttachHandle(header, data, form, canvas);
+    Header = DynamicAs<TSkinHeader>(SkinWindowOnce(skHeader, header, Owner(), form, data, canvas));
 }
 
 // --- bare windows
@@ -463,7 +473,7 @@ void TSkinScrollbarH::AfterMessage(TMessage& m) {
 void TSkinScrollbarH::DrawSkin(HDC dc, const TRect&) {
     if (HorzPanel) HorzPanel->RepaintBar();
     if (VertPanel) VertPanel->RepaintBar();
-    FillScrollCorner(this, dc, HorzPanel, VertPanel);
+    FillScrollCorner(this, dc, HorzPanel, VertPanel, 0);
 }
 
 void TSkinScrollbarH::Restore() {

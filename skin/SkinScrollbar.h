@@ -131,8 +131,9 @@ public:
     TWScrollbar* Panel = nullptr;
 };
 
-// Both panels shown: the corner box between them in ButtonFace (window coordinates of a
-// two-pixel border).
-void FillScrollCorner(TSkinControl* skin, HDC dc, TWScrollbar* horz, TWScrollbar* vert);
+// Both panels shown: the corner box between them in ButtonFace, the bars' client corner with
+// 2 added to its right and bottom; lead (2 for a control with our two-pixel border, 0 for a
+// bare window) is added to its left and top.
+void FillScrollCorner(TSkinControl* skin, HDC dc, TWScrollbar* horz, TWScrollbar* vert, int32_t lead);
 // A scroll notification's code as the panel's highlighted part.
 void MarkScrollPart(TWScrollbar* panel, WPARAM code);

@@ -28,16 +28,13 @@ bool CheckArrowSkin(TSkinControl* host, TSkinControl*& held, HWND arrows) {
     if (!arrows) return false;
     // A window made again after the first was destroyed is a new one to skin.
     if (held && (held->State == scDestroyed || held->Handle != arrows)) held = nullptr;
-    if (!held && host->Form && !host->Form->FindControlSkinByHandle(arrows)) {
+    if (!held && host->Form) {
         TComponent* owner = host->Control && host->Control->Owner() ? host->Control->Owner() : host->Owner();
-        if (TSkinControl* skin = NewControlSkin(skUpDown, owner)) {
-            skin->AttachHandle(arrows, host->SkinData, host->Form, host->Canvas);
-            if (skin->Attached) {
-                held = skin;
-                skin->FreeNotification(host);
-            } else {
-                delete skin;
-            }
+        // The tabs' scroller lies across whatever its style says.
+        if (TSkinControl* skin =
+                SkinWindowOnce(skUpDownAcross, arrows, owner, host->Form, host->SkinData, host->Canvas)) {
+            held = skin;
+            skin->FreeNotification(host);
         }
     }
     return IsWindowVisible(arrows) != FALSE;
@@ -254,6 +251,8 @@ void TSkinTab::DrawSkin(HDC dc, const TRect& rect) {
             FillParentColour(wdc, TRect{0, 0, ww, wh});
             HFONT font = TabControlFont(this);
             HGDIOBJ oldFont = SelectObject(wdc, font);
+            // The text routine draws in the canvas's font and colour.
+            CopyFontInto(cv, font);
             for (int i = 0; i < t.Count; ++i) {
                 int32_t image = -1;
                 const std::wstring text = TabItemText(Handle, UnicodeWindow, i, image);
@@ -274,7 +273,8 @@ void TSkinTab::DrawSkin(HDC dc, const TRect& rect) {
                               tabs->Margins);
                 if (CloseMode) DrawCloseBox(wdc, m, i);
                 if (!lying) SelectObject(wdc, font);
-                SetTextColor(wdc, ColorToRGB(state == 1 ? tabs->NormalColour2 : tabs->MouseOverColour2));
+                cv->Font()->SetColor(
+                    static_cast<TColor>(ColorToRGB(state == 1 ? tabs->NormalColour2 : tabs->MouseOverColour2)));
                 DrawImageText(this, cv, m, 1, text, image, t.Images);
             }
             SelectObject(wdc, oldFont);
@@ -343,7 +343,9 @@ void TSkinTabBtn::DrawSkin(HDC dc, const TRect& rect) {
     FillSkinColour(wdc, TRect{0, 0, sw, sh});
     HFONT font = TabControlFont(this);
     HGDIOBJ oldFont = SelectObject(wdc, font);
-    SetTextColor(wdc, RGB(0, 0, 0));
+    // The text routine draws in the canvas's font and colour.
+    CopyFontInto(cv, font);
+    cv->Font()->SetColor(clBlack);
     const bool unicode = IsWindowUnicode(Handle) != FALSE;
     for (int i = 0; i < t.Count; ++i) {
         int32_t image = -1;
@@ -354,8 +356,9 @@ void TSkinTabBtn::DrawSkin(HDC dc, const TRect& rect) {
         const int32_t state = i == t.Current ? 2 : 1;
         SkinDrawFrame(wdc, r, b->Bitmap.get(), false, b->Tile != 0, b->Trans == 1, b->Frames, state, b->Margins);
         // A state whose colour the skin does not give keeps the last one set.
-        if (state == 1 && b->HasNormalColour2) SetTextColor(wdc, ColorToRGB(b->NormalColour2));
-        if (state == 2 && b->HasPressedColour2) SetTextColor(wdc, ColorToRGB(b->PressedColour2));
+        if (state == 1 && b->HasNormalColour2) cv->Font()->SetColor(static_cast<TColor>(ColorToRGB(b->NormalColour2)));
+        if (state == 2 && b->HasPressedColour2)
+            cv->Font()->SetColor(static_cast<TColor>(ColorToRGB(b->PressedColour2)));
         DrawImageText(this, cv, r, 1, text, image, t.Images);
     }
     SelectObject(wdc, oldFont);

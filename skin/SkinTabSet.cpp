@@ -92,6 +92,8 @@ void TSkinTab31::DrawSkin(HDC dc, const TRect& rect) {
     HDC wdc = cv->Handle();
     FillSkinColour(wdc, TRect{0, 0, w, h});
     HGDIOBJ oldFont = SelectObject(wdc, set->Font()->Handle());
+    // The text routine draws in the canvas's font and colour.
+    cv->Font()->Assign(set->Font());
     TStrings* texts = set->Tabs();
     const int selected = set->TabIndex();
     const bool scrolling = ScrollControlVisible();
@@ -108,7 +110,8 @@ void TSkinTab31::DrawSkin(HDC dc, const TRect& rect) {
         const int32_t state = i == selected ? 2 : 1;
         SkinDrawFrame(wdc, r, StripImage.get(), false, tabs->Tile != 0, tabs->Trans == 1, tabs->Frames, state,
                       tabs->Margins);
-        SetTextColor(wdc, ColorToRGB(state == 1 ? tabs->NormalColour2 : tabs->MouseOverColour2));
+        cv->Font()->SetColor(
+            static_cast<TColor>(ColorToRGB(state == 1 ? tabs->NormalColour2 : tabs->MouseOverColour2)));
         DrawCaptionText(this, cv, r, DT_CENTER, true, text);
         x += tw;
     }

@@ -19,6 +19,8 @@ public:
     void DrawChannel(HDC dc);
 
 private:
+    // The window is this track bar's (its handle, or the control's window made again).
+    bool IsOwnWindow(HWND wnd) const;
     // False, with Handle taken anew from the control, when the window is gone.
     bool WindowStillOurs();
 };

@@ -7,6 +7,7 @@
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
 #include "classlib/SysUtils.h"
+#include "classlib/SysVersion.h"
 #include "classlib/TypInfo.h"
 #include "skin/EngineBitmaps.h"
 #include "skin/ImgUtil.h"
@@ -295,6 +296,15 @@ void TSkinData::DoSkinChanged() {
 bool TSkinData::LoadSkin() {
     SkinEmpty = true;
     if (Designing()) return false;
+    // Forms skinned by this component hold its caption-button records: they let go first and
+    // take the new ones however the reading ends.
+    if (SkinManager) SkinManager->DropSkinRecords(this);
+    struct TRetake {
+        TSkinData* Data;
+        ~TRetake() {
+            if (SkinManager) SkinManager->TakeSkinRecords(Data);
+        }
+    } retake{this};
     auto reader = std::make_unique<TSkinReader>();
     TQuickIni ini;
     bool ok = false;
@@ -856,8 +866,10 @@ std::wstring WideCopy(const wchar_t* text, int count) {
     return std::wstring(text, static_cast<size_t>(count));
 }
 
+bool SkinPlatformNT() { return Win32Platform == VER_PLATFORM_WIN32_NT; }
+
 int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
-    if (!(GetVersion() & 0x80000000u)) return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+    if (SkinPlatformNT()) return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
     const int n =
         WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');

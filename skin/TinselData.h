@@ -421,6 +421,9 @@ void SkinTrackMouseLeave(HWND window);
 std::wstring AnsiToWide(const std::string& text);
 // count -1: the whole zero-terminated text; otherwise its first count characters.
 std::wstring WideCopy(const wchar_t* text, int count);
+// The system is of the NT family (the platform read at start-up): the wide text calls work;
+// elsewhere text goes through the ANSI calls.
+bool SkinPlatformNT();
 int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format);
 // The class library's control of the window; nil for a zero handle or a foreign window.
 TControl* ControlOfHandle(HWND window);

@@ -39,6 +39,13 @@ std::string ClassNameOf(HWND wnd) {
 }  // namespace
 
 std::wstring GetWindowTextWide(HWND wnd) {
+    if (!SkinPlatformNT()) {
+        // The wide calls do nothing there: the text as the window gives it, converted.
+        char buffer[1000] = {};
+        const LRESULT got = SendMessageA(wnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+        return AnsiToWide(
+            std::string(buffer, got > 0 ? std::min<size_t>(static_cast<size_t>(got), sizeof buffer - 1) : 0));
+    }
     const int n = GetWindowTextLengthW(wnd);
     if (n <= 0) return {};
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -65,6 +72,7 @@ TTinselForm::~TTinselForm() {
 
 void TTinselForm::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
+    if (operation == opRemove && MenuBar) MenuBar->MenuObjectGone(component);
 }
 
 void TTinselForm::MakeCaptionFont() {
@@ -103,6 +111,8 @@ void TTinselForm::SkinFormObject(TSkinData* data, TCustomForm* form) {
     FOldColor = form->Color();
     FColorSaved = true;
     form->SetColor(data->Colours.ButtonFace);
+    // The system's bar with the skin's drop-down items.
+    if (data->SkinControls().Contains(xcMenuItem)) SetMainMenusOwnerDraw(form, true);
 }
 
 void TTinselForm::SkinHandle(TSkinData* data) { AttachWindow(data); }
@@ -180,7 +190,6 @@ void TTinselForm::AttachWindow(TSkinData* data) {
         if (WindowMenu && Kind != fkMDIChild) {
             MenuBar = std::make_unique<TTinselMenu>(this, data);
             MenuBarHeight = GetSystemMetrics(SM_CYMENU);
-            if (Form) MenuBar->SetMenuObject(DynamicAs<TMenu>(Form->Menu()));
             MenuBar->LoadItems();
         }
         if (!((Kind == fkMDIChild && SkinManager && SkinManager->MDIMaximized) || ShowStateValue == ssMinimized))
@@ -384,10 +393,17 @@ void TTinselForm::SkinChanged() {
 // Everything that ties the skin to the window and the form, let go; restoreWindow also
 // gives a living window its menu, styles and system frame back.
 void TTinselForm::DetachAll(bool restoreWindow) {
-    // A pop-up whose loop runs right now goes with this object, later.
-    if (FDepth == 0) FSysPopup.reset();
+    // A pop-up whose loop runs right now goes with this object, later; any other goes with
+    // the window, so that no menu item of this skin outlives it.
+    if (FPopupLoops == 0) FSysPopup.reset();
     if (FHoverTimer) FHoverTimer->SetEnabled(false);
     FreeControlSkins();
+    // The form's menus keep no handler of this object (a form being freed takes its menus along).
+    // Only while the window is ours: a skin detached before may have a successor on the form.
+    if (Form && FSubclass.Attached() && !Form->ComponentState().Contains(csDestroying)) {
+        SetPopupMenusOwnerDraw(Form, false);
+        if (SkinData && SkinData->SkinControls().Contains(xcMenuItem)) SetMainMenusOwnerDraw(Form, false);
+    }
     if (FAnchor) {
         FAnchor->Skin = nullptr;
         delete FAnchor;
@@ -438,7 +454,8 @@ void TTinselForm::FormFreed() {
 
 // Replaces the form's WindowProc while the frame is skinned.
 void TTinselForm::FormHook(TMessage& m) {
-    ++FDepth;
+    // The form's own handlers run below: one may raise (the class library reports it above).
+    TDepthGuard depth(FDepth);
     const TWndMethod old = FOldWindowProc;
     auto passOn = [&] {
         if (old)
@@ -483,7 +500,15 @@ void TTinselForm::FormHook(TMessage& m) {
                     break;
                 }
             }
+            // Not ours: the MDI frame's form, or the main form, may know the key.
             m.Result = 0;
+            TCustomForm* other = nullptr;
+            if (Kind == fkMDIChild)
+                other = SkinManager ? SkinManager->MDIFrameForm : nullptr;
+            else if (Application && Application->MainForm() != Form)
+                other = Application->MainForm();
+            if (other && other != Form && other->HandleAllocated())
+                m.Result = other->Perform(CM_DIALOGCHAR, m.WParam, m.LParam);
             break;
         }
         case WM_SKIN_PAINTNC:
@@ -503,5 +528,4 @@ void TTinselForm::FormHook(TMessage& m) {
         }
         default: passOn(); break;
     }
-    --FDepth;
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "classlib/Graphics.h"
 
@@ -59,6 +60,31 @@ void SkinDrawTransparent(HDC dc, const TRect& target, TBitmap* bitmap, TColor co
 // bitmap to 32 bits. The caller owns the region; no opaque pixels give an empty one.
 HRGN SkinRegionFromBitmap(TBitmap* bitmap, int32_t dx, int32_t dy, int32_t toleranceBlue, int32_t toleranceGreen,
                           int32_t toleranceRed, TColor key);
+
+// The pixels of each row of a bitmap that are not key-coloured, as spans: row y holds the
+// spans Spans[RowStart[y]] .. Spans[RowStart[y + 1]] - 1. Tolerances as for
+// SkinRegionFromBitmap, which counts pixels the same way.
+struct TSkinRowRuns {
+    struct TSpan {
+        int32_t Left, Right;
+        bool operator==(const TSpan&) const = default;
+    };
+    int32_t Width = 0, Height = 0;
+    std::vector<int32_t> RowStart;
+    std::vector<TSpan> Spans;
+};
+TSkinRowRuns SkinOpaqueRuns(TBitmap* bitmap, int32_t toleranceBlue, int32_t toleranceGreen, int32_t toleranceRed,
+                            TColor key);
+
+// One part of a window region: the rectangle (its corners in any order), or, with runs, those
+// runs placed at the rectangle's top-left.
+struct TSkinRegionPart {
+    TRect Rect;
+    const TSkinRowRuns* Runs = nullptr;
+};
+// The union of the parts, made row band by row band: rows alike are one band, so a border
+// stretched along the window gives a handful of rectangles, not one per row.
+HRGN SkinRegionFromParts(const std::vector<TSkinRegionPart>& parts);
 
 // The source rectangle of the bitmap repeated over the target from its top-left; the last
 // column and row of tiles are drawn whole, past the target. A source reaching outside

@@ -109,25 +109,11 @@ TSkinControl* TTinselForm::FindControlSkinByHandle(HWND wnd) {
 }
 
 TSkinControl* TTinselForm::AttachKind(int kind, TControl* control, bool setColour) {
-    TSkinControl* skin = NewControlSkin(static_cast<TSkinKind>(kind), control);
-    if (!skin) return nullptr;
-    skin->AttachControl(this, SkinData, setColour, ControlCanvas());
-    if (!skin->Attached) {
-        delete skin;
-        return nullptr;
-    }
-    return skin;
+    return SkinControlOnce(static_cast<TSkinKind>(kind), control, setColour, this, SkinData, ControlCanvas());
 }
 
 TSkinControl* TTinselForm::AttachKindToHandle(int kind, HWND wnd) {
-    TSkinControl* skin = NewControlSkin(static_cast<TSkinKind>(kind), this);
-    if (!skin) return nullptr;
-    skin->AttachHandle(wnd, SkinData, this, ControlCanvas());
-    if (!skin->Attached) {
-        delete skin;
-        return nullptr;
-    }
-    return skin;
+    return SkinWindowOnce(static_cast<TSkinKind>(kind), wnd, this, this, SkinData, ControlCanvas());
 }
 
 bool TTinselForm::IsControlSkinned(TControl* control) {
@@ -309,7 +295,9 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
         TComponent* result = nullptr;
         SkinData->OnSkinControl()(this, SkinData, DynamicAs<TControl>(parent), control, U, result);
         if (auto* skin = DynamicAs<TSkinControl>(result)) {
-            if (std::find(ControlSkins.begin(), ControlSkins.end(), skin) == ControlSkins.end())
+            // The application's skin is attached to its owner, which may not be this control.
+            if (std::find(ControlSkins.begin(), ControlSkins.end(), skin) == ControlSkins.end() &&
+                !HasLiveSkin(this, DynamicAs<TControl>(skin->Owner()), nullptr))
                 skin->AttachControl(this, SkinData, skin->SetColour, ControlCanvas());
             if (control->Is<TCustomPanel>() && w) SkinChildren(w);
             return;
@@ -354,7 +342,8 @@ void TTinselForm::ChooseControlSkin(TComponent* component, TComponent* parent) {
         return;
     }
     if ((U == "TUPDOWN" || U == "TSPINBUTTON") && on.Contains(xcSpin)) {
-        AttachKind(skUpDown, control, false);
+        AttachKind(GetEnumPropByName(control, "Orientation") == "udHorizontal" ? skUpDownAcross : skUpDown, control,
+                   false);
         return;
     }
     if (U == "TMEDIAPLAYER" && on.Contains(xcButton)) {

@@ -317,9 +317,10 @@ private:
 
 }  // namespace
 
-HRGN SkinRegionFromBitmap(TBitmap* bitmap, int32_t dx, int32_t dy, int32_t toleranceBlue, int32_t toleranceGreen,
-                          int32_t toleranceRed, TColor key) {
-    if (!bitmap || bitmap->Empty()) return CreateRectRgn(0, 0, 0, 0);
+TSkinRowRuns SkinOpaqueRuns(TBitmap* bitmap, int32_t toleranceBlue, int32_t toleranceGreen, int32_t toleranceRed,
+                            TColor key) {
+    TSkinRowRuns runs;
+    if (!bitmap || bitmap->Empty()) return runs;
     if (bitmap->BitsPerPixel() != 32) bitmap->SetPixelFormat(pf32bit);
     const COLORREF k = ColorToRGB(key);
     auto bounds = [](int value, int32_t tolerance, uint8_t& lo, uint8_t& hi) {
@@ -333,10 +334,12 @@ HRGN SkinRegionFromBitmap(TBitmap* bitmap, int32_t dx, int32_t dy, int32_t toler
     auto keyed = [&](const uint8_t* p) {
         return p[0] >= bLo && p[0] <= bHi && p[1] >= gLo && p[1] <= gHi && p[2] >= rLo && p[2] <= rHi;
     };
-
-    TRegionBlock block;
     const int width = bitmap->Width();
-    for (int y = 0; y < bitmap->Height(); ++y) {
+    runs.Width = width;
+    runs.Height = bitmap->Height();
+    runs.RowStart.reserve(size_t(runs.Height) + 1);
+    for (int y = 0; y < runs.Height; ++y) {
+        runs.RowStart.push_back(int32_t(runs.Spans.size()));
         // Row by row: a one-row bitmap has no second row to take a stride from.
         const auto* row = static_cast<const uint8_t*>(bitmap->ScanLine(y));
         int x = 0;
@@ -344,10 +347,79 @@ HRGN SkinRegionFromBitmap(TBitmap* bitmap, int32_t dx, int32_t dy, int32_t toler
             while (x < width && keyed(row + size_t(x) * 4)) ++x;
             const int x0 = x;
             while (x < width && !keyed(row + size_t(x) * 4)) ++x;
-            if (x > x0) block.Add(x0 + dx, y + dy, x + dx, y + dy + 1);
+            if (x > x0) runs.Spans.push_back({x0, x});
         }
     }
+    runs.RowStart.push_back(int32_t(runs.Spans.size()));
+    return runs;
+}
+
+HRGN SkinRegionFromParts(const std::vector<TSkinRegionPart>& parts) {
+    using TSpan = TSkinRowRuns::TSpan;
+    // Each part's rows; a rectangle's span is the same on each of them.
+    struct TPlaced {
+        TSpan Span;
+        int32_t Top, Bottom;
+        const TSkinRowRuns* Runs;
+    };
+    std::vector<TPlaced> placed;
+    int32_t top = 0, bottom = 0;
+    for (const TSkinRegionPart& p : parts) {
+        const TPlaced q = p.Runs ? TPlaced{{p.Rect.left, p.Rect.left}, p.Rect.top, p.Rect.top + p.Runs->Height, p.Runs}
+                                 : TPlaced{{std::min(p.Rect.left, p.Rect.right), std::max(p.Rect.left, p.Rect.right)},
+                                           std::min(p.Rect.top, p.Rect.bottom),
+                                           std::max(p.Rect.top, p.Rect.bottom),
+                                           nullptr};
+        if (q.Bottom <= q.Top || (!q.Runs && q.Span.Right <= q.Span.Left)) continue;
+        if (placed.empty() || q.Top < top) top = q.Top;
+        if (placed.empty() || q.Bottom > bottom) bottom = q.Bottom;
+        placed.push_back(q);
+    }
+    TRegionBlock block;
+    std::vector<TSpan> row, band;
+    int32_t bandTop = top;
+    auto emit = [&](int32_t y) {
+        for (const TSpan& s : band) block.Add(s.Left, bandTop, s.Right, y);
+    };
+    for (int32_t y = top; y < bottom; ++y) {
+        row.clear();
+        for (const TPlaced& q : placed) {
+            if (y < q.Top || y >= q.Bottom) continue;
+            if (!q.Runs) {
+                row.push_back(q.Span);
+                continue;
+            }
+            const size_t r = size_t(y - q.Top);
+            for (int32_t k = q.Runs->RowStart[r]; k < q.Runs->RowStart[r + 1]; ++k) {
+                const TSpan& s = q.Runs->Spans[size_t(k)];
+                row.push_back({s.Left + q.Span.Left, s.Right + q.Span.Left});
+            }
+        }
+        // Spans that touch or overlap become one.
+        std::sort(row.begin(), row.end(), [](const TSpan& a, const TSpan& b) { return a.Left < b.Left; });
+        size_t n = 0;
+        for (const TSpan& s : row) {
+            if (n > 0 && s.Left <= row[n - 1].Right)
+                row[n - 1].Right = std::max(row[n - 1].Right, s.Right);
+            else
+                row[n++] = s;
+        }
+        row.resize(n);
+        if (row != band) {
+            emit(y);
+            band = row;
+            bandTop = y;
+        }
+    }
+    emit(bottom);
     return block.Release();
+}
+
+HRGN SkinRegionFromBitmap(TBitmap* bitmap, int32_t dx, int32_t dy, int32_t toleranceBlue, int32_t toleranceGreen,
+                          int32_t toleranceRed, TColor key) {
+    if (!bitmap || bitmap->Empty()) return CreateRectRgn(0, 0, 0, 0);
+    const TSkinRowRuns runs = SkinOpaqueRuns(bitmap, toleranceBlue, toleranceGreen, toleranceRed, key);
+    return SkinRegionFromParts({TSkinRegionPart{Rect(dx, dy, dx + runs.Width, dy + runs.Height), &runs}});
 }
 
 void SkinTileRect(TCanvas* canvas, const TRect& target, TBitmap* bitmap, const TRect& source) {

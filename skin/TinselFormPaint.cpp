@@ -30,23 +30,75 @@ void DrawButtonCell(HDC dc, const TWinSysButton& b, int32_t frame) {
                    cell.left, cell.top, RectWidth(cell), RectHeight(cell), ColorToRGB(TRANSPARENT_KEY));
 }
 
+// The button's cell put into a 32-bit surface at its rectangle, key-coloured pixels left out,
+// as DrawButtonCell puts it (cells are drawn at their own size, so the stretch is a copy): the
+// cell is made once per frame and size, and only its opaque runs are copied.
+void PutButtonCell(TBitmap* surface, TWinSysButton& b, int32_t frame) {
+    TBitmap* strip = StripOf(b);
+    const TRect cell = SkinFrameRect(strip, b.Record->Frames, frame, false);
+    const int32_t w = RectWidth(b.Rect), h = RectHeight(b.Rect);
+    if (RectWidth(cell) <= 0 || RectHeight(cell) <= 0 || w <= 0 || h <= 0) return;
+    TWinSysButton::TCellCache& c = b.Cell;
+    if (!c.Bitmap || c.Frame != frame || c.Width != w || c.Height != h) {
+        c.Bitmap = std::make_unique<TBitmap>();
+        c.Bitmap->SetSize(w, h);
+        c.Frame = 0;
+        if (c.Bitmap->Empty()) return;
+        StretchBlt(c.Bitmap->Canvas()->Handle(), 0, 0, w, h, strip->Canvas()->Handle(), cell.left, cell.top,
+                   RectWidth(cell), RectHeight(cell), SRCCOPY);
+        c.Runs = SkinOpaqueRuns(c.Bitmap.get(), 0, 0, 0, TRANSPARENT_KEY);
+        c.Frame = frame;
+        c.Width = w;
+        c.Height = h;
+    }
+    GdiFlush();
+    const int32_t sw = surface->Width(), sh = surface->Height();
+    for (int32_t y = 0; y < h; ++y) {
+        const int32_t ty = b.Rect.top + y;
+        if (ty < 0 || ty >= sh) continue;
+        auto* to = static_cast<uint32_t*>(surface->ScanLine(ty));
+        const auto* from = static_cast<const uint32_t*>(c.Bitmap->ScanLine(y));
+        for (int32_t k = c.Runs.RowStart[size_t(y)]; k < c.Runs.RowStart[size_t(y) + 1]; ++k) {
+            const TSkinRowRuns::TSpan& s = c.Runs.Spans[size_t(k)];
+            const int32_t x0 = std::max<int32_t>(s.Left, -b.Rect.left),
+                          x1 = std::min<int32_t>(s.Right, sw - b.Rect.left);
+            if (x1 > x0) std::copy(from + x0, from + x1, to + b.Rect.left + x0);
+        }
+    }
+}
+
 }  // namespace
 
-void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
-    if (RectWidth(r) < 0 || RectHeight(r) < 0 || !SkinData) return;
+TTinselForm::TPieceCache* TTinselForm::BorderPiece(int index, int32_t w, int32_t h) {
+    if (w <= 0 || h <= 0 || !SkinData) return nullptr;
     const TDataSkinBorder* piece = SkinData->Borders[static_cast<size_t>(index - 1)].get();
-    if (!piece || !piece->Bitmap || piece->Bitmap->Empty() || RectWidth(r) == 0 || RectHeight(r) == 0) return;
+    if (!piece || !piece->Bitmap || piece->Bitmap->Empty()) return nullptr;
     const int32_t frame = (ActiveFlag || piece->Frames <= 1) ? 1 : 2;
     TPieceCache& cache = FPieces[index - 1];
-    if (!cache.Bitmap || cache.Width != RectWidth(r) || cache.Height != RectHeight(r) || cache.Frame != frame) {
-        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, RectWidth(r), RectHeight(r)), piece->Bitmap.get(), piece->Margins,
+    if (!cache.Bitmap || cache.Width != w || cache.Height != h || cache.Frame != frame) {
+        cache.Bitmap = SkinMakeFrameBitmap(Rect(0, 0, w, h), piece->Bitmap.get(), piece->Margins,
                                            index == 3 || index == 4, piece->Tile != 1, piece->Frames, frame);
-        cache.Width = RectWidth(r);
-        cache.Height = RectHeight(r);
+        cache.Width = w;
+        cache.Height = h;
         cache.Frame = frame;
+        cache.HasRuns = false;
     }
-    if (!cache.Bitmap->Empty())
-        BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache.Bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+    return cache.Bitmap->Empty() ? nullptr : &cache;
+}
+
+void TTinselForm::PaintBorderPiece(int index, const TRect& r, HDC dc) {
+    if (TPieceCache* cache = BorderPiece(index, RectWidth(r), RectHeight(r)))
+        BitBlt(dc, r.left, r.top, RectWidth(r), RectHeight(r), cache->Bitmap->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+const TSkinRowRuns* TTinselForm::BorderPieceRuns(int index, int32_t w, int32_t h) {
+    TPieceCache* cache = BorderPiece(index, w, h);
+    if (!cache) return nullptr;
+    if (!cache->HasRuns) {
+        cache->Runs = SkinOpaqueRuns(cache->Bitmap.get(), 1, 1, 1, TRANSPARENT_KEY);
+        cache->HasRuns = true;
+    }
+    return &cache->Runs;
 }
 
 void TTinselForm::ClearPieceCache() {
@@ -116,7 +168,7 @@ void TTinselForm::PaintTitle(HDC dc, int32_t W, int32_t H) {
     LayoutSysButtons();
     DrawTitleText(canvas, title);
     LayoutSysButtons();
-    PaintSysButtons(canvas);
+    PaintSysButtons(FTitleBuffer.get());
     BitBlt(dc, 0, 0, FTitleBuffer->Width(), FTitleBuffer->Height(), canvas->Handle(), 0, 0, SRCCOPY);
     SetBkMode(dc, OPAQUE);
 }
@@ -254,8 +306,9 @@ void TTinselForm::LayoutSysButtons() {
     if (leftmostRight > 0) RightButtonsLeft = leftmostRight;
 }
 
-void TTinselForm::PaintSysButtons(TCanvas* canvas) {
-    HDC dc = canvas->Handle();
+void TTinselForm::PaintSysButtons(TBitmap* surface) {
+    HDC dc = surface->Canvas()->Handle();
+    const bool direct = surface->BitsPerPixel() == 32;
     for (auto& p : SysButtons) {
         TWinSysButton& b = *p;
         if (!b.Visible || !HasStrip(b) || b.Record->Visibility == 100) continue;
@@ -264,7 +317,10 @@ void TTinselForm::PaintSysButtons(TCanvas* canvas) {
             continue;
         }
         const int32_t frame = (!ActiveFlag && b.Record->Frames >= 4) ? 4 : 1;
-        DrawButtonCell(dc, b, frame);
+        if (direct)
+            PutButtonCell(surface, b, frame);
+        else
+            DrawButtonCell(dc, b, frame);
     }
 }
 
@@ -287,6 +343,7 @@ void TTinselForm::LoadIconBitmap() {
     auto icon = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_SMALL, 0));
     if (!icon) icon = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_BIG, 0));
     IconHandle = icon;
+    FIconCopy.Reset();
     if (!icon) return;
     IconBitmap->SetSize(cx, cy);
     if (IconBitmap->Empty()) return;
@@ -299,14 +356,23 @@ void TTinselForm::LoadIconBitmap() {
     }
 }
 
-void TTinselForm::DrawIconAt(HDC dc, const TRect& r) {
-    if (IconHandle) {
-        if (auto copy =
-                static_cast<HICON>(CopyImage(IconHandle, IMAGE_ICON, IconSize, IconSize, LR_COPYFROMRESOURCE))) {
-            DrawIconEx(dc, r.left, r.top, copy, IconSize, IconSize, 0, nullptr, DI_NORMAL);
-            DestroyIcon(copy);
-            return;
+HICON TTinselForm::IconCopy() {
+    if (!IconHandle) return nullptr;
+    if (FIconCopy.Source != IconHandle || FIconCopy.Size != IconSize) {
+        FIconCopy.Reset();
+        FIconCopy.Copy = static_cast<HICON>(CopyImage(IconHandle, IMAGE_ICON, IconSize, IconSize, LR_COPYFROMRESOURCE));
+        if (FIconCopy.Copy) {
+            FIconCopy.Source = IconHandle;
+            FIconCopy.Size = IconSize;
         }
+    }
+    return FIconCopy.Copy;
+}
+
+void TTinselForm::DrawIconAt(HDC dc, const TRect& r) {
+    if (HICON copy = IconCopy()) {
+        DrawIconEx(dc, r.left, r.top, copy, IconSize, IconSize, 0, nullptr, DI_NORMAL);
+        return;
     }
     SkinDrawTransparent(dc, r, IconBitmap.get(), TRANSPARENT_KEY);
 }

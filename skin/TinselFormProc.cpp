@@ -25,12 +25,6 @@ TPoint LParamPoint(LPARAM l) {
 
 bool Contains(const TRect& r, TPoint p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
-struct TDepthGuard {
-    int32_t& Depth;
-    explicit TDepthGuard(int32_t& d) : Depth(d) { ++Depth; }
-    ~TDepthGuard() { --Depth; }
-};
-
 }  // namespace
 
 // --- mouse targets
@@ -505,7 +499,8 @@ void TTinselForm::ShowSystemPopup(int x, int y) {
     FSysPopup = std::make_unique<TPopupMenu>(nullptr);
     TPopupMenu* popup = FSysPopup.get();
     if (SkinData && SkinData->MenuGlyphs) popup->SetImages(SkinData->MenuGlyphs.get());
-    const bool withHandlers = SkinData && SkinData->MenuItem;
+    // Without a [MenuItem] element the plain skinned painter draws the items.
+    const bool withHandlers = SkinData != nullptr;
     popup->SetOwnerDraw(withHandlers);
     const HWND wnd = Handle;
     auto add = [&](const std::string& caption, int32_t tag, int32_t image, bool enabled, bool checked,
@@ -571,6 +566,7 @@ void TTinselForm::ShowSystemPopup(int x, int y) {
                 [wnd, id] { PostMessageA(wnd, WM_SYSCOMMAND, id, 0); });
         }
     }
+    TDepthGuard loop(FPopupLoops);
     popup->Popup(x, y);
 }
 
@@ -592,7 +588,7 @@ bool TTinselForm::OpenMenuButton(TMenuBtn* item) {
         PostMessageA(Handle, WM_COMMAND, it->Command, 0);
         if (!it->DropDown) break;
         SetMenuHookTarget(this, index);
-        if (!IsNT4OrOlder() && SkinData && SkinData->MenuItem) MakeMenuOwnerDraw(it->DropDown);
+        if (!IsNT4OrOlder() && SkinData) MakeMenuOwnerDraw(it->DropDown);
         MenuTracking = true;
         RECT w{};
         GetWindowRect(Handle, &w);

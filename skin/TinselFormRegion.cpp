@@ -2,6 +2,8 @@
 // per window size) and what it does for MDI applications: the frame's MDI client hook.
 #include <windows.h>
 
+#include <vector>
+
 #include "classlib/Forms.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
@@ -26,30 +28,31 @@ void TTinselForm::UpdateRegion() {
         region = CreateRectRgn(0, 0, W, H);
     } else {
         const int32_t L = BorderLeft, T = BorderTop, R = BorderRight, B = BorderBottom;
-        region = CreateRectRgn(L, T, W - R, H - B);
+        std::vector<TSkinRegionPart> parts{{Rect(L, T, W - R, H - B)}};
         if (BorderClassValue != bcNoCaption) {
-            TBitmap work;
-            // One piece: from its painted bitmap when it may have holes, else its rectangle.
-            auto piece = [&](int index, bool fromBitmap, int x, int y, int pw, int ph) -> HRGN {
-                if (!fromBitmap || pw <= 0 || ph <= 0) return CreateRectRgn(x, y, x + pw, y + ph);
-                work.SetSize(pw, ph);
-                if (work.Empty()) return CreateRectRgn(x, y, x + pw, y + ph);
-                PaintBorderPiece(index, Rect(0, 0, pw, ph), work.Canvas()->Handle());
-                return SkinRegionFromBitmap(&work, x, y, 1, 1, 1, TRANSPARENT_KEY);
+            // One piece: the runs of its cached bitmap when it may have holes, else its rectangle.
+            auto piece = [&](int index, bool fromBitmap, int x, int y, int pw, int ph) {
+                const TSkinRowRuns* runs = fromBitmap && pw > 0 && ph > 0 ? BorderPieceRuns(index, pw, ph) : nullptr;
+                parts.push_back({Rect(x, y, x + pw, y + ph), runs});
             };
-            HRGN left = piece(1, b[0]->Trans == 1 && H > 1, 0, 0, L, H);
-            HRGN right = piece(2, b[1]->Trans == 1 && H > 1, W - R, 0, R, H);
-            HRGN bottom = piece(4, b[3]->Trans == 1 && B >= 2, L, H - B, W - L - R, B);
-            HRGN top = piece(3, b[2]->Trans == 1 && T > 1 && W - L - R > 0, L, 0, W - L - R, T);
-            CombineRgn(left, left, right, RGN_OR);
-            CombineRgn(top, top, bottom, RGN_OR);
-            CombineRgn(left, left, top, RGN_OR);
-            CombineRgn(region, region, left, RGN_OR);
-            DeleteObject(left);
-            DeleteObject(right);
-            DeleteObject(bottom);
-            DeleteObject(top);
+            piece(1, b[0]->Trans == 1 && H > 1, 0, 0, L, H);
+            piece(2, b[1]->Trans == 1 && H > 1, W - R, 0, R, H);
+            piece(4, b[3]->Trans == 1 && B >= 2, L, H - B, W - L - R, B);
+            piece(3, b[2]->Trans == 1 && T > 1 && W - L - R > 0, L, 0, W - L - R, T);
         }
+        region = SkinRegionFromParts(parts);
+    }
+    // The window has this region already (a rebuild at the same size): setting it again
+    // would only send the window through a frame change and a full repaint.
+    HRGN current = CreateRectRgn(0, 0, 0, 0);
+    const bool same = GetWindowRgn(Handle, current) != ERROR && EqualRgn(current, region);
+    DeleteObject(current);
+    if (same) {
+        DeleteObject(region);
+        RegionWidth = W;
+        RegionHeight = H;
+        RegionPresent = true;
+        return;
     }
     // From here on the region belongs to the system.
     SetWindowRgn(Handle, region, TRUE);

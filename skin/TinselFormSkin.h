@@ -15,6 +15,7 @@
 #include "classlib/Controls.h"
 #include "classlib/Graphics.h"
 #include "classlib/WindowSubclass.h"
+#include "skin/TinselForm.h"
 
 class TSkinData;
 class TDataSkinSysButton;
@@ -83,6 +84,24 @@ public:
     TWinSysButton(TTinselForm* form, TDataSkinSysButton* record) : TNCObject(form), Record(record) {}
     void Paint() override;
     TDataSkinSysButton* Record;
+    // The cell as the caption last drew it, at the button's size in 32 bits, with the runs of
+    // its pixels that are not key-coloured: the caption puts it on without a transparent blit.
+    struct TCellCache {
+        int32_t Frame = 0, Width = -1, Height = -1;
+        std::unique_ptr<TBitmap> Bitmap;
+        TSkinRowRuns Runs;
+    };
+    TCellCache Cell;
+};
+
+// Counts a handler of the skin on the stack for as long as it runs, exceptions included: a
+// skin whose count stayed up would be kept (busy) for ever.
+struct TDepthGuard {
+    int32_t& Depth;
+    explicit TDepthGuard(int32_t& d) : Depth(d) { ++Depth; }
+    ~TDepthGuard() { --Depth; }
+    TDepthGuard(const TDepthGuard&) = delete;
+    TDepthGuard& operator=(const TDepthGuard&) = delete;
 };
 
 class TTinselForm : public TComponent {
@@ -189,6 +208,10 @@ public:
     void DrawMenuSeparator(TCanvas* canvas, const TRect& rect);
     void SetMainMenusOwnerDraw(TComponent* owner, bool on);
     void SetPopupMenusOwnerDraw(TComponent* owner, bool on);
+    template <class E>
+    bool OwnHandler(const E& event) const;
+    // Takes this skin's handlers off the item (an application's own stay).
+    void DropHandlers(TMenuItem* item) const;
     // Every item of the drop-down (recursively) becomes owner-drawn.
     static void MakeMenuOwnerDraw(HMENU menu);
 
@@ -249,7 +272,7 @@ private:
     uint32_t Style() const;
     void PaintTitle(HDC dc, int32_t w, int32_t h);
     void DrawTitleText(TCanvas* canvas, const TRect& r);
-    void PaintSysButtons(TCanvas* canvas);
+    void PaintSysButtons(TBitmap* surface);
     void PaintBorderPiece(int index, const TRect& r, HDC dc);
     void PaintMenuStrip(HDC dc, int32_t w);
     void MakeCaptionFont();
@@ -272,19 +295,44 @@ private:
     TColor FOldColor = 0;
     bool FColorSaved = false;
     DWORD FLastPopupTick = 0;
+    // Loops of the right-click pop-up running now (its items must live on meanwhile).
+    int32_t FPopupLoops = 0;
     bool FPopupShown = false;
     UINT FDoubleClickTime = 500;
     bool FSavedMenuUpdate = true;
     int32_t FDepth = 0;
     // A bar item asked for while another's drop-down runs; -1 when none.
     int32_t FPendingOpen = -1;
-    // The border pieces as last built: rebuilt only for a new size, state or skin.
+    // The border pieces as last built: rebuilt only for a new size, state or skin, with
+    // the runs of their pixels that the window region takes (made when first asked for).
     struct TPieceCache {
         int32_t Width = -1, Height = -1, Frame = 0;
         std::unique_ptr<TBitmap> Bitmap;
+        bool HasRuns = false;
+        TSkinRowRuns Runs;
     };
     TPieceCache FPieces[4];
+    // The piece of the given size in the current frame; nil when the skin has none.
+    TPieceCache* BorderPiece(int index, int32_t w, int32_t h);
+    const TSkinRowRuns* BorderPieceRuns(int index, int32_t w, int32_t h);
     void ClearPieceCache();
+    // The window icon as drawn in the caption: copying it from its resource is the
+    // slowest step of a frame paint, so the copy is kept until the icon changes.
+    struct TIconCopy {
+        HICON Source = nullptr, Copy = nullptr;
+        int32_t Size = 0;
+        TIconCopy() = default;
+        TIconCopy(const TIconCopy&) = delete;
+        TIconCopy& operator=(const TIconCopy&) = delete;
+        ~TIconCopy() { Reset(); }
+        void Reset() {
+            if (Copy) DestroyIcon(Copy);
+            Source = Copy = nullptr;
+            Size = 0;
+        }
+    };
+    TIconCopy FIconCopy;
+    HICON IconCopy();
     // The system's check mark, loaded once.
     HBITMAP FCheckBitmap = nullptr;
     HBITMAP CheckBitmap();

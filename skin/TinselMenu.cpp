@@ -153,7 +153,28 @@ TMenuBtn* NeighbourMenuButton(bool forward) {
 TTinselMenu::TTinselMenu(TTinselForm* form, TSkinData* data)
     : FForm(form), FData(data), FBackground(std::make_unique<TBitmap>()) {}
 
-TTinselMenu::~TTinselMenu() { FreeItems(); }
+TTinselMenu::~TTinselMenu() {
+    FreeItems();
+    if (FMenuObject) FForm->RemoveFreeNotification(FMenuObject);
+}
+
+void TTinselMenu::TakeMenuObject() {
+    if (!FForm->Form) return;
+    TMenu* now = DynamicAs<TMenu>(FForm->Form->Menu());
+    if (now == FMenuObject) return;
+    if (FMenuObject) FForm->RemoveFreeNotification(FMenuObject);
+    FMenuObject = now;
+    if (now) FForm->FreeNotification(now);
+}
+
+void TTinselMenu::MenuObjectGone(TComponent* component) {
+    if (!component || component != FMenuObject) return;
+    FMenuObject = nullptr;
+    FreeItems();
+    // Its window menu went with it.
+    FMenuHandle = nullptr;
+    if (HookState().Form == FForm) HookState().Current = nullptr;
+}
 
 void TTinselMenu::FreeItems() {
     // Nothing may point at an item that goes: the hot object and the open drop-down.
@@ -166,6 +187,7 @@ void TTinselMenu::FreeItems() {
 bool TTinselMenu::RightToLeftMenu() const { return FMenuObject && FMenuObject->IsRightToLeft(); }
 
 bool TTinselMenu::ReadWindowMenu(bool onlyEmptyFromObject) {
+    TakeMenuObject();
     if (HMENU menu = GetMenu(FForm->Handle)) FMenuHandle = menu;
     if (!FMenuHandle) return false;
     if (FForm->Form && !FMenuObject) return false;
@@ -211,6 +233,7 @@ void TTinselMenu::LoadItems() {
 }
 
 void TTinselMenu::LoadItemsFromMenuObject() {
+    TakeMenuObject();
     if (HMENU menu = GetMenu(FForm->Handle)) FMenuHandle = menu;
     if (!FMenuHandle || !FMenuObject) return;
     FreeItems();

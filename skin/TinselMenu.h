@@ -14,6 +14,7 @@
 #include "classlib/Graphics.h"
 #include "skin/TinselFormSkin.h"
 
+class TComponent;
 class TMenu;
 class TMenuItem;
 class TSkinData;
@@ -39,7 +40,11 @@ public:
     TTinselMenu& operator=(const TTinselMenu&) = delete;
     ~TTinselMenu();
 
-    void SetMenuObject(TMenu* menu) { FMenuObject = menu; }
+    // The form's menu object as it is now (a form may be given another one); followed by
+    // free notification, so a menu freed while skinned leaves nothing pointing at it.
+    void TakeMenuObject();
+    // A component went: when it is the menu object, the bar lets go of it and its items.
+    void MenuObjectGone(TComponent* component);
     TMenu* MenuObject() const { return FMenuObject; }
     HMENU MenuHandle() const { return FMenuHandle; }
     // The items from the window menu (or from the menu object on old systems); the menu

@@ -26,6 +26,27 @@ bool HasElement(TSkinData* data) {
     return data && data->MenuItem && data->MenuItem->Bitmap && !data->MenuItem->Bitmap->Empty();
 }
 
+// The square behind a checked item's image: clBtnFace and clBtnHighlight pixels in turn, as
+// the system shows a pressed-in toggle.
+void FillCheckedSquare(HDC dc, const RECT& r) {
+    TBitmap pattern;
+    pattern.SetSize(8, 8);
+    if (pattern.Empty()) return;
+    const COLORREF face = static_cast<COLORREF>(ColorToRGB(clBtnFace));
+    const COLORREF light = static_cast<COLORREF>(ColorToRGB(clBtnHighlight));
+    HDC pdc = pattern.Canvas()->Handle();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) SetPixel(pdc, x, y, ((x + y) & 1) ? light : face);
+    HBRUSH brush = CreatePatternBrush(pattern.Handle());
+    if (!brush) return;
+    // The pattern starts at the square's corner, whatever the device context's origin.
+    POINT old{};
+    SetBrushOrgEx(dc, r.left & 7, r.top & 7, &old);
+    FillRect(dc, &r, brush);
+    SetBrushOrgEx(dc, old.x, old.y, nullptr);
+    DeleteObject(brush);
+}
+
 // Puts a handler back however the measuring ends.
 struct TMeasureRestore {
     TMenuItem* Item;
@@ -208,7 +229,7 @@ void TTinselForm::DrawMenuItemContent(TMenuItem* item, TCanvas* canvas, bool sel
         if (hasImage) {
             if (item->Checked()) {
                 RECT g = G;
-                FillRect(dc, &g, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+                FillCheckedSquare(dc, g);
                 DrawEdge(dc, &g, BDR_SUNKENOUTER, BF_RECT);
             }
             images->Draw(dc, G.left, G.top, item->ImageIndex(), item->Enabled());
@@ -270,19 +291,30 @@ void TTinselForm::MakeMenuOwnerDraw(HMENU menu) {
     }
 }
 
+// The item's own handler: one the application gave it, not one a form skin bound (this one,
+// from an earlier skinning, is replaced; every skin drops its handlers when it detaches).
+template <class E>
+bool TTinselForm::OwnHandler(const E& event) const {
+    return event.Assigned() && event.Data() != this;
+}
+
+void TTinselForm::DropHandlers(TMenuItem* item) const {
+    if (item->OnDrawItem.Data() == this) item->OnDrawItem = nullptr;
+    if (item->OnMeasureItem.Data() == this) item->OnMeasureItem = nullptr;
+}
+
 void TTinselForm::SetMainMenusOwnerDraw(TComponent* owner, bool on) {
     if (!owner) return;
     std::function<void(TMenuItem*, int)> walk = [&](TMenuItem* item, int depth) {
         for (int i = 0; i < item->Count(); ++i) {
             TMenuItem* child = item->Items(i);
             if (on) {
-                if (depth >= 1 && !child->OnDrawItem) {
+                if (depth >= 1 && !OwnHandler(child->OnDrawItem)) {
                     child->OnDrawItem = TMenuDrawItemEvent(this, &TTinselForm::DrawMenuItem);
                     child->OnMeasureItem = TMenuMeasureItemEvent(this, &TTinselForm::MeasureMainItem);
                 }
             } else {
-                child->OnDrawItem = nullptr;
-                child->OnMeasureItem = nullptr;
+                DropHandlers(child);
             }
             walk(child, depth + 1);
         }
@@ -303,11 +335,10 @@ void TTinselForm::SetPopupMenusOwnerDraw(TComponent* owner, bool on) {
             TMenuItem* child = item->Items(i);
             if (on) {
                 child->OnDrawItem = TMenuDrawItemEvent(this, &TTinselForm::DrawMenuItem);
-                if (!child->OnMeasureItem)
+                if (!OwnHandler(child->OnMeasureItem))
                     child->OnMeasureItem = TMenuMeasureItemEvent(this, &TTinselForm::MeasurePopupItem);
             } else {
-                child->OnDrawItem = nullptr;
-                child->OnMeasureItem = nullptr;
+                DropHandlers(child);
             }
             walk(child);
         }

@@ -52,13 +52,29 @@ void TTinselPopMenu::PaintFrameOn(HDC dc) {
     BitBlt(dc, w - kBorder, 0, kBorder, h, src, w - kBorder, 0, SRCCOPY);
 }
 
+// The system erases nothing here: the client area that no item covers shows the face the
+// items continue.
+void TTinselPopMenu::EraseFromFace(HDC dc) {
+    RECT w{}, c{};
+    if (!dc || !CanPaint() || !GetWindowRect(FWindow, &w) || !GetClientRect(FWindow, &c)) return;
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    if (FFrame->Empty() || FFrame->Width() != width || FFrame->Height() != height) BuildFrame(width, height);
+    if (FFrame->Empty()) return;
+    POINT origin{0, 0};
+    ClientToScreen(FWindow, &origin);
+    BitBlt(dc, 0, 0, c.right, c.bottom, FFrame->Canvas()->Handle(), origin.x - w.left, origin.y - w.top, SRCCOPY);
+}
+
 LRESULT TTinselPopMenu::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_SKIN_QUERY) return 1;
     if (!SkinManager || !SkinManager->Enabled) return CallOld(msg, wParam, lParam);
     switch (msg) {
         case WM_DESTROY: Detach(); return CallOld(msg, wParam, lParam);
         case WM_ERASEBKGND:
-            if (!FData || !FData->Options().Contains(xoMenuBG)) CallOld(msg, wParam, lParam);
+            if (!FData || !FData->Options().Contains(xoMenuBG))
+                CallOld(msg, wParam, lParam);
+            else
+                EraseFromFace(reinterpret_cast<HDC>(wParam));
             return 1;
         case WM_NCPAINT: {
             if (!CanPaint()) return CallOld(msg, wParam, lParam);

@@ -34,6 +34,7 @@ private:
     bool CanPaint() const;
     void BuildFrame(int width, int height);
     void PaintFrameOn(HDC dc);
+    void EraseFromFace(HDC dc);
 
     TWindowSubclass FSubclass;
     HWND FWindow = nullptr;

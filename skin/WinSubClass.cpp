@@ -66,11 +66,7 @@ void TSkinControl::AttachControl(TTinselForm* form, TSkinData* data, bool setCol
     TakeControl(control, data, form, canvas);
     HookWindowProc(control);
     if (Form) Form->AddControlSkin(this);
-    if (SetColour) {
-        SetParentBackground(true);
-        SavedColour = control->Color();
-        control->SetColor(data->Colours.ButtonFace);
-    }
+    if (SetColour) TakeSkinColour();
     if (ParentBackOff) SpecialMode = 1;
     control->Invalidate();
     Attached = true;
@@ -88,20 +84,42 @@ void TSkinControl::AttachHandle(HWND wnd, TSkinData* data, TTinselForm* form, TC
     if (Form) Form->AddControlSkin(this);
     Unicode = IsWindowUnicode(wnd) != FALSE;
     Caption = GetWindowTextWide(wnd);
-    FSubclass.Attach(wnd, [this](UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool hooked = FSubclass.Attach(wnd, [this](UINT msg, WPARAM wParam, LPARAM lParam) {
         TMessage m{msg, wParam, lParam, 0};
         SkinWndProc(m);
         return m.Result;
     });
+    if (!hooked) {
+        // Not in the window's chain: not listed as its skin either.
+        if (Form) Form->RemoveControlSkin(this);
+        Form = nullptr;
+        Handle = nullptr;
+        return;
+    }
     InvalidateRect(wnd, nullptr, TRUE);
     Attached = true;
     State = scAttached;
 }
 
 void TSkinControl::Restore() {
-    if (!SetColour || !Control) return;
+    if (SetColour && Control) GiveBackColour();
+}
+
+void TSkinControl::TakeSkinColour() {
+    if (!Control || !SkinData) return;
+    SetParentBackground(true);
+    SavedColour = Control->Color();
+    SavedParentColour = Control->ParentColor();
+    Control->SetColor(SkinData->Colours.ButtonFace);
+}
+
+void TSkinControl::GiveBackColour() {
+    if (!Control) return;
     SetParentBackground(false);
     Control->SetColor(SavedColour);
+    // Setting a colour ends the following: a control that followed its parent does again,
+    // so it takes the parent's colour back when the form gives its own back.
+    if (SavedParentColour) Control->SetParentColor(true);
 }
 
 void TSkinControl::SkinChanged() {
@@ -339,6 +357,11 @@ HGDIOBJ UseCanvasFont(TCanvas* canvas) {
     return old;
 }
 
+void CopyFontInto(TCanvas* canvas, HFONT font) {
+    LOGFONTA lf{};
+    if (font && GetObjectA(font, sizeof lf, &lf)) canvas->Font()->SetHandle(CreateFontIndirectA(&lf));
+}
+
 UINT BiDiFlags(TSkinControl* skin, UINT flags) {
     TControl* c = skin->Control ? skin->Control : skin->GraphicControl;
     if (c && c->BiDiMode() == bdRightToLeft) flags |= DT_RTLREADING;
@@ -395,7 +418,7 @@ void DrawImageText(TSkinControl* skin, TCanvas* canvas, const TRect& rect, int32
         x = W - tw - iw - 2;
     if (x < 2) x = 1;
     SelectObject(dc, oldFont);
-    if (image) ImageList_Draw(imageList, imageIndex, dc, rect.left + x, rect.top + (H - iw) / 2, ILD_TRANSPARENT);
+    if (image) ImageList_Draw(imageList, imageIndex, dc, rect.left + x, rect.top + (H - ih) / 2, ILD_TRANSPARENT);
     if (text.empty()) return;
     canvas->Brush()->SetStyle(bsClear);
     canvas->Font()->SetStyle({});
@@ -462,17 +485,32 @@ void BlitWorkBitmap(HDC dc, const TRect& rect) {
            SRCCOPY);
 }
 
+namespace {
+
+// Ends a paint begun here on every way out, a throwing draw included: a paint left open keeps
+// the window's update region and its DC.
+struct TOwnPaint {
+    HWND Window = nullptr;
+    PAINTSTRUCT Paint{};
+    ~TOwnPaint() {
+        if (Window) EndPaint(Window, &Paint);
+    }
+};
+
+}  // namespace
+
 void HandlePaint(TSkinControl* skin, TMessage& message) {
-    PAINTSTRUCT ps{};
+    TOwnPaint paint;
     HDC dc = reinterpret_cast<HDC>(message.WParam);
-    const bool own = dc == nullptr;
-    if (own) dc = BeginPaint(skin->Handle, &ps);
+    if (!dc) {
+        dc = BeginPaint(skin->Handle, &paint.Paint);
+        paint.Window = skin->Handle;
+    }
     RECT r{};
     if (GetWindowRect(skin->Handle, &r)) {
         skin->WindowRect = r;
         skin->DrawSkin(dc, TRect{0, 0, r.right - r.left, r.bottom - r.top});
     }
-    if (own) EndPaint(skin->Handle, &ps);
 }
 
 void HandleEraseBackground(TSkinControl* skin, TMessage& message) {

@@ -58,6 +58,10 @@ public:
     void CallOldProc(TMessage& message);
     void Repaint();
     void SetParentBackground(bool attaching);
+    // The control takes the skin's face colour; GiveBackColour gives it the colour, or the
+    // following of its parent's, that it had before.
+    void TakeSkinColour();
+    void GiveBackColour();
     TColor ParentColour(TColor fallback);
     void FillSkinColour(HDC dc, const TRect& rect);
     void FillParentColour(HDC dc, const TRect& rect);
@@ -85,6 +89,7 @@ public:
     TControl* GraphicControl = nullptr;
     bool SetColour = false;
     TColor SavedColour = 0;
+    bool SavedParentColour = false;
     bool Attached = false;
     int32_t State = scCreated;
     TTinselForm* Form = nullptr;
@@ -125,6 +130,9 @@ void SetPropByName(TObject* instance, const std::string& name, const std::string
 // The canvas's font and its colour put into its DC now (the canvas realises them only for
 // its own drawing calls); answers the font that was there, to be selected back.
 HGDIOBJ UseCanvasFont(TCanvas* canvas);
+// The canvas's font becomes a copy of that font (the handle stays with its owner), for the
+// text routines below, which draw in the canvas's font and colour.
+void CopyFontInto(TCanvas* canvas, HFONT font);
 // Flags with DT_RTLREADING added for a right-to-left control.
 UINT BiDiFlags(TSkinControl* skin, UINT flags);
 // Status panels and tabs: the text centred vertically in rect, grey when disabled.

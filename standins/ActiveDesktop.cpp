@@ -9,7 +9,9 @@
 // reader of either key sees what was set last. Reads prefer the Active Desktop copy.
 //
 // What callers did is also logged under HKCU\Software\DriftpaneTest\ActiveDesktopStandIn so that
-// tests can tell which flags ApplyChanges got and which raw style was passed.
+// tests can tell which flags ApplyChanges got and which raw style was passed. A test makes the
+// desktop refuse a method with a DWORD there: "RefuseSetWallpaper", "RefuseSetWallpaperOptions"
+// or "RefuseApplyChanges" holding a failure code, which the method returns changing nothing.
 
 #include <windows.h>
 #include <ole2.h>
@@ -54,6 +56,12 @@ bool ReadEither(const wchar_t* name, std::wstring& value) {
            ReadString(HKEY_CURRENT_USER, kDesktopKey, name, value);
 }
 
+// The failure code a test set for a method, or S_OK.
+HRESULT Refusal(const wchar_t* name) {
+    const HRESULT hr = static_cast<HRESULT>(ReadDword(HKEY_CURRENT_USER, kLogKey, name, 0));
+    return FAILED(hr) ? hr : S_OK;
+}
+
 class ActiveDesktop final : public IActiveDesktop {
 public:
     ActiveDesktop() { InterlockedIncrement(&g_objects); }
@@ -77,6 +85,7 @@ public:
     }
 
     STDMETHODIMP ApplyChanges(DWORD flags) override {
+        if (const HRESULT refused = Refusal(L"RefuseApplyChanges"); FAILED(refused)) return refused;
         WriteDword(HKEY_CURRENT_USER, kLogKey, L"ApplyCount",
                    ReadDword(HKEY_CURRENT_USER, kLogKey, L"ApplyCount", 0) + 1);
         WriteDword(HKEY_CURRENT_USER, kLogKey, L"LastApplyFlags", flags);
@@ -103,6 +112,7 @@ public:
 
     STDMETHODIMP SetWallpaper(PCWSTR path, DWORD) override {
         if (!path) return E_INVALIDARG;
+        if (const HRESULT refused = Refusal(L"RefuseSetWallpaper"); FAILED(refused)) return refused;
         std::wstring text(path);
         if (text.size() >= MAX_PATH) return E_INVALIDARG;
         return WriteBoth(L"Wallpaper", text) ? S_OK : E_FAIL;
@@ -124,6 +134,7 @@ public:
 
     STDMETHODIMP SetWallpaperOptions(LPCWALLPAPEROPT options, DWORD) override {
         if (!options || options->dwSize != sizeof(WALLPAPEROPT)) return E_INVALIDARG;
+        if (const HRESULT refused = Refusal(L"RefuseSetWallpaperOptions"); FAILED(refused)) return refused;
         WriteDword(HKEY_CURRENT_USER, kLogKey, L"LastStyle", options->dwStyle);
         for (const StyleText& s : kStyles) {
             if (s.style == options->dwStyle) {

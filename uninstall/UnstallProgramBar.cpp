@@ -14,19 +14,27 @@ void TfrmUninstallBar::FormShow(TObject*) {
     Timer1->SetEnabled(true);
     const std::string n = Pack ? Pack->GetProgramName() : std::string();
     SetCaption(n + " Uninstall");
+    lblMsg->SetShowAccelChar(false);  // an "&" in the name is shown as it is
     lblMsg->SetCaption("Please wait while " + n + " is removed from your computer.");
 }
 
 void TfrmUninstallBar::Timer1Timer(TObject*) {
     Timer1->SetEnabled(false);
     Pack->SetOnStep([this](TObject* sender, int step, const std::string& text) { DoStep(sender, step, text); });
-    Pack->Uninstall();
+    std::string left;
+    try {
+        Pack->Uninstall();
+        Completed = true;
+    } catch (const EUninstallIncomplete& e) {
+        left = e.Message();
+    }
     ProgressBar1->SetVisible(false);
-    Button2->SetCaption("&Finish");
+    Button2->SetCaption(Completed ? "&Finish" : "&Close");
     Button2->SetEnabled(true);
     // Enter or Space then finishes, as the only thing left to do.
     SetActiveControl(Button2);
-    Label1->SetCaption("Uninstall finished.");
+    Label1->SetCaption(Completed ? "Uninstall finished." : "Uninstall did not finish.");
+    if (!Completed) Application->MessageBox(left, "Uninstall", MB_OK | MB_ICONWARNING);
 }
 
 void TfrmUninstallBar::DoStep(TObject*, int Setupit, const std::string& Text) {
@@ -37,8 +45,9 @@ void TfrmUninstallBar::DoStep(TObject*, int Setupit, const std::string& Text) {
 
 void TfrmUninstallBar::Button2Click(TObject*) { Close(); }
 
-void ShowUninstallBar(TExpressPack* pack) {
+bool ShowUninstallBar(TExpressPack* pack) {
     Application->CreateForm(frmUninstallBar);
     frmUninstallBar->Pack = pack;
     frmUninstallBar->ShowModal();
+    return frmUninstallBar->Completed;
 }

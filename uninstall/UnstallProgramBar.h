@@ -36,9 +36,12 @@ public:
 
     // Not owned.
     TExpressPack* Pack = nullptr;
+    // The run removed everything: only then may the uninstaller remove itself.
+    bool Completed = false;
 };
 
 extern TfrmUninstallBar* frmUninstallBar;
 
-// Shows the progress window over the installation record until Finish.
-void ShowUninstallBar(TExpressPack* pack);
+// Shows the progress window over the installation record until Finish; true
+// when the run removed everything.
+bool ShowUninstallBar(TExpressPack* pack);

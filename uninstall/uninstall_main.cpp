@@ -34,8 +34,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             if (MessageBoxA(Application->Handle(), question.c_str(), "Uninstall", MB_OKCANCEL | MB_ICONQUESTION) ==
                 IDOK) {
                 pack->SetInstallDir(dir);
-                ShowUninstallBar(pack);
-                removed = true;
+                // After a run that left something, the uninstaller stays to be run again.
+                removed = ShowUninstallBar(pack);
             }
         }
     } catch (...) {

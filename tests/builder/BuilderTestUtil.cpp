@@ -110,6 +110,22 @@ SavedDesktop::~SavedDesktop() {
     }
 }
 
+DesktopRefusal::DesktopRefusal(const std::wstring& method) : m_value(L"Refuse" + method) {
+    HKEY h = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kLogKey, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return;
+    const DWORD code = static_cast<DWORD>(E_ACCESSDENIED);
+    RegSetValueExW(h, m_value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&code), sizeof code);
+    RegCloseKey(h);
+}
+
+DesktopRefusal::~DesktopRefusal() {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kLogKey, 0, KEY_WRITE, &h) != ERROR_SUCCESS) return;
+    RegDeleteValueW(h, m_value.c_str());
+    RegCloseKey(h);
+}
+
 std::string ProgramDir() {
     char buf[MAX_PATH * 4] = {};
     GetModuleFileNameA(nullptr, buf, sizeof buf);

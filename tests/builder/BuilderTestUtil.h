@@ -39,6 +39,19 @@ private:
     std::vector<Value> m_values;
 };
 
+// While it lives the stand-in refuses one method ("SetWallpaper", "SetWallpaperOptions" or
+// "ApplyChanges") with E_ACCESSDENIED, changing nothing.
+class DesktopRefusal {
+public:
+    explicit DesktopRefusal(const std::wstring& method);
+    ~DesktopRefusal();
+    DesktopRefusal(const DesktopRefusal&) = delete;
+    DesktopRefusal& operator=(const DesktopRefusal&) = delete;
+
+private:
+    std::wstring m_value;
+};
+
 // The running program's folder with its final backslash.
 std::string ProgramDir();
 

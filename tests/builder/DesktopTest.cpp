@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -282,6 +283,97 @@ TEST_F(DesktopTest, PageIsNeverWrittenOverItsOwnMovie) {
     EXPECT_THROW(m.PublishPage(UpperCase(movie_), false), Exception);
     EXPECT_EQ(ReadWholeFile(movie_), MovieWithSound());
 }
+
+// ---------------------------------------------------------------------------
+// A desktop that refuses
+
+class RefusingDesktop : public DesktopTest, public ::testing::WithParamInterface<const wchar_t*> {
+protected:
+    // The error names the page and the method that was refused.
+    void ExpectRefusal(const std::function<void()>& action, const std::string& page) {
+        DesktopRefusal refuse(GetParam());
+        try {
+            action();
+            ADD_FAILURE() << "a refused wallpaper was taken for a success";
+        } catch (const Exception& e) {
+            EXPECT_NE(e.Message().find("refused the wallpaper " + page), std::string::npos) << e.Message();
+            std::wstring method(GetParam());
+            EXPECT_NE(e.Message().find(std::string(method.begin(), method.end())), std::string::npos) << e.Message();
+        }
+    }
+};
+
+TEST_P(RefusingDesktop, PreviewShowsTheErrorKeepsTheWallpaperAndTakesBackItsFiles) {
+    TDriftpaneClass m;
+    Configure(m, movie_, picture_, false, 2);
+    const DWORD applied = ApplyCount();
+    ExpectRefusal([&] { m.Preview(); }, page_);
+    EXPECT_EQ(CurrentWallpaper(), kOldWallpaper);
+    EXPECT_EQ(CurrentTileWallpaper(), L"1") << "the options as they were";
+    EXPECT_EQ(CurrentWallpaperStyle(), L"0");
+    EXPECT_EQ(ApplyCount(), applied);
+    // As a cancelled preview: nothing of it stays.
+    EXPECT_FALSE(FileThere(page_));
+    EXPECT_FALSE(FileThere(movieCopy_));
+    EXPECT_FALSE(FileThere(pictureCopy_));
+    EXPECT_TRUE(m.PreviewPage.empty());
+
+    // Once the desktop takes it, the same model previews and restores.
+    m.Preview();
+    EXPECT_EQ(CurrentWallpaper(), page_);
+    m.RestoreWallpaper();
+    EXPECT_EQ(CurrentWallpaper(), kOldWallpaper);
+}
+
+TEST_P(RefusingDesktop, RefusedRestoreKeepsThePreviewShownAndDeletesNothing) {
+    TDriftpaneClass m;
+    Configure(m, movie_, picture_, false, 2);
+    m.Preview();
+    ASSERT_EQ(CurrentWallpaper(), page_);
+    ExpectRefusal([&] { m.RestoreWallpaper(); }, kOldWallpaper);
+    EXPECT_EQ(CurrentWallpaper(), page_);
+    EXPECT_EQ(CurrentWallpaperStyle(), L"2");
+    // Still shown, so still there.
+    EXPECT_EQ(ReadWholeFile(page_), m.HtmlPageText());
+    EXPECT_TRUE(FileThere(movieCopy_));
+    EXPECT_TRUE(FileThere(pictureCopy_));
+
+    // A second Cancel, once the desktop takes it, ends the preview.
+    m.RestoreWallpaper();
+    EXPECT_EQ(CurrentWallpaper(), kOldWallpaper);
+    EXPECT_EQ(CurrentTileWallpaper(), L"1");
+    EXPECT_FALSE(FileThere(page_));
+    EXPECT_FALSE(FileThere(movieCopy_));
+    EXPECT_FALSE(FileThere(pictureCopy_));
+}
+
+TEST_P(RefusingDesktop, RefusedActivationLeavesTheWallpaperAsItWas) {
+    TDriftpaneClass m;
+    Configure(m, movie_, "", false, 0);
+    // What Activate does to the desktop, without writing under Windows.
+    const std::string active = scratch_.File("Driftpane.htm");
+    m.PublishPage(active, false);
+    ExpectRefusal([&] { m.ApplyWallpaper(active); }, active);
+    EXPECT_EQ(CurrentWallpaper(), kOldWallpaper);
+    EXPECT_EQ(CurrentTileWallpaper(), L"1");
+    m.ApplyWallpaper(active);
+    EXPECT_EQ(CurrentWallpaper(), active);
+}
+
+TEST_F(DesktopTest, WithoutAPositionTheDesktopKeepsItsStyle) {
+    TDriftpaneClass m;
+    // The main window passes 255 when no position is chosen; the desktop takes no such style.
+    Configure(m, movie_, "", false, 255);
+    m.Preview();
+    EXPECT_EQ(CurrentWallpaper(), page_);
+    EXPECT_EQ(CurrentTileWallpaper(), L"1");
+    m.RestoreWallpaper();
+    EXPECT_EQ(CurrentWallpaper(), kOldWallpaper);
+    EXPECT_FALSE(FileThere(page_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, RefusingDesktop,
+                         ::testing::Values(L"SetWallpaper", L"SetWallpaperOptions", L"ApplyChanges"));
 
 // ---------------------------------------------------------------------------
 // Paths that do not fit

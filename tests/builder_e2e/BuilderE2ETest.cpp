@@ -388,6 +388,93 @@ TEST_F(Builder, ActiveWallpaperWritesThePageUnderTheWindowsFolderOrReportsTheMis
     CloseAnswering(IDNO);
 }
 
+// The Active Desktop stand-in refuses one method while this lives.
+class Refused {
+public:
+    explicit Refused(const std::string& method) : value_("Refuse" + method) {
+        WriteDword(HKEY_CURRENT_USER, kStandInKey, value_.c_str(), static_cast<DWORD>(E_ACCESSDENIED));
+    }
+    ~Refused() {
+        HKEY k = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kStandInKey, 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+        RegDeleteValueA(k, value_.c_str());
+        RegCloseKey(k);
+    }
+
+private:
+    static constexpr const char* kStandInKey = "Software\\DriftpaneTest\\ActiveDesktopStandIn";
+    std::string value_;
+};
+
+TEST_F(Builder, PreviewCancelAndActiveWallpaperThatTheDesktopRefusesShowTheErrorAndKeepTheWallpaper) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    const std::string old = "C:\\windows\\old.bmp";
+    WriteText(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", old);
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    SetEditText(MovieField(), SourceDir() + "drift.swf");
+    HWND preview = NeedChild(main_, "TButton", "&Preview");
+    const std::string page = ProgramDir() + "tmpPreview.htm";
+
+    // Preview: the error, the old wallpaper, no preview files, the window as it was.
+    {
+        Refused refused("ApplyChanges");
+        PostMessageA(preview, BM_CLICK, 0, 0);
+        const std::string error = AnswerMessageBox(kTitle, IDOK);
+        EXPECT_NE(error.find("refused the wallpaper " + page), std::string::npos) << error;
+        EXPECT_NE(error.find("ApplyChanges"), std::string::npos) << error;
+    }
+    Settle(main_);
+    EXPECT_EQ(CurrentWallpaper(), old);
+    EXPECT_FALSE(FileExists(page));
+    EXPECT_FALSE(FileExists(ProgramDir() + "drift.swf"));
+    EXPECT_EQ(Text(preview), "&Preview");
+    EXPECT_FALSE(IsIconic(main_));
+
+    // A preview that works, whose Cancel the desktop refuses: it still shows, with its files.
+    Click(preview);
+    EXPECT_TRUE(WaitUntil([&] { return CurrentWallpaper() == page; }, kWaitMs, "the preview wallpaper"));
+    EXPECT_TRUE(WaitForText(preview, "&Cancel"));
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(main_) != FALSE; }, kWaitMs, "the minimised window"));
+    ShowWindow(main_, SW_RESTORE);
+    {
+        Refused refused("SetWallpaper");
+        PostMessageA(preview, BM_CLICK, 0, 0);
+        const std::string error = AnswerMessageBox(kTitle, IDOK);
+        EXPECT_NE(error.find("refused the wallpaper " + old), std::string::npos) << error;
+        EXPECT_NE(error.find("SetWallpaper"), std::string::npos) << error;
+    }
+    Settle(main_);
+    EXPECT_EQ(CurrentWallpaper(), page);
+    EXPECT_TRUE(FileExists(page));
+    EXPECT_TRUE(FileExists(ProgramDir() + "drift.swf"));
+    EXPECT_EQ(Text(preview), "&Cancel");
+    // Cancel again, now taken.
+    Click(preview);
+    EXPECT_TRUE(WaitForText(preview, "&Preview"));
+    EXPECT_EQ(CurrentWallpaper(), old);
+    EXPECT_FALSE(FileExists(page));
+
+    // Active Wallpaper.
+    char win[MAX_PATH] = {};
+    GetWindowsDirectoryA(win, MAX_PATH);
+    CreateDirectoryA((std::string(win) + "\\Web").c_str(), nullptr);
+    CreateDirectoryA((std::string(win) + "\\Web\\Wallpaper").c_str(), nullptr);
+    {
+        Refused refused("SetWallpaper");
+        PostMessageA(NeedChild(main_, "TButton", "&Active Wallpaper"), BM_CLICK, 0, 0);
+        const std::string error = AnswerMessageBox(kTitle, IDOK);
+        EXPECT_NE(error.find("refused the wallpaper " + std::string(win) + "\\Web\\Wallpaper\\Driftpane.htm"),
+                  std::string::npos)
+            << error;
+    }
+    Settle(main_);
+    EXPECT_EQ(CurrentWallpaper(), old);
+    CloseAnswering(IDNO);
+}
+
 TEST_F(Builder, CreateInstallerRefusesUnusableNamesAndAsksBeforeReplacing) {
     ForgetBuilderSettings();
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
@@ -478,13 +565,24 @@ bool FolderExists(const std::string& dir) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A leading blank, brackets, parentheses, a comma, an ampersand, a percent sign, an apostrophe,
+// an exclamation mark, a semicolon, braces and a letter of the ANSI code page beyond ASCII: the
+// hardest name the builder takes.
+std::string HardestName() {
+    char e[8] = {};
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u00e9", -1, e, sizeof e, nullptr, &lossy);
+    return std::string(" Sunset (HD), [Blue] & 100% Rob's! ; {Caf") + (lossy ? "e" : e) + "}";
+}
+
 TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstallsIt) {
     ForgetBuilderSettings();
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
     WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
-    const std::string name = "Drift Builder E2E";
+    const std::string name = HardestName();
     const std::string target = SourceDir() + "Drift Setup.exe";
-    const std::string installed = SourceDir() + "Installed Wallpaper";
+    // As setup proposes it: a folder of the wallpaper's name.
+    const std::string installed = SourceDir() + name;
     {
         HANDLE f = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         CloseHandle(f);
@@ -516,7 +614,7 @@ TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstal
     EXPECT_EQ(GetPackText(w.head.ProgramName), name);
     EXPECT_EQ(GetPackText(w.head.Author), "The Author");
     ASSERT_EQ(w.files.size(), 3u);
-    const char* names[] = {"Drift Builder E2E.html", "drift.swf", "Uninstall.exe"};
+    const std::string names[] = {name + ".html", "drift.swf", "Uninstall.exe"};
     uint64_t at = setup.size();
     for (size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(names[i]);
@@ -545,6 +643,7 @@ TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstal
     TestProcess setupProc;
     HWND wizard = StartWizard(setupProc, target, name);
     ASSERT_NE(wizard, nullptr);
+    Screenshot(wizard, "hardest_name_welcome");
     ASSERT_TRUE(InstallThroughWizard(setupProc, wizard, installed));
     const std::string page = installed + "\\" + name + ".html";
     EXPECT_TRUE(FileExists(page));
@@ -555,6 +654,8 @@ TEST_F(Builder, CreateInstallerWritesAPackageThatInstallsTheWallpaperAndUninstal
     const std::string entry = "software\\microsoft\\windows\\currentversion\\uninstall\\" + name;
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, entry.c_str(), "DisplayName"), name);
     EXPECT_TRUE(WaitUntil([&] { return !StartMenuGroup(name).empty(); }, 30000, "the Start-menu group"));
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(StartMenuGroup(name) + "\\Uninstall.lnk"); }, 30000,
+                          "the group's Uninstall item"));
     if (HWND w = FindWindowA(nullptr, name.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
 
     // Its uninstaller takes it all away again.

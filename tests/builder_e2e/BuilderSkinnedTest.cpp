@@ -225,3 +225,88 @@ TEST_F(Builder, EveryWindowOfTheBuilderIsSkinnedFromTheStart) {
 }
 
 }  // namespace
+
+// A long session by menus, system menus, dialogs and a failing save, then File > Exit: the
+// program ends cleanly. A failure reported through the main window's handlers once left its skin
+// counted as busy for good; freed only at the very end, after the menu registry, its system-menu
+// items took the program down on exit.
+TEST_F(Builder, ALongSessionEndsWithACleanExit) {
+    ForgetBuilderSettings();
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Quest1", 0);
+    WriteDword(HKEY_LOCAL_MACHINE, kRegKey, "Tips", 0);
+    ASSERT_TRUE(Start());
+    ASSERT_NE(WaitMain(), nullptr);
+    const DWORD pid = proc_.Pid();
+    ASSERT_TRUE(WaitSkinned(main_, "the main window"));
+    auto popupOf = [&](DWORD p) {
+        return [p](HWND w) { return ClassOf(w) == "#32768" && ProcessOf(w) == p && IsWindowVisible(w); };
+    };
+    auto noPopup = [&] {
+        return WaitUntil(
+            [&] { return !FindTopWindow("", "#32768", pid) || !IsWindowVisible(FindTopWindow("", "#32768", pid)); },
+            kWaitMs, "the menu closed");
+    };
+    // The skin's right-click system menu of a window, opened by Alt+Space and closed by Escape.
+    auto systemMenu = [&](HWND w, const std::string& what) {
+        ASSERT_TRUE(BringToFront(w));
+        PostMessageA(w, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        ASSERT_NE(WaitForWindow(popupOf(pid), what + "'s system menu"), nullptr);
+        ASSERT_TRUE(SendKey(VK_ESCAPE));
+        ASSERT_TRUE(noPopup());
+    };
+    // The bar's item of that letter, as Alt+letter asks for it (a control of the page may claim
+    // the letter from the keyboard itself).
+    auto dropDown = [&](char key, const std::string& what) {
+        ASSERT_TRUE(BringToFront(main_));
+        PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(key));
+        ASSERT_NE(WaitForWindow(popupOf(pid), what), nullptr);
+        ASSERT_TRUE(SendKey(VK_ESCAPE));
+        ASSERT_TRUE(noPopup());
+    };
+    // A file the program cannot write: Save As there fails with the class library's message.
+    const std::string locked = SourceDir() + "locked.dpb";
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        dropDown('f', "the File menu");
+        dropDown('h', "the Help menu");
+        systemMenu(main_, "the main window");
+        SelectPage(round % 3);
+
+        ASSERT_TRUE(ChooseMenu(main_, "&Help|&About"));
+        HWND about = WaitForWindow("Driftpane Maker 2.07", "TfrmAbout");
+        ASSERT_NE(about, nullptr);
+        ASSERT_TRUE(WaitSkinned(about, "About"));
+        systemMenu(about, "About");
+        ASSERT_TRUE(ClickMiddle(NeedChild(about, "TButton", "&OK")));
+        ASSERT_TRUE(WaitWindowGone(about));
+
+        ASSERT_TRUE(ChooseMenu(main_, "&File|Save &As..."));
+        HWND save = WaitFileDialog(pid, "the project's save dialog");
+        ASSERT_NE(save, nullptr);
+        ASSERT_TRUE(WaitSkinned(save, "the save dialog"));
+        systemMenu(save, "the save dialog");
+        if (round == 0) {
+            AnswerFileDialog(locked);
+            const std::string said = AnswerMessageBox(kTitle, IDOK);
+            EXPECT_NE(said.find("locked.dpb"), std::string::npos) << said;
+        } else {
+            AnswerFileDialog("", false);
+        }
+    }
+    SelectPage(0);
+    CloseHandle(lock);
+    DeleteFileA(locked.c_str());
+    // File > Exit; "No" when the question comes.
+    ASSERT_TRUE(ChooseMenu(main_, "&File|&Exit"));
+    HWND question = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            question = FindTopWindow(kTitle, "#32770", pid);
+            return question || !proc_.Running();
+        },
+        kWaitMs, "the save question or the end"));
+    if (question) AnswerMessageBox(kTitle, IDNO);
+    EXPECT_EQ(proc_.WaitExit(), 0);
+}

@@ -266,8 +266,10 @@ TEST(WallpaperName, ThatCannotNameAFileIsRefused) {
     const NameCase cases[] = {
         {"Driftpane Builder", true},
         {" leading blank", true},
-        {std::string(250, 'n'), true},
-        {std::string(251, 'n'), false},
+        {std::string(MaxWallpaperNameLength, 'n'), true},
+        {std::string(MaxWallpaperNameLength + 1, 'n'), false},
+        {"Sunset (HD), [Blue] & 100%", true},
+        {"CON", false},
         {"a/b", false},
         {"a\\b", false},
         {"a:b", false},

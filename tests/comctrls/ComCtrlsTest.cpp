@@ -596,4 +596,100 @@ TEST_F(ComCtrls, StatusPanelOutsideAStatusBarIsRejected) {
     delete f;
 }
 
+class TColoursForm : public TForm {
+    DP_DECLARE_CLASS(TColoursForm, TForm)
+public:
+    explicit TColoursForm(TComponent* owner) : TForm(owner) {}
+    TPageControl* Pages = nullptr;
+    TTabSheet *Plain = nullptr, *Own = nullptr;
+    TGroupBox *Box = nullptr, *White = nullptr;
+    TLabel *OnBox = nullptr, *OnWhite = nullptr, *Red = nullptr, *OnOwn = nullptr;
+};
+
+}  // namespace
+
+DP_PUBLISHED(TColoursForm){DP_FIELD(Pages), DP_FIELD(Plain),   DP_FIELD(Own), DP_FIELD(Box),  DP_FIELD(White),
+                           DP_FIELD(OnBox), DP_FIELD(OnWhite), DP_FIELD(Red), DP_FIELD(OnOwn)};
+
+namespace {
+
+const char* kColours = R"(object ColoursForm: TColoursForm
+  Color = $00DCD7D4
+  object Pages: TPageControl
+    Width = 300
+    Height = 200
+    object Plain: TTabSheet
+      Caption = 'Plain'
+      object Box: TGroupBox
+        Width = 200
+        Height = 60
+        object OnBox: TLabel
+          Left = 8
+          Top = 20
+          Caption = 'on the box'
+        end
+        object Red: TLabel
+          Left = 8
+          Top = 36
+          Caption = 'red'
+          Color = clRed
+        end
+      end
+      object White: TGroupBox
+        Top = 70
+        Width = 200
+        Height = 60
+        Color = clWhite
+        ParentColor = False
+        object OnWhite: TLabel
+          Left = 8
+          Top = 20
+          Caption = 'on white'
+        end
+      end
+    end
+    object Own: TTabSheet
+      Caption = 'Own'
+      Color = clYellow
+      object OnOwn: TLabel
+        Caption = 'on yellow'
+      end
+    end
+  end
+end
+)";
+
+// Pages and their strip follow what they sit on, so a label in a group box on a page shows
+// the form's colour, read from a definition and after the form's colour changes; a colour
+// of its own anywhere on the way stops the chain there.
+TEST_F(ComCtrls, PagesPassTheFormsColourDownToTheirLabels) {
+    auto* f = new TColoursForm(Application);
+    ReadFormDefinition(f, kColours, "ColoursForm");
+    f->AfterConstruction();
+    f->Show();
+    Pump();
+    const TColor first = static_cast<TColor>(0xDCD7D4), second = static_cast<TColor>(0x102030);
+    for (TColor formColour : {first, second}) {
+        if (formColour != first) f->SetColor(formColour);
+        const struct {
+            TControl* control;
+            TColor expected;
+            bool parentColor;
+        } cases[] = {
+            {f->Pages, formColour, true}, {f->Plain, formColour, true}, {f->Box, formColour, true},
+            {f->OnBox, formColour, true}, {f->Red, clRed, false},       {f->White, clWhite, false},
+            {f->OnWhite, clWhite, true},  {f->Own, clYellow, false},    {f->OnOwn, clYellow, true},
+        };
+        for (const auto& c : cases) {
+            EXPECT_EQ(c.control->Color(), c.expected) << c.control->Name() << " under form colour " << formColour;
+            EXPECT_EQ(c.control->ParentColor(), c.parentColor) << c.control->Name();
+        }
+    }
+    // A page made in code joins the chain where it is put.
+    auto* page = new TTabSheet(f);
+    page->SetPageControl(f->Pages);
+    EXPECT_EQ(page->Color(), second);
+    delete f;
+}
+
 }  // namespace

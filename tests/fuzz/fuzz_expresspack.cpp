@@ -9,6 +9,7 @@
 #include "classlib/SysUtils.h"
 #include "common/RecordHead.h"
 #include "setup/DataExpressCore.h"
+#include "setup/ProgramImage.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ bool Fits(uint32_t offset, uint32_t count, size_t recSize, uint64_t limit) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMemoryStream s;
     if (size) s.WriteBuffer(data, static_cast<int64_t>(size));
+    // Where the program in front of a package ends: found from the bytes without reading past them.
+    if (ProgramImageEnd(s) != 0) Check(size >= 64 && data[0] == 'M' && data[1] == 'Z');
     TPackIndex index;
     bool loaded = false;
     try {

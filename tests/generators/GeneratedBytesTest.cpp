@@ -52,7 +52,7 @@ TEST(GeneratedBytes, StoredSkinBitmapsAreTheSameOnEveryBuild) {
         all.Add(bmp);
         each += "\n  " + b.Name + " " + one.Text();
     }
-    EXPECT_EQ(all.Text(), "b8d951bfffe45741/156938") << each;
+    EXPECT_EQ(all.Text(), "f9e5623d76d1a911/156938") << each;
 }
 
 TEST(GeneratedBytes, EngineBitmapsAreTheSameOnEveryBuild) {
@@ -65,7 +65,7 @@ TEST(GeneratedBytes, EngineBitmapsAreTheSameOnEveryBuild) {
         all.Add(bmp);
         each += "\n  " + b.Name + " " + one.Text();
     }
-    EXPECT_EQ(all.Text(), "cc414c368d4a2ba6/20202") << each;
+    EXPECT_EQ(all.Text(), "3dfaafb269c3dfe0/23328") << each;
 }
 
 }  // namespace

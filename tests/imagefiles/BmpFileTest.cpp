@@ -280,6 +280,68 @@ TEST(BmpFile, RleOfAHugeImageIsTooLargeNotAllocated) {
     EXPECT_EQ(Read(MakeBmp(s), dib), TBmpResult::Invalid);
 }
 
+TEST(BmpFile, PicturesOfMorePixelsThanAnyUseAreTooLarge) {
+    struct Case {
+        int32_t width, height;
+        TBmpResult expected;
+    } cases[] = {
+        {12842, 14851, TBmpResult::TooLarge},  // 75 bytes of RLE claiming 190 million pixels
+        {8192, 8193, TBmpResult::TooLarge},
+        {8192, 8192, TBmpResult::Ok},  // kMaxPicturePixels exactly
+        {15360, 4320, TBmpResult::Ok},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        TBmpSpec s;
+        s.bits = 8;
+        s.compression = 1;
+        s.width = c.width;
+        s.height = c.height;
+        s.colours = Grey(1);
+        s.clrUsed = 1;
+        s.pixels = {3, 9, 0, 1};
+        TDibImage dib;
+        ASSERT_EQ(Read(MakeBmp(s), dib), c.expected);
+        if (c.expected != TBmpResult::Ok) {
+            EXPECT_TRUE(dib.Bits.empty());
+            continue;
+        }
+        ASSERT_EQ(dib.Bits.size(), size_t(dib.Stride) * size_t(c.height));
+        EXPECT_EQ(Bytes(dib.Bits.begin(), dib.Bits.begin() + 4), (Bytes{9, 9, 9, 0}));
+        EXPECT_EQ(dib.Bits.back(), 0);
+    }
+}
+
+TEST(BmpFile, RleFillsWhatItSkipsWithZerosWhateverTheImageHeldBefore) {
+    TBmpSpec s;
+    s.bits = 4;
+    s.colours = Grey(16);
+    s.width = 5;
+    s.height = 3;
+    s.compression = 2;
+    // Row 0: an absolute run of three. Row 1: a delta to the fourth pixel, a run of two.
+    // Row 2: a delta to the second pixel (its right half of a byte), a run of one; then the end.
+    s.pixels = {0, 3, 0x12, 0x30, 0, 0, 0, 2, 3, 0, 2, 0x45, 0, 0, 0, 2, 1, 0, 1, 0x60, 0, 1};
+    TDibImage dib;
+    dib.Bits.assign(64, 0xEE);  // an earlier image's bytes
+    ASSERT_EQ(Read(MakeBmp(s), dib), TBmpResult::Ok);
+    ASSERT_EQ(dib.Stride, 4);
+    ASSERT_EQ(dib.Bits.size(), 12u);
+    EXPECT_EQ(Row(dib, 0), (Bytes{0x12, 0x30, 0, 0}));
+    EXPECT_EQ(Row(dib, 1), (Bytes{0x00, 0x04, 0x50, 0}));
+    EXPECT_EQ(Row(dib, 2), (Bytes{0x06, 0, 0, 0}));
+    // RLE8, a delta of rows: the rows it passes and the padding are 0.
+    s.bits = 8;
+    s.compression = 1;
+    s.colours = Grey(256);
+    s.pixels = {2, 7, 0, 2, 1, 2, 1, 8, 0, 1};
+    dib.Bits.assign(64, 0xEE);
+    ASSERT_EQ(Read(MakeBmp(s), dib), TBmpResult::Ok);
+    EXPECT_EQ(Row(dib, 0), (Bytes{7, 7, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Row(dib, 1), Bytes(8, 0));
+    EXPECT_EQ(Row(dib, 2), (Bytes{0, 0, 0, 8, 0, 0, 0, 0}));
+}
+
 TEST(BmpFile, RleRunsAndDeltasStayInsideTheImage) {
     TBmpSpec s;
     s.bits = 8;

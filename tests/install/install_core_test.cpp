@@ -6,6 +6,7 @@
 
 #include "classlib/Classes.h"
 #include "classlib/SysUtils.h"
+#include "common/WallpaperName.h"
 #include "common/uCustomModuleCore.h"
 #include "setup/DataExpressCore.h"
 #include "tests/install/PackageMaker.h"
@@ -158,12 +159,14 @@ TEST(PackageCheck, NamesTheFirstBadRecord) {
         {"trailing separator", [](TestPackage& p) { p.Files[2].Sub = "a\\"; }, "file record 3"},
         {"folder climbing up", [](TestPackage& p) { p.Dirs[1] = MakeDir("InstallDir", ".."); }, "folder record 2"},
         {"folder with unknown root", [](TestPackage& p) { p.Dirs[0] = MakeDir("ProgramDir", ""); }, "folder record 1"},
-        {"group caption with a parenthesis", [](TestPackage& p) { p.Links[0] = MakeLink(0, "", "", "", "a)b"); },
+        {"group caption with a quote", [](TestPackage& p) { p.Links[0] = MakeLink(0, "", "", "", "a\"b"); },
          "link record 1"},
-        {"item caption with a comma",
-         [](TestPackage& p) { p.Links[2] = MakeLink(1, "InstallDir", "", "Uninstall.exe", "a,b"); }, "link record 3"},
-        {"item path with a bracket", [](TestPackage& p) { p.Links[2] = MakeLink(1, "InstallDir", "x]", "u.exe", "U"); },
-         "link record 3"},
+        {"group caption climbing up", [](TestPackage& p) { p.Links[0] = MakeLink(0, "", "", "", ".."); },
+         "link record 1"},
+        {"group caption with a separator", [](TestPackage& p) { p.Links[0] = MakeLink(0, "", "", "", "..\\x"); },
+         "link record 1"},
+        {"item caption with a line feed",
+         [](TestPackage& p) { p.Links[2] = MakeLink(1, "InstallDir", "", "Uninstall.exe", "a\nb"); }, "link record 3"},
         {"item file with a quote", [](TestPackage& p) { p.Links[2] = MakeLink(1, "InstallDir", "", "u\".exe", "U"); },
          "link record 3"},
         {"wallpaper outside its root",
@@ -171,8 +174,8 @@ TEST(PackageCheck, NamesTheFirstBadRecord) {
         {"wallpaper with unknown root", [](TestPackage& p) { p.Links[1] = MakeLink(4, "Desktop", "", "x.html", ""); },
          "link record 2"},
         {"registry root not predefined", [](TestPackage& p) { p.Regs[0].RootKey = 0x12345678u; }, "registry record 1"},
-        {"program name with a separator", [](TestPackage& p) { p.ProgramName = "a\\..\\b"; }, "program name"},
-        {"empty program name", [](TestPackage& p) { p.ProgramName = ""; }, "program name"},
+        {"program name with a separator", [](TestPackage& p) { p.ProgramName = "a\\..\\b"; }, "wallpaper name"},
+        {"empty program name", [](TestPackage& p) { p.ProgramName = ""; }, "wallpaper name"},
     };
     for (const Case& c : cases) {
         TestPackage p = SamplePackage();
@@ -192,9 +195,26 @@ TEST(PackageCheck, ProgramNameMustEndInsideItsField) {
     TPackIndex index;
     ASSERT_TRUE(Load(bytes, index));
     EXPECT_NE(CheckPackIndex(index, bytes.size() - PackHeadSize).find("too long"), std::string::npos);
-    bytes[bytes.size() - PackHeadSize + 4 + 255] = '\0';
+    // The longest name the builder's rule takes.
+    bytes[bytes.size() - PackHeadSize + 4 + MaxWallpaperNameLength] = '\0';
     ASSERT_TRUE(Load(bytes, index));
     EXPECT_EQ(CheckPackIndex(index, bytes.size() - PackHeadSize), "");
+}
+
+TEST(PackageCheck, BracketsParenthesesAndCommasAreCarried) {
+    const char* const names[] = {"Sunset (HD)", "Waves, calm", "[Blue]", "a)b(c", "Rock & Roll; 100% {x}!"};
+    for (const char* name : names) {
+        TestPackage p = SamplePackage();
+        p.ProgramName = name;
+        p.Files[0].Name = std::string(name) + ".html";
+        p.Links[0] = MakeLink(lkCreateGroup, "InstallDir", "", "", name);
+        p.Links[1] = MakeLink(lkWallpaper, "InstallDir", "", std::string(name) + ".html", "");
+        p.Links[2] = MakeLink(lkAddItem, "InstallDir", "x], (y)", "Uninstall.exe", name);
+        const std::string bytes = BuildPackage(kStub, p);
+        TPackIndex index;
+        ASSERT_TRUE(Load(bytes, index)) << name;
+        EXPECT_EQ(CheckPackIndex(index, bytes.size() - PackHeadSize), "") << name;
+    }
 }
 
 TEST(PackageCheck, UnusedLinkFieldsAreNotChecked) {
@@ -231,8 +251,19 @@ TEST(PathRules, SubFoldersAndNames) {
     EXPECT_TRUE(IsPlainFileName("Drift Test.html"));
     EXPECT_TRUE(IsPlainFileName("..x"));
     EXPECT_FALSE(IsPlainFileName(std::string("a\x7f", 2)));
-    EXPECT_TRUE(IsDdeSafeText("C:\\Program Files\\Drift\\Uninstall.exe"));
-    for (const char* bad : {"a\"b", "a[b", "a]b", "a(b", "a)b", "a,b", "a\nb"}) EXPECT_FALSE(IsDdeSafeText(bad)) << bad;
+    for (const char* good : {"C:\\Program Files (x86)\\Drift, [HD]\\Uninstall.exe", "a[b]", "(a,b)", ""})
+        EXPECT_TRUE(IsDdeSafeText(good)) << good;
+    for (const char* bad : {"a\"b", "a\nb", "a\tb", "\x7f"}) EXPECT_FALSE(IsDdeSafeText(bad)) << bad;
+}
+
+TEST(ProgmanMacros, EveryArgumentIsQuoted) {
+    EXPECT_EQ(CreateGroupMacro("Sunset (HD), [Blue]"),
+              "[CreateGroup(\"Sunset (HD), [Blue]\",\"Sunset (HD), [Blue]\")]");
+    EXPECT_EQ(AddItemMacro("C:\\Program Files (x86)\\W, 1\\Uninstall.exe", "Uninstall"),
+              "[AddItem(\"C:\\Program Files (x86)\\W, 1\\Uninstall.exe\",\"Uninstall\")]");
+    EXPECT_EQ(DeleteGroupMacro("[Blue]"), "[DeleteGroup(\"[Blue]\")]");
+    EXPECT_TRUE(IsLinkCaption("Sunset (HD)"));
+    for (const char* bad : {"", ".", "..", "a\\b", "a\"b", "a:b"}) EXPECT_FALSE(IsLinkCaption(bad)) << bad;
 }
 
 TEST(InstallTexts, OnlyTheFirstInstallDirIsReplaced) {
@@ -299,27 +330,40 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
-TEST(DelmeBatch, RemovesUninstallerThenFolderThenItself) {
-    const std::vector<std::string> lines =
-        Lines(DelmeBatchText("C:\\Program Files\\Drift Test\\Uninstall.exe", "C:\\Program Files\\Drift Test\\",
-                             "C:\\Temp\\delme.bat", "C:\\Temp"));
-    const std::vector<std::string> want = {"@echo off",
-                                           ":loop",
-                                           "del \"C:\\Program Files\\Drift Test\\Uninstall.exe\"",
-                                           "if exist \"C:\\Program Files\\Drift Test\\Uninstall.exe\" goto loop",
-                                           "cd /d \"C:\\Temp\"",
-                                           "rd \"C:\\Program Files\\Drift Test\"",
-                                           "del \"C:\\Temp\\delme.bat\""};
+TEST(DelmeBatch, TriesABoundedNumberOfTimesThenRemovesTheFolderAndItself) {
+    const std::string exe = "\"C:\\Program Files (x86)\\Drift (Test)\\Uninstall.exe\"";
+    const std::vector<std::string> lines = Lines(DelmeBatchText(
+        "C:\\Program Files (x86)\\Drift (Test)\\Uninstall.exe", "C:\\Program Files (x86)\\Drift (Test)\\",
+        "C:\\Temp\\delme.bat", "C:\\Temp", "C:\\windows\\system32\\"));
+    std::vector<std::string> want = {"@echo off"};
+    for (int i = 0; i < DelmeTries; ++i) {
+        want.push_back("if exist " + exe + " del " + exe);
+        if (i + 1 < DelmeTries)
+            want.push_back("if exist " + exe + " \"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul");
+    }
+    want.push_back("cd /d \"C:\\Temp\"");
+    want.push_back("rd \"C:\\Program Files (x86)\\Drift (Test)\"");
+    want.push_back("del \"C:\\Temp\\delme.bat\"");
     EXPECT_EQ(lines, want);
+    // No line jumps back: the batch ends whether or not the uninstaller ever goes.
+    for (const std::string& line : lines) EXPECT_EQ(line.find("goto"), std::string::npos) << line;
 }
 
 TEST(DelmeBatch, PercentSignsStayLiteral) {
     const std::string text =
-        DelmeBatchText("C:\\100% Drift\\Uninstall.exe", "C:\\100% Drift", "C:\\T\\delme.bat", "C:\\T");
+        DelmeBatchText("C:\\100% Drift\\Uninstall.exe", "C:\\100% Drift", "C:\\T\\delme.bat", "C:\\T", "C:\\W\\S");
     EXPECT_NE(text.find("rd \"C:\\100%% Drift\""), std::string::npos);
     // No lone percent sign is left for the batch to expand.
     EXPECT_EQ(StringReplace(text, "%%", "", rfReplaceAll).find('%'), std::string::npos);
     EXPECT_EQ(text.find("/s"), std::string::npos);
+}
+
+TEST(UninstallLeft, NamesEveryItemAndWhereTheUninstallerStays) {
+    const std::string text = UninstallLeftText({"C:\\W\\movie.swf", "the desktop wallpaper: refused"}, "C:\\W\\");
+    EXPECT_NE(text.find("\r\n    C:\\W\\movie.swf\r\n    the desktop wallpaper: refused\r\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("stay in C:\\W: "), std::string::npos) << text;
+    EXPECT_NE(text.find("run Uninstall again"), std::string::npos) << text;
 }
 
 // --- version code

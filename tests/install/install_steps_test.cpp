@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <ddeml.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -495,6 +496,37 @@ TEST_F(InstallSteps, AReadOnlyTargetFailsTheRunHalfWayAndNothingStays) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
 }
 
+// A folder that cannot be made stops the run at its own step, naming it: no step
+// reports it, and nothing later runs.
+TEST_F(InstallSteps, AFolderThatCannotBeMadeFailsAtItsOwnStep) {
+    ASSERT_TRUE(ForceDirectories(dir_));
+    WriteAll(dir_ + "\\sub folder", "a file where the folder should be");
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{"first.txt", "InstallDir", "", "first"}};
+    p.Dirs = {MakeDir("InstallDir", ""), MakeDir("InstallDir", "sub folder\\deeper"), MakeDir("InstallDir", "other")};
+    const std::string package = WritePackage(p);
+    TExpressPack pack;
+    ASSERT_TRUE(pack.LoadFromFile(package));
+    pack.SetInstallDir(dir_);
+    StepLog log;
+    pack.SetOnStep(log.Event());
+    try {
+        pack.Install();
+        ADD_FAILURE() << "the folder that cannot be made did not fail the run";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message().find("Cannot create directory " + dir_ + "\\sub folder\\deeper. A file of the name " +
+                                   dir_ + "\\sub folder is in the way."),
+                  0u)
+            << e.Message();
+        EXPECT_NE(e.Message().find("nothing was installed"), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Create directory " + dir_});
+    EXPECT_FALSE(DirectoryExists(dir_ + "\\other"));
+    EXPECT_FALSE(FileExists(dir_ + "\\first.txt"));
+    EXPECT_EQ(ReadAll(dir_ + "\\sub folder"), "a file where the folder should be");
+}
+
 TEST_F(InstallSteps, RegistryRecordsUseTheirOwnKeysOnly) {
     // A value in a key that opens goes; a record whose key is missing touches
     // nothing, not even the same value name in the key opened before.
@@ -621,6 +653,120 @@ TEST_F(InstallSteps, AskYesNoIsTrueOnlyForYes) {
         EXPECT_EQ(got, c.result);
         EXPECT_NE(shown.find("Exit Setup?"), std::string::npos) << shown;
     }
+}
+
+// The Active Desktop stand-in refuses SetWallpaper while this lives.
+class RefusedWallpaper {
+public:
+    RefusedWallpaper() { SetRefusal(static_cast<DWORD>(E_ACCESSDENIED)); }
+    ~RefusedWallpaper() { SetRefusal(0); }
+
+private:
+    static void SetRefusal(DWORD code) {
+        HKEY h = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\DriftpaneTest\\ActiveDesktopStandIn", 0, nullptr, 0,
+                            KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+            return;
+        if (code)
+            RegSetValueExA(h, "RefuseSetWallpaper", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&code), sizeof code);
+        else
+            RegDeleteValueA(h, "RefuseSetWallpaper");
+        RegCloseKey(h);
+    }
+};
+
+TEST_F(InstallSteps, AnUninstallThatLeavesSomethingKeepsWhatRunsItAgainAndTheSecondRunCompletes) {
+    const TestPackage p = FullPackage();
+    ASSERT_TRUE(RunSetup(WritePackage(p)));
+    CloseGroupWindow(name_);
+    const std::string entry = kUninstallKey + name_;
+    const std::string movie = dir_ + "\\movie.swf";
+    {
+        // In use, and the desktop will not clear the wallpaper.
+        HANDLE busy = CreateFileA(movie.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+        std::unique_ptr<RefusedWallpaper> refused(g_activeDesktop ? new RefusedWallpaper : nullptr);
+        TExpressPack un;
+        ASSERT_TRUE(un.LoadFromFile(dir_ + "\\uninstall001.dat"));
+        un.SetInstallDir(dir_);
+        std::string message;
+        try {
+            un.Uninstall();
+        } catch (const EUninstallIncomplete& e) {
+            message = e.Message();
+        }
+        CloseHandle(busy);
+        std::vector<std::string> left;
+        if (g_activeDesktop && g_progman) left.push_back("the desktop wallpaper: ");
+        left.push_back(movie);
+        ASSERT_EQ(un.LeftBehind().size(), left.size()) << message;
+        for (size_t i = 0; i < left.size(); ++i) EXPECT_EQ(un.LeftBehind()[i].find(left[i]), 0u) << un.LeftBehind()[i];
+        EXPECT_NE(message.find("    " + movie + "\r\n"), std::string::npos) << message;
+        EXPECT_NE(message.find("run Uninstall again"), std::string::npos) << message;
+    }
+    // What lets the user try again is all there; the rest went.
+    EXPECT_TRUE(FileExists(dir_ + "\\uninstall001.dat"));
+    EXPECT_TRUE(FileExists(dir_ + "\\Uninstall.exe"));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
+    EXPECT_TRUE(FileExists(movie));
+    EXPECT_FALSE(FileExists(dir_ + "\\empty.txt"));
+    EXPECT_FALSE(FileExists(dir_ + "\\media\\picture.jpg"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), "<none>");
+
+    TExpressPack again;
+    ASSERT_TRUE(again.LoadFromFile(dir_ + "\\uninstall001.dat"));
+    again.SetInstallDir(dir_);
+    again.Uninstall();
+    EXPECT_TRUE(again.LeftBehind().empty());
+    EXPECT_FALSE(FileExists(movie));
+    EXPECT_FALSE(FileExists(dir_ + "\\uninstall001.dat"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+    EXPECT_TRUE(FileExists(dir_ + "\\Uninstall.exe")) << "the batch removes it once the program has ended";
+    if (g_activeDesktop && g_progman) {
+        EXPECT_EQ(CurrentWallpaper(), "");
+    }
+    if (g_progman) {
+        EXPECT_TRUE(WaitFor([&] { return FindGroupFolder(name_).empty(); }, 30));
+    }
+}
+
+TEST_F(InstallSteps, SelfRemovalGivesUpOnAnUninstallerThatNeverGoes) {
+    ASSERT_TRUE(ForceDirectories(dir_));
+    const std::string exe = dir_ + "\\Uninstall.exe";
+    WriteAll(exe, stub_);
+    HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    char tmp[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof tmp, tmp);
+    const std::string batch = StripOneTrailingBackslash(std::string(tmp, n)) + "\\delme.bat";
+    ASSERT_TRUE(StartSelfRemoval(exe, dir_));
+    // The batch deletes itself as its last line: it ended.
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(batch); }, DelmeTries * 3 + 30));
+    CloseHandle(held);
+    EXPECT_TRUE(FileExists(exe));
+    EXPECT_TRUE(DirectoryExists(dir_));
+}
+
+TEST_F(InstallSteps, PathsTooLongForWindowsAreRefusedBeforeAnythingIsWritten) {
+    TestPackage p = FullPackage();
+    // The folder itself fits; the page below it does not.
+    const std::string deep = root_ + "\\" + std::string(200 - root_.size(), 'd');
+    p.Files[0].Name = std::string(80, 'p') + ".html";
+    const std::string package = WritePackage(p);
+    const std::string before = MachineState(root_);
+    TExpressPack pack;
+    ASSERT_TRUE(pack.LoadFromFile(package));
+    pack.SetInstallDir(deep);
+    try {
+        pack.Install();
+        ADD_FAILURE() << "a path Windows cannot take was installed";
+    } catch (const Exception& e) {
+        EXPECT_NE(e.Message().find(" is too long"), std::string::npos) << e.Message();
+        EXPECT_NE(e.Message().find("choose another destination folder"), std::string::npos) << e.Message();
+    }
+    EXPECT_FALSE(DirectoryExists(deep));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+    EXPECT_EQ(MachineState(root_), before);
 }
 
 TEST_F(InstallSteps, WallpaperGoesThroughActiveDesktop) {

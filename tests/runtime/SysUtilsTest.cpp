@@ -347,4 +347,51 @@ TEST(SysUtils, ForceDirectoriesCreatesEveryLevel) {
     EXPECT_FALSE(ForceDirectories(tmp.File("f\\g")));  // a file is in the way
 }
 
+// Every input ends, odd ones included; a path with a colon past its drive makes nothing.
+TEST(SysUtils, ForceDirectoriesEndsOnOddPaths) {
+    TempDir tmp;
+    string deep;
+    while (deep.size() < 300) deep += "\\level";
+    struct Case {
+        string path;
+        int result;   // 1 true, 0 false, -1 either (the platform's own limit decides)
+        string made;  // a folder the call leaves, or "" for none to check
+    } cases[] = {
+        {"", 0, ""},
+        {tmp.File("Drift:A"), 0, ""},
+        {tmp.File("QA Keys\\DriftAC:\\Program Files\\DriftCheckA"), 0, ""},
+        {tmp.File("end:"), 0, ""},
+        {tmp.File(":"), 0, ""},
+        {tmp.File("a\\\\b"), 1, tmp.File("a\\b")},
+        {tmp.File("c//d\\/e\\\\"), 1, tmp.File("c\\d\\e")},
+        {tmp.File(string(300, 'n')), 0, ""},
+        {tmp.Path() + deep, -1, ""},
+        {tmp.Path() + "\\", 1, tmp.Path()},
+#ifdef _WIN32
+        {"C:", 1, "C:\\"},
+        {"C:\\", 1, "C:\\"},
+        {"\\", 1, "\\"},
+        {"\\\\server", 0, ""},
+        {"\\\\server\\", 0, ""},
+        {"\\\\", -1, ""},
+        {"C:\\Drift:A", 0, ""},
+        {"C:\\QA Keys\\DriftAC:\\Program Files\\DriftCheckA", 0, ""},
+        {"1:\\x", 0, ""},
+        {"::", 0, ""},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("\"" + c.path + "\"");
+        const bool got = ForceDirectories(c.path);
+        if (c.result >= 0) EXPECT_EQ(got, c.result == 1);
+        if (!c.made.empty()) EXPECT_TRUE(DirectoryExists(c.made));
+    }
+    // Nothing of the refused paths was made.
+    EXPECT_FALSE(DirectoryExists(tmp.File("QA Keys")));
+    EXPECT_FALSE(DirectoryExists(tmp.File(string(300, 'n'))));
+#ifdef _WIN32
+    EXPECT_FALSE(DirectoryExists("C:\\QA Keys"));
+#endif
+}
+
 }  // namespace

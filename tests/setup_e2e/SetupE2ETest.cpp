@@ -194,15 +194,36 @@ TEST_F(SetupE2E, DestinationMustBeAFullPath) {
     HWND edit = dptest::NeedChild(top, "TEdit");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(dptest::Text(edit), "C:\\Program Files\\" + name_);
-    for (const char* bad : {"", "   ", "relative\\folder", "C:folder", "\\rooted", "\\\\server"}) {
-        ASSERT_TRUE(dptest::SetEditText(edit, bad));
+    // Not a full path, or no folder Windows can make: a colon past the drive (typed, or a
+    // path pasted twice), a reserved character or device name, a name Windows would change.
+    const struct {
+        std::string path;
+        const char* says;
+    } bad[] = {
+        {"", "full path"},
+        {"   ", "full path"},
+        {"relative\\folder", "full path"},
+        {"C:folder", "full path"},
+        {"\\rooted", "full path"},
+        {"\\\\server", "full path"},
+        {dir_ + ":A", "cannot contain the character \":\""},
+        {dir_ + "C:\\Program Files\\DriftCheckA", "cannot contain the character \":\""},
+        {dir_ + "\\what?", "cannot contain the character \"?\""},
+        {dir_ + "\\CON", "\"CON\": Windows keeps it for a device"},
+        {dir_ + "\\lpt1.txt\\x", "\"lpt1.txt\": Windows keeps it for a device"},
+        {dir_ + ".", "ends in a dot or a blank"},
+        {"C:\\" + std::string(260, 'x'), "too long"},
+    };
+    for (const auto& b : bad) {
+        ASSERT_TRUE(dptest::SetEditText(edit, b.path));
         ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
         const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
-        EXPECT_NE(text.find("full path"), std::string::npos) << "'" << bad << "': " << text;
-        EXPECT_TRUE(Visible(top, "B&rowse...")) << bad;
-        EXPECT_FALSE(Visible(top, "&Install")) << bad;
+        EXPECT_NE(text.find(b.says), std::string::npos) << "'" << b.path << "': " << text;
+        EXPECT_TRUE(Visible(top, "B&rowse...")) << b.path;
+        EXPECT_FALSE(Visible(top, "&Install")) << b.path;
     }
     EXPECT_FALSE(DirectoryExists(dir_));
+    EXPECT_FALSE(DirectoryExists(root_ + "\\Drift Pane E2EC:"));
 
     // Browsing and cancelling the folder dialog keeps the path box as it was.
     ASSERT_TRUE(dptest::SetEditText(edit, dir_));
@@ -271,7 +292,15 @@ TEST_F(SetupE2E, AFailedInstallLeavesTheMachineAsItWasAndKeepsTheWizard) {
             ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
         }
         const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
-        EXPECT_NE(text.find("Cannot create file "), std::string::npos) << text;
+        // At the step that failed, naming its folder or file and why.
+        if (c.byKeyboard) {
+            EXPECT_EQ(text.find("Cannot create directory " + dest + ". A file of the name " + root_ +
+                                "\\blocker is in the way."),
+                      0u)
+                << text;
+        } else {
+            EXPECT_EQ(text.find("Cannot create file " + dir_ + "\\locked.txt. "), 0u) << text;
+        }
         EXPECT_NE(text.find("Setup has undone its changes; nothing was installed."), std::string::npos) << text;
         // The wizard stays on the progress page, and nothing of the run is left.
         EXPECT_TRUE(proc.Running());
@@ -323,9 +352,8 @@ TEST_F(SetupE2E, TheWholeInstallAndTheUninstallByKeyboardAlone) {
     ASSERT_TRUE(KeyInto(top, VK_TAB));
     ASSERT_TRUE(
         dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs, "the folder box"));
-    // The proposed folder replaced by typing, then Enter in the box: this page's Next.
-    ASSERT_TRUE(KeyInto(top, VK_END));
-    ASSERT_TRUE(KeyInto(top, VK_HOME, false, true));
+    // Tab selected the proposed folder, so typing replaces it; then Enter in the box: this
+    // page's Next.
     ASSERT_TRUE(dptest::SendKeys(dir_));
     ASSERT_TRUE(dptest::WaitForText(edit, dir_));
     ASSERT_TRUE(KeyInto(top, VK_RETURN));
@@ -379,33 +407,40 @@ TEST_F(SetupE2E, EveryKeyOfEveryPageReachesTheButtonOfThePageShown) {
     HWND top = StartWizard(proc, package);
     ASSERT_NE(top, nullptr);
     const DWORD pid = proc.Pid();
-    enum Reach { kPage1 = 1, kPage2, kPage3, kQuestion = 10, kBrowse };
+    enum Reach { kPage1 = 1, kPage2, kPage3, kQuestion = 10, kBrowse, kLeavesTheBox };
     struct Case {
         int page;
         UINT vk;
         bool alt;
-        bool inFolderBox;
+        bool shift;
+        bool inBox;  // the page's box has the focus: the folder box, or the read-only summary
         Reach reaches;
         const char* what;
     } cases[] = {
-        {1, VK_RETURN, false, false, kPage2, "Enter: Next"},
-        {1, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
-        {1, 'N', true, false, kPage2, "Alt+N: Next"},
-        {1, 'C', true, false, kQuestion, "Alt+C: Cancel"},
-        {1, 'N', false, false, kPage2, "N on the focused button: Next"},
-        {2, VK_RETURN, false, false, kPage3, "Enter: Next"},
-        {2, VK_RETURN, false, true, kPage3, "Enter in the folder box: this page's Next"},
-        {2, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
-        {2, VK_ESCAPE, false, true, kQuestion, "Escape in the folder box: Cancel"},
-        {2, 'B', true, false, kPage1, "Alt+B: Back"},
-        {2, 'B', true, true, kPage1, "Alt+B in the folder box: Back"},
-        {2, 'N', true, false, kPage3, "Alt+N: Next"},
-        {2, 'R', true, false, kBrowse, "Alt+R: Browse"},
-        {2, 'C', true, false, kQuestion, "Alt+C: Cancel"},
-        {2, 'B', false, false, kPage1, "B on the focused button: Back"},
-        {3, VK_ESCAPE, false, false, kQuestion, "Escape: Cancel"},
-        {3, 'B', true, false, kPage2, "Alt+B: Back"},
-        {3, 'C', true, false, kQuestion, "Alt+C: Cancel"},
+        {1, VK_RETURN, false, false, false, kPage2, "Enter: Next"},
+        {1, VK_ESCAPE, false, false, false, kQuestion, "Escape: Cancel"},
+        {1, 'N', true, false, false, kPage2, "Alt+N: Next"},
+        {1, 'C', true, false, false, kQuestion, "Alt+C: Cancel"},
+        {1, 'N', false, false, false, kPage2, "N on the focused button: Next"},
+        {2, VK_RETURN, false, false, false, kPage3, "Enter: Next"},
+        {2, VK_RETURN, false, false, true, kPage3, "Enter in the folder box: this page's Next"},
+        {2, VK_ESCAPE, false, false, false, kQuestion, "Escape: Cancel"},
+        {2, VK_ESCAPE, false, false, true, kQuestion, "Escape in the folder box: Cancel"},
+        {2, 'B', true, false, false, kPage1, "Alt+B: Back"},
+        {2, 'B', true, false, true, kPage1, "Alt+B in the folder box: Back"},
+        {2, 'N', true, false, false, kPage3, "Alt+N: Next"},
+        {2, 'R', true, false, false, kBrowse, "Alt+R: Browse"},
+        {2, 'C', true, false, false, kQuestion, "Alt+C: Cancel"},
+        {2, 'B', false, false, false, kPage1, "B on the focused button: Back"},
+        {2, VK_TAB, false, false, true, kLeavesTheBox, "Tab from the folder box"},
+        {3, VK_ESCAPE, false, false, false, kQuestion, "Escape: Cancel"},
+        {3, 'B', true, false, false, kPage2, "Alt+B: Back"},
+        {3, 'C', true, false, false, kQuestion, "Alt+C: Cancel"},
+        {3, VK_TAB, false, false, true, kLeavesTheBox, "Tab from the summary box"},
+        {3, VK_TAB, false, true, true, kLeavesTheBox, "Shift+Tab from the summary box"},
+        {3, VK_ESCAPE, false, false, true, kQuestion, "Escape in the summary box: Cancel"},
+        {3, 'C', true, false, true, kQuestion, "Alt+C in the summary box: Cancel"},
+        {3, 'B', true, false, true, kPage2, "Alt+B in the summary box: Back"},
     };
     // To a page by the mouse, never by the keys under test.
     auto goTo = [&](int page) {
@@ -416,16 +451,22 @@ TEST_F(SetupE2E, EveryKeyOfEveryPageReachesTheButtonOfThePageShown) {
         }
         return dptest::PageShown(top) == page;
     };
+    // The page's box, given the focus by a click.
+    auto intoBox = [&](int page) -> HWND {
+        HWND box = dptest::NeedChild(top, page == 3 ? "TMemo" : "TEdit");
+        if (!box || !dptest::ClickAt(box, 5, 5)) return nullptr;
+        if (!dptest::WaitUntil([&] { return dptest::FocusedControl(top) == box; }, dptest::kWaitMs, "the box"))
+            return nullptr;
+        return box;
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("page ") + std::to_string(c.page) + ", " + c.what);
         ASSERT_TRUE(goTo(c.page));
-        if (c.inFolderBox) {
-            HWND edit = dptest::NeedChild(top, "TEdit");
-            ASSERT_TRUE(dptest::ClickAt(edit, 5, 5));
-            ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) == edit; }, dptest::kWaitMs,
-                                          "the folder box"));
+        HWND box = c.inBox ? intoBox(c.page) : nullptr;
+        if (c.inBox) {
+            ASSERT_NE(box, nullptr);
         }
-        ASSERT_TRUE(dptest::KeyInto(top, c.vk, c.alt));
+        ASSERT_TRUE(dptest::KeyInto(top, c.vk, c.alt, c.shift));
         switch (c.reaches) {
             case kQuestion: {
                 const std::string text = dptest::AnswerMessageBox(kTitle, IDNO);
@@ -443,16 +484,32 @@ TEST_F(SetupE2E, EveryKeyOfEveryPageReachesTheButtonOfThePageShown) {
                 EXPECT_EQ(dptest::PageShown(top), c.page);
                 break;
             }
+            case kLeavesTheBox:
+                EXPECT_TRUE(dptest::WaitUntil([&] { return dptest::FocusedControl(top) != box; }, dptest::kWaitMs,
+                                              "the focus to leave the box"));
+                EXPECT_EQ(dptest::PageShown(top), c.page);
+                break;
             default: EXPECT_TRUE(dptest::WaitPage(top, c.reaches)); break;
+        }
+        // No key takes the page's controls away: the box and the panel that holds it stay.
+        if (box && dptest::PageShown(top) == c.page) {
+            EXPECT_TRUE(IsWindow(box) && IsWindowVisible(box)) << dptest::Describe(top);
+            EXPECT_TRUE(IsWindow(GetParent(box)) && IsWindowVisible(GetParent(box)));
         }
         ASSERT_TRUE(proc.Running());
     }
-    // The last page: Escape reaches nothing there (no question comes in the way
-    // of what follows), Alt+F is Finish.
+    // The summary box still shows its lines after all of it.
+    ASSERT_TRUE(goTo(3));
+    HWND memo = dptest::NeedChild(top, "TMemo");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_NE(dptest::Text(memo).find("Destination location:"), std::string::npos);
     ASSERT_TRUE(goTo(2));
     ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), dir_));
+    // Enter in the summary box is the page's Install. The last page: Escape reaches nothing
+    // there (no question comes in the way of what follows), Alt+F is Finish.
     ASSERT_TRUE(goTo(3));
-    ASSERT_TRUE(dptest::KeyInto(top, 'I', true));
+    ASSERT_NE(intoBox(3), nullptr);
+    ASSERT_TRUE(dptest::KeyInto(top, VK_RETURN));
     ASSERT_TRUE(dptest::WaitPage(top, 5, 60000));
     ASSERT_TRUE(dptest::KeyInto(top, VK_ESCAPE));
     ASSERT_TRUE(dptest::KeyInto(top, 'F', true));
@@ -569,6 +626,96 @@ TEST_F(SetupE2E, InstallsThroughTheWizardAndUninstallRemovesEverything) {
     }
 }
 
+// On 64-bit Windows a 32-bit program's folder is "C:\\Program Files (x86)\\...": the item's
+// macro must carry the parentheses, as the group's carries a name with brackets and a comma.
+TEST_F(SetupE2E, IntoProgramFilesX86TheUninstallItemIsMadeAndRemovesEverything) {
+    if (!g_progman) GTEST_SKIP() << "Program Manager does not answer (Wine's desktop needs a display)";
+    name_ = "Drift (x86), [E2E] " + IntToStr(GetCurrentProcessId());
+    const std::string programs = "C:\\Program Files (x86)";
+    const bool made = !DirectoryExists(programs);
+    if (made) {
+        ASSERT_TRUE(ForceDirectories(programs));
+    }
+    const std::string dir = programs + "\\" + name_;
+    RemoveTree(dir);
+    const std::string package = WritePackage(FullPackage());
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::InstallThroughWizard(proc, top, dir));
+
+    std::string lnk;
+    EXPECT_TRUE(dptest::WaitUntil(
+        [&] {
+            const std::string g = FindGroupFolder(name_);
+            return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
+        },
+        30000, "the group's Uninstall item"));
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    const std::string uninstaller = LinkTarget(lnk);
+    EXPECT_TRUE(SameText(ExtractShortPathName(uninstaller), ExtractShortPathName(dir + "\\Uninstall.exe")))
+        << uninstaller;
+
+    // The item starts the uninstaller, which takes everything away.
+    ASSERT_FALSE(uninstaller.empty());
+    ASSERT_TRUE(dptest::UninstallAll(uninstaller, name_));
+    EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir); }, 60000, "the install folder to go"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey + name_));
+    EXPECT_TRUE(dptest::WaitUntil([&] { return FindGroupFolder(name_).empty(); }, 30000, "the group to go"));
+    RemoveTree(dir);
+    if (made) RemoveDirectoryA(programs.c_str());
+}
+
+TEST_F(SetupE2E, AnUninstallThatCannotRemoveAFileSaysWhatWasLeftAndASecondRunCompletes) {
+    const TestPackage p = FullPackage();
+    const std::string package = WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = StartWizard(proc, package);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::InstallThroughWizard(proc, top, dir_));
+    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    const std::string entry = kUninstallKey + name_;
+    const std::string movie = dir_ + "\\movie.swf";
+    const std::string uninstaller = dir_ + "\\Uninstall.exe";
+    // A self-removal would write its batch over this one.
+    char tmp[MAX_PATH + 1];
+    const std::string batch =
+        StripOneTrailingBackslash(std::string(tmp, GetTempPathA(sizeof tmp, tmp))) + "\\delme.bat";
+    WriteAll(batch, "rem not started\r\n");
+
+    {
+        HANDLE busy = CreateFileA(movie.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+        dptest::TestProcess un;
+        ASSERT_TRUE(un.Start(uninstaller));
+        dptest::AnswerMessageBox("Uninstall", IDOK);
+        HWND bar = dptest::WaitForWindow(name_ + " Uninstall", "TfrmUninstallBar");
+        ASSERT_NE(bar, nullptr);
+        const std::string text = dptest::AnswerMessageBox("Uninstall", IDOK, 60000);
+        EXPECT_NE(text.find("    " + movie + "\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("Uninstall.exe and its record stay in " + dir_), std::string::npos) << text;
+        auto close = [&] { return dptest::FindChild(bar, "", "&Close"); };
+        ASSERT_TRUE(dptest::WaitUntil([&] { return close() && IsWindowEnabled(close()); }, 60000, "Close"));
+        dptest::Screenshot(bar, "uninstall_incomplete");
+        ASSERT_TRUE(dptest::Click(close()));
+        EXPECT_EQ(un.WaitExit(), 0);
+        CloseHandle(busy);
+    }
+    EXPECT_EQ(ReadAll(batch), "rem not started\r\n") << "a failed run must not remove the uninstaller";
+    DeleteFileA(batch.c_str());
+    EXPECT_TRUE(dptest::FileExists(uninstaller));
+    EXPECT_TRUE(dptest::FileExists(dir_ + "\\uninstall001.dat"));
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name_);
+    EXPECT_TRUE(dptest::FileExists(movie));
+    EXPECT_FALSE(dptest::FileExists(dir_ + "\\picture.jpg"));
+    EXPECT_FALSE(dptest::FileExists(dir_ + "\\media\\notes.txt"));
+
+    // Nothing holds the file now: the second run completes and removes the uninstaller too.
+    ASSERT_TRUE(dptest::UninstallAll(uninstaller, name_));
+    EXPECT_TRUE(dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+}
+
 TEST_F(SetupE2E, CancelDuringTheInstallEndsWithoutTheLastPage) {
     TestPackage p;
     p.ProgramName = name_;
@@ -631,7 +778,9 @@ TEST_F(SetupE2E, PackagesThatLeaveTheirFoldersAreRefused) {
         dptest::TestProcess proc;
         ASSERT_TRUE(proc.Start(package));
         const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
-        EXPECT_FALSE(text.empty()) << c.what;
+        // One sentence a user understands, then the detail.
+        EXPECT_EQ(text.find("This installer is damaged or unsafe; nothing was installed.\r\n"), 0u) << text;
+        EXPECT_GT(text.size(), 70u) << c.what;
         EXPECT_EQ(proc.WaitExit(), 0) << c.what;
         EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", proc.Pid()), nullptr) << c.what;
         EXPECT_FALSE(DirectoryExists(dir_)) << c.what;
@@ -640,6 +789,195 @@ TEST_F(SetupE2E, PackagesThatLeaveTheirFoldersAreRefused) {
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey)) << c.what;
         std::printf("refused (%s): %s\n", c.what, text.c_str());
     }
+}
+
+// An installer cut short anywhere behind its program, lengthened by a byte, or whose head
+// names tables the file does not hold, says so and shows no wizard.
+TEST_F(SetupE2E, ADamagedOrCutInstallerSaysSo) {
+    TestPackage p;
+    p.ProgramName = name_;
+    p.Files = {{"a.txt", "InstallDir", "", std::string(20000, 'a')}, {"b.txt", "InstallDir", "", "b"}};
+    p.Dirs = {MakeDir("InstallDir", "")};
+    const std::string whole = BuildPackage(stub_, p);
+    const size_t stub = stub_.size();
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"one byte appended", whole + "x"},
+        {"the last byte cut", whole.substr(0, whole.size() - 1)},
+        {"cut inside the head", whole.substr(0, whole.size() - 300)},
+        {"cut inside the tables", whole.substr(0, whole.size() - 552 - 100)},
+        {"cut inside the data", whole.substr(0, stub + 5000)},
+        {"cut right behind the program", whole.substr(0, stub + 1)},
+        // The head kept, part of the data gone: its tables now lie past the head.
+        {"data missing before the head", whole.substr(0, stub + 1000) + whole.substr(stub + 15000)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string package = root_ + "\\package\\setup.exe";
+        WriteAll(package, c.bytes);
+        dptest::TestProcess proc;
+        ASSERT_TRUE(proc.Start(package));
+        const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+        EXPECT_EQ(text, "This installer is damaged or incomplete. Please download it again.");
+        EXPECT_EQ(proc.WaitExit(), 0);
+        EXPECT_EQ(dptest::FindTopWindow("", "TfrmWelcome", proc.Pid()), nullptr);
+        EXPECT_FALSE(DirectoryExists(dir_));
+    }
+}
+
+// The 2 MiB drive the test run mounts (small_drive.sh), or "" when it could not.
+std::string SmallDrive() {
+    std::string dir = std::string(DP_TEST_BIN_DIR) + "/small_drive";
+    for (char& c : dir)
+        if (c == '/') c = '\\';
+    ULARGE_INTEGER total{};
+    if (!GetDiskFreeSpaceExA((dir + "\\").c_str(), nullptr, &total, nullptr)) return std::string();
+    return total.QuadPart <= 4u * 1024 * 1024 ? dir : std::string();
+}
+
+// A disk that fills up, in the middle of a file or at the installation record: the box
+// names the file and says the disk is full, and the run is undone.
+TEST_F(SetupE2E, AFullDiskIsNamedWithTheFile) {
+    const std::string drive = SmallDrive();
+    if (drive.empty()) GTEST_SKIP() << "no 2 MiB drive: the test run mounts one as a tmpfs, which needs root";
+    const std::string dest = drive + "\\Drift Pane E2E";
+    const std::string filler = drive + "\\filler.bin";
+    struct Case {
+        const char* what;
+        bool atRecord;
+    } cases[] = {{"mid-file", false}, {"at the record", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestPackage p;
+        p.ProgramName = name_;
+        p.Dirs = {MakeDir("InstallDir", "")};
+        std::string file = "big.bin";
+        if (c.atRecord) {
+            // The files fit; the record, long with its links (kind 2: nothing to do), does not.
+            ULARGE_INTEGER free{};
+            ASSERT_TRUE(GetDiskFreeSpaceExA((drive + "\\").c_str(), &free, nullptr, nullptr));
+            WriteAll(filler, std::string(static_cast<size_t>(free.QuadPart) - 12 * 1024, 'f'));
+            p.Files = {{"small.txt", "InstallDir", "", "small"}};
+            for (int i = 0; i < 40; ++i) p.Links.push_back(MakeLink(2, "InstallDir", "", "", "nothing"));
+            file = "uninstall001.dat";
+        } else {
+            p.Files = {{"first.txt", "InstallDir", "", "first"},
+                       {"big.bin", "InstallDir", "", std::string(3 * 1024 * 1024, 'b')}};
+        }
+        const std::string package = WritePackage(p);
+        dptest::TestProcess proc;
+        HWND top = StartWizard(proc, package);
+        ASSERT_NE(top, nullptr);
+        ASSERT_TRUE(dptest::ToReadyPage(top, dest));
+        ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+        const std::string text = dptest::AnswerMessageBox(kTitle, IDOK);
+        EXPECT_EQ(text.find("There is not enough space on the disk to write the file " + dest + "\\" + file + "."), 0u)
+            << text;
+        EXPECT_NE(text.find("Setup has undone its changes; nothing was installed."), std::string::npos) << text;
+        EXPECT_EQ(dptest::PageShown(top), 4);
+        dptest::Screenshot(top, std::string("full_disk_") + (c.atRecord ? "record" : "file"));
+        ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+        dptest::AnswerMessageBox(kTitle, IDYES);
+        EXPECT_EQ(proc.WaitExit(), 0);
+        EXPECT_FALSE(DirectoryExists(dest));
+        DeleteFileA(filler.c_str());
+    }
+}
+
+// Finish by Enter or Alt+F ends setup every time, as the mouse does, with a package as the
+// builder writes it (a group with its item, the wallpaper). The shell's window for the new
+// group, when it opens one, gives the keyboard back to the wizard.
+TEST_F(SetupE2E, FinishByKeyboardEndsSetupEveryTime) {
+    const std::string package = WritePackage(FullPackage());
+    int shellWindows = 0;
+    for (int run = 0; run < 10; ++run) {
+        const bool enter = run % 2 == 0;
+        SCOPED_TRACE(std::string("run ") + std::to_string(run) + (enter ? ", Enter" : ", Alt+F"));
+        dptest::TestProcess proc;
+        HWND top = StartWizard(proc, package);
+        ASSERT_NE(top, nullptr);
+        ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
+        ASSERT_TRUE(dptest::KeyInto(top, VK_RETURN));
+        ASSERT_TRUE(dptest::WaitPage(top, 5, 60000));
+        // No click and no help from the test: the wizard is in front with Finish focused.
+        if (g_progman && dptest::PollUntil([&] { return FindWindowA(nullptr, name_.c_str()) != nullptr; }, 5000))
+            ++shellWindows;
+        ASSERT_TRUE(
+            dptest::WaitUntil([&] { return GetForegroundWindow() == top && dptest::FocusText(top) == "&Finish"; },
+                              dptest::kWaitMs, "the wizard in front with the focus on Finish"));
+        ASSERT_TRUE(dptest::SendKey(enter ? VK_RETURN : 'F', !enter));
+        ASSERT_EQ(proc.WaitExit(), 0);
+        EXPECT_TRUE(dptest::FileExists(dir_ + "\\movie.swf"));
+        if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(dptest::UninstallAll(dir_ + "\\Uninstall.exe", name_));
+        dptest::WaitUntil([&] { return !DirectoryExists(dir_); }, 60000, "the install folder to go");
+    }
+    std::printf("the shell opened a window for the group in %d of 10 runs\n", shellWindows);
+}
+
+// Every text that carries the name stays readable with the longest name the builder takes:
+// wrapped, and shortened only where the whole cannot fit. For a person to look at.
+TEST_F(SetupE2E, TheLongestNameIsLaidOutOnEveryPage) {
+    std::string name = "Drift " + IntToStr(GetCurrentProcessId()) + " &";
+    for (int i = 0; name.size() < 250; ++i) name += std::string(" ") + (i % 3 ? "wallpaper" : "Extraordinarily");
+    name.resize(250);
+    TestPackage p;
+    p.ProgramName = name;
+    // The longest author, e-mail address and web site the head holds, too.
+    p.Author = std::string(63, 'a');
+    p.Email = std::string(50, 'e') + "@example.org";
+    p.WebSite = "http://example.org/" + std::string(100, 'w') + "?a=1&b=2";
+    p.Files = {{"a.txt", "InstallDir", "", "a"}};
+    p.Dirs = {MakeDir("InstallDir", "")};
+    const std::string package = WritePackage(p);
+    auto shot = [&](HWND top, int page) { dptest::Screenshot(top, "wizard-long-name-" + std::to_string(page)); };
+
+    // Pages 1 to 3, and page 4 as a failed run leaves it.
+    {
+        dptest::TestProcess proc;
+        HWND top = dptest::StartWizard(proc, package, name);
+        ASSERT_NE(top, nullptr);
+        shot(top, 1);
+        ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+        ASSERT_TRUE(dptest::WaitPage(top, 2));
+        shot(top, 2);
+        WriteAll(root_ + "\\blocker", "a file, not a folder");
+        ASSERT_TRUE(dptest::SetEditText(dptest::NeedChild(top, "TEdit"), root_ + "\\blocker\\x"));
+        ASSERT_TRUE(dptest::Click(Need(top, "&Next >")));
+        ASSERT_TRUE(dptest::WaitPage(top, 3));
+        shot(top, 3);
+        ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+        dptest::AnswerMessageBox(kTitle, IDOK);
+        ASSERT_EQ(dptest::PageShown(top), 4);
+        shot(top, 4);
+        ASSERT_TRUE(dptest::Click(Need(top, "&Cancel")));
+        dptest::AnswerMessageBox(kTitle, IDYES);
+        EXPECT_EQ(proc.WaitExit(), 0);
+    }
+    // Page 5 after an install that went through. The name names the uninstall entry, and Wine's
+    // registry functions take ANSI key paths of at most 260 characters (its uninstall list's
+    // path is 52 of them): as long as Wine allows.
+    name.resize(207);
+    p.ProgramName = name;
+    const std::string entry = kUninstallKey + name;
+    WritePackage(p);
+    dptest::TestProcess proc;
+    HWND top = dptest::StartWizard(proc, package, name);
+    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(dptest::ToReadyPage(top, dir_));
+    ASSERT_TRUE(dptest::Click(Need(top, "&Install")));
+    auto box = [&] { return dptest::FindTopWindow(kTitle, "#32770", proc.Pid()); };
+    ASSERT_TRUE(dptest::WaitUntil([&] { return dptest::PageShown(top) == 5 || box(); }, 60000, "page 5"));
+    if (box()) FAIL() << dptest::AnswerMessageBox(kTitle, IDOK);
+    shot(top, 5);
+    ASSERT_TRUE(dptest::Click(Need(top, "&Finish")));
+    EXPECT_EQ(proc.WaitExit(), 0);
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "DisplayName"), name);
+    TRegistry lm;
+    lm.SetRootKey(HKEY_LOCAL_MACHINE);
+    lm.DeleteKey(entry);
 }
 
 TEST_F(SetupE2E, SetupAsksForElevationInItsManifest) {

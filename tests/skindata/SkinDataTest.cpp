@@ -504,7 +504,10 @@ TEST_F(SkinDataTest, DefaultsAndPublishedProperties) {
     EXPECT_FALSE(d.MenuMerge());
     EXPECT_TRUE(d.SkinEmpty);
     EXPECT_TRUE(d.NCPaintEnabled);
-    EXPECT_EQ(d.MenuGlyphs->Count(), 0);  // no "TINSELMENU" in a test program
+    // The engine's "TINSELMENU" (linked with the engine): restore, maximize, minimize, close.
+    EXPECT_EQ(d.MenuGlyphs->Count(), 4);
+    EXPECT_EQ(d.MenuGlyphs->Width(), 16);
+    EXPECT_EQ(d.MenuGlyphs->Height(), 16);
     SetStrProp(&d, "Version", "1.0");
     EXPECT_EQ(d.Version(), "4.11.06.25");
     SetSetProp(&d, "SkinControls", "[xcMainMenu,xcFastReport]");

@@ -5,14 +5,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "SkinFormTestUtil.h"
+#include "SkinMenuTestUtil.h"
 #include "builder/About.h"
 #include "builder/Main.h"
 #include "builder/tips.h"
+#include "classlib/Menus.h"
 #include "classlib/Registry.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
@@ -39,55 +44,165 @@ private:
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new BuilderEnvironment);
 
-// The modal window of that class, once skinned: pictured, then closed (from a timer, since
-// the modal loop runs meanwhile).
-std::string g_caption, g_shot;
-bool g_pictured = false;
-int g_ticks = 0;
-void CALLBACK PictureModal(HWND, UINT, UINT_PTR, DWORD) {
-    ++g_ticks;
-    HWND wnd = FindWindowA(g_caption.c_str(), nullptr);
-    if (wnd && IsSkinned(wnd) && !g_pictured) {
-        g_pictured = ShotWindow(wnd, g_shot);
-        PostMessageA(wnd, WM_CLOSE, 0, 0);
-    } else if (g_ticks > 600 && wnd) {
-        PostMessageA(wnd, WM_CLOSE, 0, 0);
+// Pictures are taken once the window is skinned and has run every paint it had pending.
+bool ReadyToPicture(HWND wnd) { return IsSkinned(wnd) && PaintedNow(wnd); }
+
+// A modal window, once ready: pictured, checked, then closed (from a timer, since the modal
+// loop runs meanwhile).
+struct ModalShot {
+    std::function<HWND()> find;
+    std::string shot;
+    std::function<void(HWND)> check;
+    std::function<void(HWND)> close;
+    bool pictured = false;
+    bool busy = false;
+    int ticks = 0;
+};
+ModalShot* g_modal = nullptr;
+void CALLBACK ModalTick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalShot& m = *g_modal;
+    // The checks may pump messages, which lets this timer in again.
+    if (m.busy) return;
+    m.busy = true;
+    ++m.ticks;
+    HWND wnd = m.find();
+    if (wnd && !m.pictured && ReadyToPicture(wnd)) {
+        m.pictured = m.shot.empty() || ShotWindow(wnd, m.shot);
+        if (m.check) m.check(wnd);
+        m.close(wnd);
+    } else if (m.ticks > 2400 && wnd) {
+        m.close(wnd);
     }
+    m.busy = false;
 }
 
-bool PictureModalOf(const std::string& className, const std::string& shot, const std::function<void()>& show) {
-    g_caption = className;
-    g_shot = shot;
-    g_pictured = false;
-    g_ticks = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 25, &PictureModal);
+void PostClose(HWND wnd) { PostMessageA(wnd, WM_CLOSE, 0, 0); }
+
+bool PictureModal(ModalShot shot, const std::function<void()>& show) {
+    g_modal = &shot;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 25, &ModalTick);
     show();
     KillTimer(nullptr, timer);
-    return g_pictured;
+    g_modal = nullptr;
+    return shot.pictured;
 }
 
-BOOL CALLBACK FindPopup(HWND wnd, LPARAM lp) {
+bool PictureModalOf(const std::string& className, const std::string& shot, const std::function<void()>& show,
+                    const std::function<void(HWND)>& check) {
+    return PictureModal({[className] { return FindWindowA(className.c_str(), nullptr); }, shot, check, &PostClose},
+                        show);
+}
+
+std::string Rgb(COLORREF c) {
+    return std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," + std::to_string(GetBValue(c));
+}
+
+// How many pixels of that screen rectangle show each colour.
+std::map<COLORREF, int> ColoursIn(const RECT& r) {
+    std::map<COLORREF, int> counts;
+    for (COLORREF c : ScreenRect(r)) ++counts[c];
+    return counts;
+}
+COLORREF MostOf(const std::map<COLORREF, int>& counts) {
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? CLR_INVALID : most->first;
+}
+int Distance(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+}
+// Pixels nearer the ink than the ground (the text is smoothed at its edges).
+int InkCount(const std::map<COLORREF, int>& counts, COLORREF ink, COLORREF ground) {
+    int n = 0;
+    for (const auto& [c, count] : counts)
+        if (Distance(c, ink) < Distance(c, ground)) n += count;
+    return n;
+}
+
+RECT ScreenBounds(TControl* c) {
+    const TRect b = c->BoundsRect();
+    const TPoint a = c->Parent()->ClientToScreen(TPoint{b.left, b.top});
+    return RECT{a.x, a.y, a.x + (b.right - b.left), a.y + (b.bottom - b.top)};
+}
+
+// Every label that shows on the form lies on the skin's face colour (or on the colour the
+// form's definition gives it), which most of its pixels show, and its text is there in its
+// font's colour.
+void ExpectLabelsOnTheirGround(TComponent* owner, COLORREF face, const std::string& where) {
+    ASSERT_NE(owner, nullptr) << where;
+    int seen = 0;
+    for (int i = 0; i < owner->ComponentCount(); ++i) {
+        auto* label = DynamicAs<TCustomLabel>(owner->Components(i));
+        if (!label || !label->Visible() || label->Caption().empty() || !label->Parent()) continue;
+        if (!IsWindowVisible(label->Parent()->Handle())) continue;
+        ++seen;
+        const COLORREF ground = label->Transparent() || label->ParentColor() ? face : ColorToRGB(label->Color());
+        const std::map<COLORREF, int> counts = ColoursIn(ScreenBounds(label));
+        EXPECT_EQ(Rgb(MostOf(counts)), Rgb(ground)) << where << ": the ground of " << label->Name();
+        const COLORREF ink = ColorToRGB(label->Font()->Color());
+        EXPECT_GE(InkCount(counts, ink, ground), 8) << where << ": the text of " << label->Name() << " in " << Rgb(ink);
+    }
+    EXPECT_GT(seen, 0) << where << ": no label shows";
+}
+
+BOOL CALLBACK FindBox(HWND wnd, LPARAM lp) {
     char name[32] = {};
     GetClassNameA(wnd, name, sizeof name);
-    if (std::string(name) == "#32768" && IsWindowVisible(wnd)) {
+    if (std::string(name) == "#32770" && IsWindowVisible(wnd)) {
         *reinterpret_cast<HWND*>(lp) = wnd;
         return FALSE;
     }
     return TRUE;
 }
-HWND OpenPopup() {
+HWND OpenBox() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindPopup, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// The texts of a message box lie on the skin's face colour.
+void ExpectStaticsOnFace(HWND box, COLORREF face) {
+    int seen = 0;
+    for (HWND c = GetTopWindow(box); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char name[32] = {};
+        GetClassNameA(c, name, sizeof name);
+        const auto style = static_cast<DWORD>(GetWindowLongPtrA(c, GWL_STYLE));
+        if (_stricmp(name, "Static") != 0 || (style & SS_TYPEMASK) == SS_ICON || !IsWindowVisible(c)) continue;
+        ++seen;
+        RECT r{};
+        GetWindowRect(c, &r);
+        EXPECT_EQ(Rgb(MostOf(ColoursIn(r))), Rgb(face))
+            << "the ground of the question's text " << dptest::Describe(c, false);
+    }
+    EXPECT_GT(seen, 0) << "the question's texts";
 }
 
 HWND g_main = nullptr;
 bool g_menuPictured = false;
 int g_menuTicks = 0;
+TSkinData* g_menuSkin = nullptr;
+std::string g_separators;  // what the open menu's separators show
+// Every separator entry of the open menu shows the skin's line; "" when it has none.
+std::string SeparatorsWithoutLine(HWND popup) {
+    const auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    std::string missing;
+    int found = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        TMenuItem* item = FindMenuItemByCommand(GetMenuItemID(menu, i));
+        RECT r{};
+        if (!item || !item->IsLine() || !GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r)) continue;
+        ++found;
+        if (!ShowsSeparatorLine(g_menuSkin, r)) missing += "separator " + std::to_string(i) + "; ";
+    }
+    return found ? missing : "no separator";
+}
 void CALLBACK PictureMenu(HWND, UINT, UINT_PTR, DWORD) {
     ++g_menuTicks;
     HWND popup = OpenPopup();
-    if (popup && !g_menuPictured && g_menuTicks > 4) {
+    const bool painted = popup && !g_menuPictured && PaintedNow(popup) && PaintedNow(g_main);
+    if (painted) g_separators = SeparatorsWithoutLine(popup);
+    if (painted && (g_separators.empty() || g_menuTicks > 200)) {
         RECT m{}, p{};
         GetWindowRect(g_main, &m);
         GetWindowRect(popup, &p);
@@ -129,11 +244,13 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     ASSERT_TRUE(PumpUntil([&] { return skin->ActiveFlag == 1; }, "the main window active"));
     Pump();
 
+    const COLORREF face = ColorToRGB(form->SkinData1->Colours.ButtonFace);
     const char* pages[] = {"main-skinned.png", "main-settings.png", "main-author.png"};
     for (int i = 0; i < 3; ++i) {
         form->PageControl1->SetActivePageIndex(i);
-        Pump();
+        ASSERT_TRUE(PumpUntil([&] { return ReadyToPicture(g_main); }, std::string(pages[i]) + " painted"));
         EXPECT_TRUE(ShotWindow(g_main, pages[i]));
+        ExpectLabelsOnTheirGround(form, face, pages[i]);
     }
     // The combo boxes of the settings page are drawn from the skin.
     for (TComboBox* combo : {form->CbbMoveQuality, form->cbbMovieSize, form->cbbMoviePosition, form->cbbYAlignment,
@@ -176,6 +293,7 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
 
     g_menuPictured = false;
     g_menuTicks = 0;
+    g_menuSkin = form->SkinData1;
     const UINT_PTR timer = SetTimer(nullptr, 0, 25, &PictureMenu);
     // A click on the bar item (Alt+F reaches the form only through the class library's
     // mnemonics while a control has the focus).
@@ -185,18 +303,40 @@ TEST(BuilderSkin, TheBuilderWindowsInTheirSkin) {
     MouseClick(w.left + (file.left + file.right) / 2, w.top + (file.top + file.bottom) / 2);
     PumpUntil([] { return g_menuPictured && !OpenPopup(); }, "the File menu pictured and closed");
     KillTimer(nullptr, timer);
+    EXPECT_EQ(g_separators, "") << "the File menu's separators show the skin's line";
 
-    EXPECT_TRUE(PictureModalOf("TfrmAbout", "about-skinned.png", [&] { form->About1Click(nullptr); }));
-    EXPECT_TRUE(PictureModalOf("TfrmTips", "tips-skinned.png", [] { ShowTips(); }));
+    // The About box complete every time: its title, labels and links on the face colour.
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE("About, opening " + std::to_string(i + 1));
+        EXPECT_TRUE(PictureModalOf(
+            "TfrmAbout", i == 0 ? "about-skinned.png" : "", [&] { form->About1Click(nullptr); },
+            [&](HWND wnd) { ExpectLabelsOnTheirGround(FindControl(wnd), face, "About"); }));
+    }
+    EXPECT_TRUE(PictureModalOf(
+        "TfrmTips", "tips-skinned.png", [] { ShowTips(); },
+        [&](HWND wnd) { ExpectLabelsOnTheirGround(FindControl(wnd), face, "Tips"); }));
 
     form->SkinData1->SetActive(false);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(g_main, WM_SKIN_QUERY, 0, 0) == 0; }, "the main window unskinned"));
     EXPECT_EQ(form->ClientWidth(), 527);
     EXPECT_EQ(form->ClientHeight(), 324);
     EXPECT_NE(GetMenu(g_main), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return PaintedNow(g_main); }, "the unskinned main window painted"));
     EXPECT_TRUE(ShotWindow(g_main, "main-unskinned.png"));
+    // Unskinned, the labels follow the system's face colour again.
+    ExpectLabelsOnTheirGround(form, GetSysColor(COLOR_BTNFACE), "main-unskinned.png");
     form->SkinData1->SetActive(true);
     ASSERT_NE(WaitSkinned(g_main), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return ReadyToPicture(g_main); }, "the main window skinned again and painted"));
+    ExpectLabelsOnTheirGround(form, face, "the main window skinned again");
+
+    // The question about the unsaved project, its texts on the face colour.
+    form->edtWallpaperName->SetText(form->edtWallpaperName->Text() + " changed");
+    bool canClose = false;
+    EXPECT_TRUE(PictureModal({&OpenBox, "question-skinned.png", [&](HWND box) { ExpectStaticsOnFace(box, face); },
+                              [](HWND box) { PostMessageA(box, WM_COMMAND, IDNO, 0); }},
+                             [&] { form->FormCloseQuery(nullptr, canClose); }));
+    EXPECT_TRUE(canClose);
     form->Free();
     for (int i = 0; i < 5; ++i) Application->ProcessMessages();
 }

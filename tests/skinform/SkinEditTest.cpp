@@ -343,17 +343,31 @@ TEST(TrackerSkin, VerticalChannelIsTurnedOnlyWhenItLiesDown) {
         {"lying 100 x 4", {8, 10, 108, 14}, 4, 11},
         {"standing 8 x 100, a narrower strip centred", {10, 8, 18, 108}, 4, 13},
     };
-    for (const auto& r : rows) {
-        reported = r.rect;
-        Skin()->TrackVert->Bitmap = ChannelStrip(true, 16, r.strip);
-        MemoryDC m(60, 120);
-        skin->DrawChannel(m.Dc());
-        EXPECT_EQ(m.At(r.x, 9), kCapA) << r.what;
-        EXPECT_EQ(m.At(r.x, 58), kMiddle) << r.what;
-        EXPECT_EQ(m.At(r.x, 106), kCapB) << r.what;
-        EXPECT_EQ(m.At(r.x, 110), RGB(0, 0, 0)) << r.what << ": 100 pixels high, no more";
-        EXPECT_EQ(m.At(r.x - 2, 58), RGB(0, 0, 0)) << r.what << ": the strip's breadth only";
-    }
+    // Without a [TRACKVERT] strip (none, or an empty one) the [Track] strip stands up instead,
+    // its left cap on top.
+    enum class Vert { Strip, Missing, Empty };
+    for (const Vert vert : {Vert::Strip, Vert::Missing, Vert::Empty})
+        for (const auto& r : rows) {
+            const std::string what = std::string(r.what) + (vert == Vert::Strip     ? ""
+                                                            : vert == Vert::Missing ? ", no [TRACKVERT]"
+                                                                                    : ", an empty [TRACKVERT]");
+            reported = r.rect;
+            Skin()->Track->Bitmap = ChannelStrip(false, 16, r.strip);
+            if (vert == Vert::Missing) {
+                Skin()->TrackVert.reset();
+            } else {
+                if (!Skin()->TrackVert) Skin()->TrackVert = Element<TDataSkinObject>("T", nullptr, 1, {3, 3, 3, 3});
+                Skin()->TrackVert->Bitmap =
+                    vert == Vert::Strip ? ChannelStrip(true, 16, r.strip) : std::make_unique<TBitmap>();
+            }
+            MemoryDC m(60, 120);
+            skin->DrawChannel(m.Dc());
+            EXPECT_EQ(m.At(r.x, 9), kCapA) << what;
+            EXPECT_EQ(m.At(r.x, 58), kMiddle) << what;
+            EXPECT_EQ(m.At(r.x, 106), kCapB) << what;
+            EXPECT_EQ(m.At(r.x, 110), RGB(0, 0, 0)) << what << ": 100 pixels high, no more";
+            EXPECT_EQ(m.At(r.x - 2, 58), RGB(0, 0, 0)) << what << ": the strip's breadth only";
+        }
     answer.Detach();
 }
 
@@ -373,6 +387,9 @@ TEST(TrackerSkin, UpDownHalvesInBothOrientationsAndBesideTheirEdit) {
     auto* hs = DynamicAs<TSkinUpDown>(SkinOf(f->Skin, horz));
     ASSERT_TRUE(vs && hs);
     EXPECT_FALSE(vs->Partner);
+    // The dispatch tells the skin which way the control lies.
+    EXPECT_FALSE(vs->Horizontal);
+    EXPECT_TRUE(hs->Horizontal);
     // The vertical strip starts at colour 31, the horizontal at 21: frame n is colour first + n - 1.
     const struct {
         const char* what;
@@ -666,4 +683,34 @@ TEST(TrackerSkin, RepaintsKeepTheGdiCount) {
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
     // The same controls in the stored skin, for people to look at.
     ShotWindow(f->Form->Handle(), "skinedit-controls.png");
+}
+
+TEST(TrackerSkin, OnlyTheTrackBarsOwnCustomDrawIsAnswered) {
+    StripSkin strips;
+    TTrackBar* track = nullptr;
+    auto f = MakeForm([&](TForm* form) { track = Put<TTrackBar>(form, 20, 20, 200, 30); });
+    ASSERT_NE(f->Skin, nullptr);
+    ASSERT_EQ(SkinName(SkinOf(f->Skin, track)), "TSkinTrackBar");
+    HWND wnd = track->Handle();
+    // The reflected notification's number is a private form message too, whose lParam is a number.
+    for (const LPARAM number : {LPARAM(SKIN_MARKER), LPARAM(0), LPARAM(1), LPARAM(0xFFFF)})
+        EXPECT_EQ(SendMessageA(wnd, WM_SKIN_APPLIED, 0, number), 0) << "lParam " << number << " passed on";
+    NMCUSTOMDRAW draw{};
+    draw.hdr.code = static_cast<UINT>(NM_CUSTOMDRAW);
+    draw.dwDrawStage = CDDS_PREPAINT;
+    const struct {
+        const char* what;
+        HWND from;
+        UINT code;
+        LRESULT answer;
+    } rows[] = {
+        {"its own custom draw", wnd, static_cast<UINT>(NM_CUSTOMDRAW), CDRF_NOTIFYITEMDRAW},
+        {"another window's custom draw", f->Form->Handle(), static_cast<UINT>(NM_CUSTOMDRAW), 0},
+        {"another notification of its own", wnd, static_cast<UINT>(NM_RELEASEDCAPTURE), 0},
+    };
+    for (const auto& r : rows) {
+        draw.hdr.hwndFrom = r.from;
+        draw.hdr.code = r.code;
+        EXPECT_EQ(SendMessageA(wnd, CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)), r.answer) << r.what;
+    }
 }

@@ -76,6 +76,22 @@ bool IsSkinned(HWND wnd) {
     return f && f->LifeState == lsActive;
 }
 
+namespace {
+BOOL CALLBACK FindUpdate(HWND wnd, LPARAM lp) {
+    if (!GetUpdateRect(wnd, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(lp) = true;
+    return FALSE;
+}
+}  // namespace
+
+bool PaintedNow(HWND wnd) {
+    if (!IsWindow(wnd)) return false;
+    RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    bool pending = GetUpdateRect(wnd, nullptr, FALSE) != FALSE;
+    if (!pending) EnumChildWindows(wnd, &FindUpdate, reinterpret_cast<LPARAM>(&pending));
+    return !pending;
+}
+
 TTinselForm* WaitSkinned(HWND wnd) {
     if (!PumpUntil([&] { return IsSkinned(wnd); }, "a form skin of window " + dptest::Describe(wnd, false)))
         return nullptr;
@@ -120,11 +136,13 @@ COLORREF ScreenPixel(int x, int y) {
 }
 
 std::vector<COLORREF> ScreenRect(const RECT& r) {
-    std::vector<COLORREF> out;
+    std::vector<uint32_t> pixels;
     HDC dc = GetDC(nullptr);
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) out.push_back(GetPixel(dc, x, y));
+    dptest::ReadDcPixels(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, pixels);
     ReleaseDC(nullptr, dc);
+    std::vector<COLORREF> out;
+    out.reserve(pixels.size());
+    for (uint32_t p : pixels) out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
     return out;
 }
 

@@ -36,6 +36,9 @@ HWND ShowBareWindow(const std::string& caption, DWORD style, int x, int y, int w
 // The window's form skin once it is active (failure when it does not come).
 TTinselForm* WaitSkinned(HWND wnd);
 bool IsSkinned(HWND wnd);
+// Runs the paints the window and its children have pending (RDW_UPDATENOW); true when none
+// of them has an update region left.
+bool PaintedNow(HWND wnd);
 
 // Real input through the system's queue, at screen points.
 void MouseMove(int x, int y);

@@ -1,5 +1,6 @@
 // MDI windows under the skin: the frame hooks its MDI client, its children are framed by the
-// skin while normal and left to the system while maximised.
+// skin while normal and left to the system while maximised, and a child's Alt+letter reaches the
+// frame's bar.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "SkinFormTestUtil.h"
+#include "SkinMenuTestUtil.h"
 #include "classlib/Menus.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
@@ -74,6 +76,17 @@ TEST(SkinMdi, FrameAndChildrenInTheSkin) {
         EXPECT_TRUE(HasRegion(c->Handle()));
         skins.push_back(s);
     }
+    // Alt+letter in a child that has no bar: the frame's bar takes it (the frame alone, not as
+    // the main form).
+    Application->SetMainForm(oldMain);
+    EXPECT_EQ(DialogCharWithAlt(children[0], 'W'), 1);
+    MSG press{};
+    ASSERT_TRUE(PeekMessageA(&press, frame->Handle(), WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    const TPoint at =
+        f->FramePoint(TPoint{static_cast<int16_t>(LOWORD(press.lParam)), static_cast<int16_t>(HIWORD(press.lParam))});
+    EXPECT_EQ(f->ObjectAt(at), f->MenuBar->Item(1));
+    Application->SetMainForm(frame);
+
     // A zero-sized MDI child is skinned too.
     TForm* tiny = MdiChild("Tiny", 0, 0, 0, 0);
     EXPECT_EQ(SendMessageA(tiny->Handle(), WM_SKIN_QUERY, 0, 0), 1);

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "SkinFormTestUtil.h"
+#include "SkinMenuTestUtil.h"
 #include "classlib/Menus.h"
 #include "classlib/WinHook.h"
+#include "skin/EngineBitmaps.h"
 #include "skin/SkinManage.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
@@ -28,85 +30,6 @@ struct FormDeleter {
     }
 };
 using FormPtr = std::unique_ptr<TForm, FormDeleter>;
-
-BOOL CALLBACK FindPopup(HWND wnd, LPARAM lp) {
-    char name[32] = {};
-    GetClassNameA(wnd, name, sizeof name);
-    if (std::string(name) == "#32768" && IsWindowVisible(wnd)) {
-        *reinterpret_cast<HWND*>(lp) = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The open menu window of this thread, or nil.
-HWND OpenPopup() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindPopup, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-HMENU OpenMenu() {
-    HWND popup = OpenPopup();
-    return popup ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)) : nullptr;
-}
-
-// Steps run by a timer: each waits for its condition, then acts.
-struct TStep {
-    std::string what;
-    std::function<bool()> ready;
-    std::function<void()> act;
-};
-std::vector<TStep>* g_steps = nullptr;
-size_t g_next = 0;
-DWORD g_stepStart = 0;
-std::string g_stuck;
-
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_steps || g_next >= g_steps->size() || !g_stuck.empty()) return;
-    TStep& s = (*g_steps)[g_next];
-    if (s.ready()) {
-        if (s.act) s.act();
-        ++g_next;
-        g_stepStart = GetTickCount();
-    } else if (GetTickCount() - g_stepStart > 15000) {
-        g_stuck = s.what;
-        EndMenu();
-    }
-}
-
-// Starts the input, then handles messages (menu loops included) until every step ran.
-void RunSteps(std::vector<TStep> steps, const std::function<void()>& start) {
-    g_steps = &steps;
-    g_next = 0;
-    g_stuck.clear();
-    g_stepStart = GetTickCount();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunStep);
-    start();
-    PumpUntil([&] { return g_next >= steps.size() || !g_stuck.empty(); }, "the menu steps");
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(g_stuck, "") << "waited in vain for: " << g_stuck;
-    g_steps = nullptr;
-}
-
-TMainMenu* BuilderLikeMenu(TForm* form) {
-    auto* menu = new TMainMenu(form);
-    auto add = [&](TMenuItem* parent, const char* caption) {
-        auto* item = new TMenuItem(menu);
-        item->SetCaption(caption);
-        parent->Add(item);
-        return item;
-    };
-    TMenuItem* file = add(menu->Items(), "&File");
-    add(file, "&Open");
-    add(file, "-");
-    add(file, "&Disabled")->SetEnabled(false);
-    add(file, "&Checked")->SetChecked(true);
-    add(add(menu->Items(), "&Action"), "&Preview");
-    add(add(menu->Items(), "&Help"), "&About");
-    SetFormMenu(form, menu);
-    return menu;
-}
 
 // Free slots of the program's GDI handle table: what a leak uses up.
 int FreeGdiSlots() {
@@ -225,6 +148,8 @@ TEST_F(SkinMenu, ItemsAreDrawnFromTheSkinOverTheMenuFace) {
         const COLORREF sepPixel = StripPixel(item, F, H > sepRows ? H - sepRows : 0);
         if (sepPixel != TRANSPARENT_KEY && ScreenPixel(separator.left, separator.top) != sepPixel)
             mismatch += "separator; ";
+        // The line itself: our skin draws it in the rows the painter takes.
+        if (!ShowsSeparatorLine(d, separator)) mismatch += "separator line; ";
         for (const auto& c : checks) {
             const COLORREF got = ScreenPixel(c.x, c.y);
             if (got != c.want)
@@ -267,21 +192,71 @@ TEST_F(SkinMenu, RenamingAnItemReloadsTheBarAndForgetsTheHotItem) {
     MouseMove(p.x, p.y + 200);
 }
 
+// What the shown system menu's items lack of the engine's glyphs ("" when every one is there):
+// an enabled item shows each ink pixel of its glyph in ink, the greyed Restore differs from a
+// glyphless item where its glyph has ink.
+std::string MissingGlyphs(HMENU shown, HMENU system, TSkinData* d) {
+    TBitmap glyphs;
+    if (!LoadEngineBitmap(glyphs, "TINSELMENU")) return "no TINSELMENU resource";
+    const int margin = d->MenuItem ? d->MenuItem->Margins.left : 0;
+    auto glyphAt = [&](int position) {
+        RECT r{};
+        GetMenuItemRect(nullptr, shown, static_cast<UINT>(position), &r);
+        return TPoint{r.left + 1 + margin, r.top + 1};
+    };
+    int plain = -1;
+    for (int i = 0; i < GetMenuItemCount(system); ++i)
+        if (GetMenuItemID(system, i) == SC_MOVE) plain = i;
+    std::string missing;
+    for (int i = 0; i < GetMenuItemCount(system); ++i) {
+        int image = -1;
+        switch (GetMenuItemID(system, i)) {
+            case SC_RESTORE: image = 0; break;
+            case SC_MAXIMIZE: image = 1; break;
+            case SC_MINIMIZE: image = 2; break;
+            case SC_CLOSE: image = 3; break;
+            default: continue;
+        }
+        const TPoint g = glyphAt(i), p = glyphAt(plain);
+        int ink = 0, shownInk = 0, differs = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                if (glyphs.Canvas()->Pixels(16 * image + x, y) != 0) continue;
+                ++ink;
+                const COLORREF got = ScreenPixel(g.x + x, g.y + y);
+                if (got == 0) ++shownInk;
+                if (plain >= 0 && got != ScreenPixel(p.x + x, p.y + y)) ++differs;
+            }
+        const bool ok = image == 0 ? ink > 0 && differs > 0 : ink > 0 && shownInk == ink;
+        if (!ok) missing += "glyph " + std::to_string(image) + "; ";
+    }
+    return missing;
+}
+
 TEST_F(SkinMenu, SystemMenuByARightClickOnTheCaption) {
     RECT w{};
     GetWindowRect(form_->Handle(), &w);
-    const int count = GetMenuItemCount(GetSystemMenu(form_->Handle(), FALSE));
+    const HMENU system = GetSystemMenu(form_->Handle(), FALSE);
+    const int count = GetMenuItemCount(system);
     ASSERT_GT(count, 0);
+    ASSERT_EQ(Skin()->MenuGlyphs->Count(), 4);
     int shown = -1;
-    RunSteps({{"the system menu", [] { return OpenMenu() != nullptr; },
+    std::string missing;
+    RunSteps({{"the system menu with its glyphs",
+               [&] {
+                   if (!OpenMenu()) return false;
+                   missing = MissingGlyphs(OpenMenu(), system, Skin());
+                   return missing.empty();
+               },
                [&] {
                    shown = GetMenuItemCount(OpenMenu());
                    ShotWindow(OpenPopup(), "system-menu.png");
                    Key(VK_ESCAPE);
                }},
-              {"the menu closed", [] { return OpenPopup() == nullptr; }, nullptr}},
+              MenuClosed()},
              [&] { RightClick(w.left + 200, w.top + skin_->BorderTop / 2); });
     EXPECT_EQ(shown, count);
+    EXPECT_EQ(missing, "");
 }
 
 TEST_F(SkinMenu, NoLeakOverRepaintsAndMenuOpenings) {
@@ -298,4 +273,218 @@ TEST_F(SkinMenu, NoLeakOverRepaintsAndMenuOpenings) {
     EXPECT_EQ(FreeGdiSlots(), before);
     EXPECT_EQ(TWindowsHook::LiveCount(), hooks);
     EXPECT_FALSE(MenuHookInstalled());
+}
+
+namespace {
+
+// A form with a pop-up menu of the engine's glyphs: a checked item with an image, a plain one.
+struct PopupForm {
+    std::unique_ptr<SkinnedForm> Made;
+    TPopupMenu* Popup = nullptr;
+    explicit PopupForm(const std::string& caption) {
+        Made = MakeSkinnedForm(caption, RECT{100, 100, 520, 400}, [this](TForm* f) {
+            Popup = new TPopupMenu(f);
+            Popup->SetImages(Skin()->MenuGlyphs.get());
+            auto add = [&](const char* caption, int image, bool checked) {
+                auto* item = new TMenuItem(f);
+                item->SetCaption(caption);
+                item->SetImageIndex(image);
+                item->SetChecked(checked);
+                Popup->Items()->Add(item);
+            };
+            add("&Closed", 3, true);
+            add("&Plain", -1, false);
+        });
+    }
+    // Opens the pop-up, runs check inside its loop until it holds, then closes it.
+    void Check(const std::string& what, const std::function<bool(HWND)>& check, const std::string& shot = {}) {
+        RunSteps({{what, [&] { return OpenMenu() == Popup->Handle() && check(OpenPopup()); },
+                   [&] {
+                       if (!shot.empty()) ShotWindow(OpenPopup(), shot);
+                       Key(VK_ESCAPE);
+                   }},
+                  MenuClosed()},
+                 [&] { Popup->Popup(300, 200); });
+    }
+};
+
+}  // namespace
+
+TEST(SkinMenuItems, ACheckedItemWithAnImageSitsOnThePatternedSquare) {
+    PopupForm f("Checked image");
+    ASSERT_NE(f.Made->Skin, nullptr);
+    ASSERT_EQ(f.Popup->Items()->Items(0)->OnDrawItem.Data(), f.Made->Skin);
+    const COLORREF face = static_cast<COLORREF>(ColorToRGB(clBtnFace));
+    const COLORREF light = static_cast<COLORREF>(ColorToRGB(clBtnHighlight));
+    ASSERT_NE(face, light);
+    const int margin = Skin()->MenuItem->Margins.left;
+    std::string got;
+    f.Check(
+        "the checked item on its patterned square",
+        [&](HWND) {
+            RECT r{};
+            GetMenuItemRect(nullptr, f.Popup->Handle(), 0, &r);
+            const int gx = r.left + 1 + margin, gy = r.top + 1;
+            // Inside the sunken edge, where the glyph leaves paper: the two colours in turn;
+            // the glyph's ink over it.
+            const COLORREF a = ScreenPixel(gx + 2, gy + 2), b = ScreenPixel(gx + 3, gy + 2),
+                           c = ScreenPixel(gx + 2, gy + 3), ink = ScreenPixel(gx + 7, gy + 7);
+            got = std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + " " + std::to_string(ink);
+            return a == face && b == light && c == light && ink == 0;
+        },
+        "menu-checked-image.png");
+    EXPECT_NE(got, "") << "pixels " << got;
+}
+
+TEST(SkinMenuItems, WithMenuBgTheFaceFillsTheClientAreaNoItemCovers) {
+    const TSkinOptions saved = Skin()->Options();
+    Skin()->SetOptions(saved + xoMenuBG);
+    PopupForm f("Menu face");
+    const COLORREF want = static_cast<COLORREF>(Skin()->MenuBackground->Bitmap->Canvas()->Pixels(
+        Skin()->MenuBackground->Bitmap->Width() / 2, Skin()->MenuBackground->Bitmap->Height() / 2));
+    COLORREF erased = CLR_INVALID;
+    f.Check("the pop-up's erase painting the face", [&](HWND popup) {
+        RECT c{};
+        GetClientRect(popup, &c);
+        TBitmap b;
+        b.SetSize(c.right, c.bottom);
+        HDC dc = b.Canvas()->Handle();
+        b.Canvas()->Brush()->SetColor(TRANSPARENT_KEY);
+        b.Canvas()->FillRect(Rect(0, 0, c.right, c.bottom));
+        if (SendMessageA(popup, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 1) return false;
+        erased = GetPixel(dc, c.right / 2, c.bottom / 2);
+        return erased == want;
+    });
+    Skin()->SetOptions(saved);
+    EXPECT_EQ(erased, want);
+}
+
+TEST(SkinMenuItems, WithoutAMenuItemElementThePlainSkinnedPainterDrawsTheItems) {
+    FormPtr form(NewForm<TForm>(nullptr));
+    form->SetCaption("Plain items");
+    form->SetBounds(100, 100, 420, 300);
+    BuilderLikeMenu(form.get());
+    form->Show();
+    TTinselForm* skin = WaitSkinned(form->Handle());
+    ASSERT_NE(skin, nullptr);
+    ASSERT_TRUE(skin->MenuBar);
+    ASSERT_TRUE(PumpUntil([&] { return skin->ActiveFlag == 1; }, "the window active"));
+    const COLORREF menu = static_cast<COLORREF>(ColorToRGB(Skin()->Colours.Menu));
+    ASSERT_NE(menu, GetSysColor(COLOR_MENU)) << "the skin's menu colour must tell the painters apart";
+    std::unique_ptr<TDataSkinObject> element = std::move(Skin()->MenuItem);
+    // The last entry of each: not selected, so on the skin's menu colour.
+    auto plainAndOwnerDrawn = [&](HMENU shown) {
+        const int n = GetMenuItemCount(shown);
+        RECT r{};
+        if (n <= 0 || !GetMenuItemRect(nullptr, shown, static_cast<UINT>(n - 1), &r)) return false;
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        GetMenuItemInfoA(shown, static_cast<UINT>(n - 1), TRUE, &info);
+        return (info.fType & MFT_OWNERDRAW) && ScreenPixel(r.right - 3, r.top + 1) == menu;
+    };
+    RECT w{};
+    GetWindowRect(form->Handle(), &w);
+    struct {
+        const char* what;
+        std::function<void()> open;
+    } cases[] = {
+        {"the bar's drop-down", [] { Key('F', true); }},
+        {"the right-click pop-up", [&] { RightClick(w.left + 200, w.top + skin->BorderTop / 2); }},
+    };
+    for (const auto& c : cases)
+        RunSteps({{std::string(c.what) + " from the plain painter",
+                   [&] { return OpenMenu() && plainAndOwnerDrawn(OpenMenu()); }, [] { Key(VK_ESCAPE); }},
+                  MenuClosed()},
+                 c.open);
+    Skin()->MenuItem = std::move(element);
+    // Two right-clicks within the double-click time would close the window.
+    Sleep(GetDoubleClickTime());
+}
+
+TEST(SkinMenuItems, WithMenuItemAndNoMainMenuTheSystemBarDropsSkinnedItems) {
+    const TSkinControlTypes saved = Skin()->SkinControls();
+    Skin()->SetSkinControls(saved - xcMainMenu + xcMenuItem);
+    FormPtr form(NewForm<TForm>(nullptr));
+    form->SetCaption("System bar");
+    form->SetBounds(100, 100, 420, 300);
+    TMainMenu* menu = BuilderLikeMenu(form.get());
+    form->Show();
+    TTinselForm* skin = WaitSkinned(form->Handle());
+    ASSERT_NE(skin, nullptr);
+    EXPECT_FALSE(skin->FrameSkinned);
+    EXPECT_FALSE(skin->MenuBar);
+    EXPECT_EQ(GetMenu(form->Handle()), menu->Handle()) << "the system's bar stays";
+    EXPECT_TRUE(menu->OwnerDraw());
+    TMenuItem* file = menu->Items()->Items(0);
+    EXPECT_FALSE(file->OnDrawItem.Assigned()) << "the bar's own items keep the default look";
+    for (int i = 0; i < file->Count(); ++i) EXPECT_EQ(file->Items(i)->OnDrawItem.Data(), skin) << i;
+
+    TBitmap* strip = Skin()->MenuItem->Bitmap.get();
+    const COLORREF normal = static_cast<COLORREF>(strip->Canvas()->Pixels(0, 0));
+    RunSteps({{"the drop-down's items from [MenuItem]",
+               [&] {
+                   const HMENU shown = OpenMenu();
+                   RECT last{};
+                   return shown == GetSubMenu(menu->Handle(), 0) && GetMenuItemRect(nullptr, shown, 3, &last) &&
+                          ScreenPixel(last.left, last.top) == normal;
+               },
+               [] {
+                   ShotWindow(OpenPopup(), "menu-item-mode.png");
+                   Key(VK_ESCAPE);
+               }},
+              MenuClosed()},
+             // The bar's own drop-down, tracked as the system's bar does (Wine's bar loop
+             // leaves the test's timer out).
+             [&] {
+                 SetForegroundWindow(form->Handle());
+                 RECT w{};
+                 GetWindowRect(form->Handle(), &w);
+                 TrackPopupMenu(GetSubMenu(menu->Handle(), 0), TPM_LEFTALIGN, w.left + 10, w.top + 60, 0,
+                                form->Handle(), nullptr);
+             });
+
+    // Unskinned, the menu draws itself again and holds nothing of the skin.
+    Skin()->SetActive(false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsSkinned(form->Handle()); }, "the window unskinned"));
+    EXPECT_FALSE(menu->OwnerDraw());
+    for (int i = 0; i < file->Count(); ++i) {
+        EXPECT_FALSE(file->Items(i)->OnDrawItem.Assigned()) << i;
+        EXPECT_FALSE(file->Items(i)->OnMeasureItem.Assigned()) << i;
+    }
+    Skin()->SetActive(true);
+    TTinselForm* again = WaitSkinned(form->Handle());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(file->Items(0)->OnDrawItem.Data(), again);
+    Skin()->SetSkinControls(saved);
+}
+
+TEST(SkinMenuItems, AnAltKeyNoWindowKnowsGoesToTheMainFormsBar) {
+    FormPtr main(NewForm<TForm>(nullptr));
+    main->SetCaption("Main with bar");
+    main->SetBounds(100, 100, 420, 300);
+    BuilderLikeMenu(main.get());
+    main->Show();
+    TTinselForm* mainSkin = WaitSkinned(main->Handle());
+    ASSERT_NE(mainSkin, nullptr);
+    ASSERT_TRUE(mainSkin->MenuBar);
+    FormPtr other(ShowForm("Without bar", bsSizeable, 200, 200, 300, 200));
+    ASSERT_NE(WaitSkinned(other->Handle()), nullptr);
+    TCustomForm* savedMain = Application->MainForm();
+    Application->SetMainForm(main.get());
+    Pump();
+    const LRESULT handled = DialogCharWithAlt(other.get(), 'F');
+    const LRESULT unknown = DialogCharWithAlt(other.get(), 'Q');
+    Application->SetMainForm(savedMain);
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(unknown, 0);
+    // The main window's File item is pressed: its drop-down opens.
+    MSG msg{};
+    const bool posted = PeekMessageA(&msg, main->Handle(), WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE) != 0;
+    EXPECT_TRUE(posted);
+    if (posted) {
+        const TPoint at = mainSkin->FramePoint(
+            TPoint{static_cast<int16_t>(LOWORD(msg.lParam)), static_cast<int16_t>(HIWORD(msg.lParam))});
+        EXPECT_EQ(mainSkin->ObjectAt(at), mainSkin->MenuBar->Item(0));
+    }
 }

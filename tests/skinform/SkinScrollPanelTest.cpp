@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "SkinFormTestUtil.h"
 #include "SkinScrollTestUtil.h"
@@ -491,5 +492,85 @@ TEST(ScrollPanels, BareWindowsBarsAreCoveredByHandle) {
     EXPECT_EQ(skin->State, scDestroyed);
     delete skin;
     DestroyWindow(owner);
+    Pump();
+}
+
+TEST(ScrollPanels, CornerBoxLiesWhereEachSkinDrawsItsBorder) {
+    ColourStrips strips;
+    TMemo* memo = nullptr;
+    auto f = MakeForm([&](TForm* form) { memo = PutMemo(form, 10, 10); });
+    ASSERT_NE(f->Skin, nullptr);
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL, 260, 20,
+                                160, 180, f->Form->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    for (int i = 0; i < 50; ++i)
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("Line " + std::to_string(i)).c_str()));
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, 600, 0);
+    auto* bare = new TSkinScrollbarH(f->Form);
+    bare->AttachHandle(list, Skin(), f->Skin, nullptr);
+    ASSERT_TRUE(bare->Attached);
+    auto* bordered = DynamicAs<TSkinScrollbar>(SkinOf(f->Skin, memo));
+    ASSERT_NE(bordered, nullptr);
+    const COLORREF face = ColorToRGB(Skin()->Colours.ButtonFace);
+    const struct {
+        const char* what;
+        TSkinControl* skin;
+        TWScrollbar *horz, *vert;
+        int lead;  // added to the corner's left and top; right and bottom always get 2
+    } rows[] = {
+        {"a control with the skin's border", bordered, bordered->HorzPanel, bordered->VertPanel, 2},
+        {"a bare window", bare, bare->HorzPanel, bare->VertPanel, 0},
+    };
+    for (const auto& r : rows) {
+        RECT w{};
+        GetWindowRect(r.skin->Handle, &w);
+        r.horz->UpdateBar(r.skin->Handle);
+        r.vert->UpdateBar(r.skin->Handle);
+        ASSERT_TRUE(r.horz->Shown && r.vert->Shown) << r.what;
+        TBitmap m;
+        m.SetPixelFormat(pf24bit);
+        m.SetSize(w.right - w.left, w.bottom - w.top);
+        FillColour(m.Canvas()->Handle(), TRect{0, 0, m.Width(), m.Height()}, RGB(0, 0, 0));
+        r.skin->DrawSkin(m.Canvas()->Handle(), TRect{0, 0, m.Width(), m.Height()});
+        HDC dc = m.Canvas()->Handle();
+        const int left = r.vert->ClientBar.left + r.lead, top = r.horz->ClientBar.top + r.lead;
+        const int right = r.vert->ClientBar.right + 2, bottom = r.horz->ClientBar.bottom + 2;
+        EXPECT_EQ(GetPixel(dc, left, top), face) << r.what << ": the corner's top-left";
+        EXPECT_EQ(GetPixel(dc, right - 1, bottom - 1), face) << r.what << ": the corner's bottom-right";
+        EXPECT_EQ(GetPixel(dc, left - 1, top), RGB(0, 0, 0)) << r.what << ": left of the corner";
+        EXPECT_EQ(GetPixel(dc, left, top - 1), RGB(0, 0, 0)) << r.what << ": above the corner";
+        if (right < m.Width())
+            EXPECT_EQ(GetPixel(dc, right, bottom - 1), RGB(0, 0, 0)) << r.what << ": right of the corner";
+    }
+    DestroyWindow(list);
+    delete bare;
+}
+
+TEST(ScrollPanels, ScrollBarControlIsMeasuredAfreshAtAPress) {
+    ColourStrips strips;
+    TScrollBar* bar = nullptr;
+    const int thick = GetSystemMetrics(SM_CYHSCROLL);
+    auto f = MakeForm([&](TForm* form) {
+        bar = Put<TScrollBar>(form, 20, 20, 240, thick);
+        bar->SetParams(0, 0, 100);
+    });
+    ASSERT_NE(f->Skin, nullptr);
+    auto* s = DynamicAs<TSkinScControl>(SkinOf(f->Skin, bar));
+    ASSERT_TRUE(s && s->Panel);
+    Pump();
+    ASSERT_EQ(s->Panel->BarLength, 240);
+    // The control shrinks while its skin looks away: the panel has not seen the new length.
+    SendMessageA(bar->Handle(), WM_SKIN_ENABLE, 0, 0);
+    bar->SetBounds(20, 20, 120, thick);
+    ASSERT_EQ(s->Panel->BarLength, 240);
+    // A press where the shrunk bar has its right arrow; the system's tracking ends at the release.
+    // Without the skin's arrows no paint measures the bar in between: the press itself must.
+    auto arrows = std::exchange(Skin()->Scrollbar, nullptr);
+    const int x = 120 - 4, y = thick / 2;
+    PostMessageA(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    SendMessageA(s->Panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    Skin()->Scrollbar = std::move(arrows);
+    EXPECT_EQ(s->Panel->HotPart, 1) << "the second arrow, measured on the control as it is";
+    EXPECT_EQ(s->Panel->BarLength, 120);
+    SendMessageA(bar->Handle(), WM_SKIN_ENABLE, 1, 0);
     Pump();
 }

@@ -18,6 +18,7 @@
 #include "skin/SkinControlKinds.h"
 #include "skin/SkinTab.h"
 #include "skin/SkinTabSet.h"
+#include "skin/SkinUpDown.h"
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
@@ -72,6 +73,8 @@ COLORREF LowerColour(int frame) { return RGB(60, 30 * frame, 240 - 30 * frame); 
 constexpr COLORREF kBorderTop = RGB(250, 10, 10), kBorderBottom = RGB(10, 250, 10), kBorderSide = RGB(10, 10, 250),
                    kBorderInside = RGB(200, 200, 0);
 COLORREF ButtonColour(int frame) { return RGB(200 - 35 * frame, 40 * frame, 250 - 20 * frame); }
+// Tab texts in colours no frame, border or system colour has.
+constexpr COLORREF kTabText = RGB(230, 130, 20), kCurrentTabText = RGB(20, 130, 230);
 
 std::unique_ptr<TBitmap> Filled(int w, int h) {
     auto b = std::make_unique<TBitmap>();
@@ -107,8 +110,8 @@ void InstallTabSkin() {
     data->Tabs->Margins = TRect{0, 0, 0, 0};
     data->Tabs->Trans = 0;
     data->Tabs->Tile = 0;
-    data->Tabs->NormalColour2 = RGB(0, 0, 0);
-    data->Tabs->MouseOverColour2 = RGB(255, 255, 255);
+    data->Tabs->NormalColour2 = kTabText;
+    data->Tabs->MouseOverColour2 = kCurrentTabText;
     auto buttons = Filled(5 * 24, 24);
     for (int i = 1; i <= 5; ++i)
         FillColour(buttons->Canvas()->Handle(), Bounds((i - 1) * 24, 0, 24, 24), ButtonColour(i));
@@ -180,6 +183,52 @@ void CtrlKey(WORD vk, bool shift = false) {
 }
 
 TRect TabRect(TCustomTabControl* c, int i) { return c->TabRect(i); }
+
+// How many rows of r (client coordinates of c) the pixels of that colour span; 0 without any.
+int InkRows(TControl* c, const TRect& r, COLORREF colour) {
+    const TPoint a = c->ClientToScreen(TPoint{r.left, r.top});
+    const int w = r.right - r.left;
+    if (w <= 0 || r.bottom <= r.top) return 0;
+    const std::vector<COLORREF> px = ScreenRect(RECT{a.x, a.y, a.x + w, a.y + r.bottom - r.top});
+    int first = -1, last = -1;
+    for (size_t i = 0; i < px.size(); ++i) {
+        if (px[i] != colour) continue;
+        const int row = static_cast<int>(i) / w;
+        if (first < 0) first = row;
+        last = row;
+    }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+// A font no tab has by default: its letters are taller than the default font's whole cell.
+void UseTallFont(TControl* c) {
+    c->Font()->SetName("Tahoma");
+    c->Font()->SetHeight(-24);
+}
+int DefaultCellHeight() {
+    TFont plain;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, plain.Handle());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+
+// The text of a tab shows in that colour, in letters taller than the default font's cell
+// (a failure names how far it got).
+void TabTextShows(TControl* c, const TRect& tab, COLORREF colour, const std::string& what) {
+    const int tall = DefaultCellHeight() + 1;
+    int rows = 0;
+    if (!PumpUntil(
+            [&] {
+                rows = InkRows(c, tab, colour);
+                return rows >= tall;
+            },
+            what))
+        ADD_FAILURE() << what << ": its text spans " << rows << " rows, the default font's cell " << tall - 1;
+}
 
 // Keys reach the forms' dialog keys through the application's own loop.
 bool AppPumpUntil(const std::function<bool()>& pred, const std::string& what) {
@@ -313,6 +362,60 @@ TEST(TabSkin, StripAndBorderFollowTheTabSide) {
         }
         ShotWindow(f->Form->Handle(), std::string("tab-skin-") + side.name + ".png");
     }
+}
+
+// Every tab skin writes its tabs' texts in the control's font and the skin's text colours:
+// the strip's normal and current colours on page controls and tab sets, the buttons' normal
+// and pressed colours on button tabs; the current tab follows a click.
+TEST(TabSkin, TabTextsTakeTheControlsFontAndTheSkinsColours) {
+    TSkinData* data = Skin();
+    TDataSkinButton* b = data->Buttons.get();
+    InstallTabSkin();
+    b->NormalColour2 = kTabText;
+    b->PressedColour2 = kCurrentTabText;
+    b->HasNormalColour2 = b->HasPressedColour2 = true;
+    struct Plain {
+        TDataSkinButton* b;
+        ~Plain() { b->HasNormalColour2 = b->HasPressedColour2 = false; }
+    } plain{b};
+    TPageControl *pc = nullptr, *buttons = nullptr;
+    TTabSet* set = nullptr;
+    auto f = MakeForm([&](TForm* form) {
+        pc = Pages(form, 20, 20, 460, 120, {"First", "Second"});
+        buttons = Pages(form, 20, 150, 460, 100, {"One", "Two"}, tpTop, tsButtons);
+        set = Put<TTabSet>(form, form, 20, 270, 460, 34);
+        set->Tabs()->Add("Left");
+        set->Tabs()->Add("Right");
+        set->SetTabIndex(0);
+        for (TControl* c : std::initializer_list<TControl*>{pc, buttons, set}) UseTallFont(c);
+    });
+    ASSERT_NE(f->Skin, nullptr);
+    ASSERT_EQ(SkinName(SkinOf(f->Skin, pc)), "TSkinTab");
+    ASSERT_EQ(SkinName(SkinOf(f->Skin, buttons)), "TSkinTabBtn");
+    ASSERT_EQ(SkinName(SkinOf(f->Skin, set)), "TSkinTab31");
+    auto tabsShow = [&](int current, const std::string& when) {
+        for (int i = 0; i < 2; ++i) {
+            const COLORREF colour = i == current ? kCurrentTabText : kTabText;
+            const std::string which = " tab " + std::to_string(i) + (i == current ? " (current)" : "") + when;
+            TabTextShows(pc, TabRect(pc, i), colour, "the page control's" + which);
+            TabTextShows(buttons, TabRect(buttons, i), colour, "the button tabs'" + which);
+            TabTextShows(set, set->ItemRect(i), colour, "the tab set's" + which);
+        }
+    };
+    tabsShow(0, "");
+    ShotWindow(f->Form->Handle(), "tab-skin-text.png");
+    // A click makes the other tab current: the colours change places.
+    for (TControl* c : std::initializer_list<TControl*>{pc, buttons, set}) {
+        const TRect r = c == set ? set->ItemRect(1) : TabRect(static_cast<TCustomTabControl*>(c), 1);
+        const TPoint at = c->ClientToScreen(TPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        MouseClick(at.x, at.y);
+        Pump();
+        MouseMove(1000, 740);
+    }
+    ASSERT_TRUE(
+        PumpUntil([&] { return pc->ActivePageIndex() == 1 && buttons->ActivePageIndex() == 1 && set->TabIndex() == 1; },
+                  "the second tabs current after the clicks"));
+    tabsShow(1, " after the click");
 }
 
 TEST(TabSkin, PagesTurnByClickAndByCtrlTab) {
@@ -469,6 +572,8 @@ TEST(TabSkin, OverflowingTabsKeepTheirArrows) {
     EXPECT_EQ(upDownSkins, expected);
     if (expected) {
         EXPECT_EQ(skin->UpDown ? skin->UpDown->Handle : nullptr, arrows);
+        auto* across = DynamicAs<TSkinUpDown>(skin->UpDown);
+        EXPECT_TRUE(across && across->Horizontal) << "the tabs' arrows lie across";
     }
     RECT a{};
     GetWindowRect(arrows, &a);
@@ -566,7 +671,11 @@ TEST(TabSkin, TabSetRowsLeaveOutWhatDoesNotFit) {
     delete probe;
     int upDownSkins = 0;
     for (TSkinControl* s : f->Skin->ControlSkins)
-        if (s->Handle == arrows && s->State == scAttached) ++upDownSkins;
+        if (s->Handle == arrows && s->State == scAttached) {
+            ++upDownSkins;
+            auto* across = DynamicAs<TSkinUpDown>(s);
+            EXPECT_TRUE(across && across->Horizontal) << "the tab set's arrows lie across";
+        }
     EXPECT_EQ(upDownSkins, expected);
     // The right arrow scrolls the first tab out.
     RECT a{};

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "tools/enginebmp/MediaGlyphs.h"
+#include "tools/enginebmp/SysMenuGlyphs.h"
 
 namespace enginebmp {
 
@@ -53,7 +54,7 @@ TEngineBitmap TrackVert() {
 }  // namespace
 
 std::vector<TEngineBitmap> EngineBitmaps() {
-    std::vector<TEngineBitmap> all = {Track(), TrackVert()};
+    std::vector<TEngineBitmap> all = {Track(), TrackVert(), SysMenuGlyphs()};
     for (TEngineBitmap& g : MediaGlyphs()) all.push_back(std::move(g));
     return all;
 }

@@ -578,8 +578,10 @@ TImage MenuItem() {
     return Strip(5, 24, 20, false, [&](TImage& f, int n) {
         Fill(f, 0, 0, 24, 20, SteelPale);
         if (n == 2) {
-            HLine(f, 2, 21, 9, SteelDark);
-            HLine(f, 2, 21, 10, White);
+            // The separator painter takes a frame's bottom rows at the item's height (8 for a
+            // separator): the etched line sits in the middle of those.
+            HLine(f, 2, 21, 15, SteelDark);
+            HLine(f, 2, 21, 16, White);
         }
         if (n == 4) {
             BrushedGradient(f, 1, 1, 22, 18, AccentLight, Accent, 161u);
