@@ -311,6 +311,7 @@ void TCustomForm::CreateParams(TCreateParams& p) {
     p.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     p.ExStyle = 0;
     p.WndParent = Application ? Application->Handle() : nullptr;
+    if (m_formState.Contains(fsModal) && m_modalOwner && IsWindow(m_modalOwner)) p.WndParent = m_modalOwner;
     TBorderIcons icons = m_borderIcons;
     switch (m_borderStyle) {
         case bsNone:
@@ -517,6 +518,30 @@ void TCustomForm::Release() {
         Free();
 }
 
+HWND TCustomForm::ModalOwner(HWND active) const {
+    if (m_parent || m_formStyle == fsMDIChild) return nullptr;
+    HWND owner = active ? GetAncestor(active, GA_ROOT) : nullptr;
+    const HWND app = Application ? Application->Handle() : nullptr;
+    if (!owner || owner == app || !IsWindowVisible(owner) ||
+        GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId()) {
+        TCustomForm* main = Application ? Application->MainForm() : nullptr;
+        owner = main && main != this && main->m_handle && IsWindowVisible(main->m_handle) ? main->m_handle : nullptr;
+    }
+    // never a window this form owns itself: the owner chain would close on itself
+    for (HWND w = owner; w; w = GetWindow(w, GW_OWNER))
+        if (m_handle && w == m_handle) return nullptr;
+    return owner;
+}
+
+void TCustomForm::KeepAboveModalOwner() {
+    if (!m_formState.Contains(fsModal) || !m_modalOwner || !m_handle || !IsWindowVisible(m_handle)) return;
+    for (HWND w = GetWindow(m_handle, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == m_modalOwner) {
+            SetWindowPos(m_handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            return;
+        }
+}
+
 TModalResult TCustomForm::ShowModal() {
     if (m_visible || !m_enabled || m_formState.Contains(fsModal)) throw EInvalidOperation(SCannotShowModal);
     if (GetCapture()) {
@@ -525,7 +550,12 @@ TModalResult TCustomForm::ShowModal() {
     }
     m_formState += fsModal;
     HWND previous = GetActiveWindow();
+    // Owned by the window it blocks, the form stays above it whatever raises that window
+    // later (the window manager, a skin redrawing its frame), as a dialog does.
+    m_modalOwner = ModalOwner(previous);
     DisabledWindows disabled{{}, nullptr};
+    if (m_handle && m_modalOwner)
+        SetWindowLongPtrA(m_handle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_modalOwner));
     HandleNeeded();
     disabled.except = m_handle;
     EnumThreadWindows(GetCurrentThreadId(), DisableProc, reinterpret_cast<LPARAM>(&disabled));
@@ -534,6 +564,10 @@ TModalResult TCustomForm::ShowModal() {
         for (HWND w : disabled.list)
             if (IsWindow(w)) EnableWindow(w, TRUE);
         if (m_visible) Hide();
+        if (m_modalOwner && m_handle)
+            SetWindowLongPtrA(m_handle, GWLP_HWNDPARENT,
+                              reinterpret_cast<LONG_PTR>(Application ? Application->Handle() : nullptr));
+        m_modalOwner = nullptr;
         if (previous && IsWindow(previous)) SetActiveWindow(previous);
         m_formState -= fsModal;
         Application->ModalFinished();
@@ -543,6 +577,7 @@ TModalResult TCustomForm::ShowModal() {
         Show();
         do {
             Application->HandleMessage();
+            KeepAboveModalOwner();
             if (Application->Terminated())
                 m_modalResult = mrCancel;
             else if (m_modalResult != mrNone) {
@@ -685,6 +720,15 @@ void TCustomForm::WndProc(TMessage& m) {
                 MoveWindow(m_clientHandle, r.left, r.top, RectWidth(r), RectHeight(r), TRUE);
             }
             return;
+        case WM_WINDOWPOSCHANGED: {
+            TCustomControl::WndProc(m);
+            // Raised over the modal form it owns (Wine 10 restacks a window when X maps it late,
+            // owned windows left behind): the modal form goes back on top, as on Windows.
+            if (m_handle && Screen)
+                for (TCustomForm* f : Screen->m_forms)
+                    if (f != this && f->m_modalOwner == m_handle) f->KeepAboveModalOwner();
+            return;
+        }
         case CM_DIALOGKEY: m.Result = DialogKey(m.WParam) ? 1 : 0; return;
         case CM_DIALOGCHAR: m.Result = DialogChar(m.WParam) ? 1 : 0; return;
         case CM_RECREATEWND:

@@ -160,6 +160,8 @@ protected:
     virtual void Activate();
     virtual void Deactivate();
     void SetWindowToMonitor();
+    HWND ModalOwner(HWND active) const;
+    void KeepAboveModalOwner();
     void ApplyIcon();
 
     TFormBorderStyle m_borderStyle = bsSizeable;
@@ -168,6 +170,7 @@ protected:
     TFormStyle m_formStyle = fsNormal;
     TWindowState m_windowState = wsNormal;
     TModalResult m_modalResult = mrNone;
+    HWND m_modalOwner = nullptr;  // the window a shown modal form blocks and is owned by
     TFormState m_formState;
     bool m_keyPreview = false;
     bool m_active = false;

@@ -935,8 +935,21 @@ bool SendClick(HWND wnd, int x, int y) {
     HWND hit = nullptr;
     const HWND top = GetAncestor(wnd, GA_ROOT);
     if (!PollUntil([&] { return (hit = WindowFromPoint(p)) && GetAncestor(hit, GA_ROOT) == top; }, kWaitMs)) {
+        std::ostringstream z;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(w)) continue;
+            RECT r{}, b{};
+            GetWindowRect(w, &r);
+            HRGN rg = CreateRectRgn(0, 0, 0, 0);
+            int t = GetWindowRgn(w, rg);
+            GetRgnBox(rg, &b);
+            DeleteObject(rg);
+            z << "\n  " << Describe(w, false) << " owner=" << GetWindow(w, GW_OWNER) << " rect=" << r.left << ","
+              << r.top << "," << r.right << "," << r.bottom << " rgn=" << t << ":" << b.left << "," << b.top << ","
+              << b.right << "," << b.bottom;
+        }
         ADD_FAILURE() << "SendClick: " << p.x << "," << p.y << " hits " << Describe(hit, false) << ", not "
-                      << Describe(wnd, false);
+                      << Describe(wnd, false) << z.str();
         return false;
     }
     return SendMouseAt(p.x, p.y) && SendMouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);

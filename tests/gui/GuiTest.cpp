@@ -519,6 +519,32 @@ TEST_F(Gui, ShowModalAnswersTheButtonsModalResultAfterTheCloseQuery) {
     owner->Free();
 }
 
+// Whatever raises the blocked window later (a window manager, a skin redrawing its frame),
+// the modal form stays above it, owned by it while it is shown.
+TEST_F(Gui, ModalFormStaysAboveTheWindowItBlocks) {
+    TForm* owner = NewForm<TForm>(Application);
+    owner->SetBounds(60, 60, 300, 200);
+    owner->Show();
+    Pump();
+    TForm* dlg = NewForm<TForm>(Application);
+    dlg->SetBounds(80, 80, 200, 120);
+    HWND ownedBy = nullptr;
+    bool above = false;
+    dlg->OnActivate = [&](TObject*) {
+        SetWindowPos(owner->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ownedBy = GetWindow(dlg->Handle(), GW_OWNER);
+        for (HWND w = GetWindow(dlg->Handle(), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (w == owner->Handle()) above = true;
+        PostMessageA(dlg->Handle(), WM_CLOSE, 0, 0);
+    };
+    EXPECT_EQ(dlg->ShowModal(), mrCancel);
+    EXPECT_EQ(ownedBy, owner->Handle());
+    EXPECT_TRUE(above);
+    EXPECT_EQ(GetWindow(dlg->Handle(), GW_OWNER), Application->Handle());
+    dlg->Free();
+    owner->Free();
+}
+
 // ---------------------------------------------------------------------------
 // Exceptions from handlers
 
