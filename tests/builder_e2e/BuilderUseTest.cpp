@@ -30,7 +30,9 @@ bool WaitSkinned(HWND w) {
 }
 
 // A real click at a screen point, on whatever lies there.
-bool ScreenClick(int x, int y) { return SendMouseAt(x, y) && SendMouseAt(x, y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP); }
+bool ScreenClick(int x, int y) {
+    return SendMouseAt(x, y) && SendMouseAt(x, y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
+}
 
 // The keys pressed in order, released in reverse order.
 bool SendChord(std::vector<WORD> keys) {

@@ -22,7 +22,6 @@ using namespace skinform;
 
 namespace {
 
-
 RECT WindowRect(HWND wnd) {
     RECT r{};
     GetWindowRect(wnd, &r);

@@ -18,7 +18,6 @@ using namespace skinform;
 
 namespace {
 
-
 LRESULT Query(HWND wnd) { return SendMessageA(wnd, WM_SKIN_QUERY, 0, 0); }
 
 // A message box run from the test thread; the timer looks at it from inside its loop.

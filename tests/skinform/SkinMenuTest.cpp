@@ -24,7 +24,6 @@ using namespace skinform;
 
 namespace {
 
-
 // Free slots of the program's GDI handle table: what a leak uses up.
 int FreeGdiSlots() {
     std::vector<HBRUSH> brushes;
