@@ -6,8 +6,8 @@
 #   wow64   the same build under Debian 13's Wine 10 in its WoW64 mode, inside the root that
 #           scripts/setup makes (no 32-bit Linux code needed);
 #   win64   the 64-bit build of the same sources under wine64, where neither can run.
-# Where the kernel starts 32-bit programs and root or sudo is at hand, DP_ALSO_WOW64 is set: the
-# win32 suite runs natively, then again under the root's Wine 10. DP_WINE_MODE=native|wow64|win64
+# With DP_BOTH_WINES=1, where the kernel starts 32-bit programs and root or sudo is at hand,
+# DP_ALSO_WOW64 is set: the win32 suite runs natively, then again under the root's Wine 10. DP_WINE_MODE=native|wow64|win64
 # chooses one mode by hand.
 DP_ROOT=${DP_WOW64_ROOT:-/var/cache/driftpane/trixie-wine10}
 DP_ROOT_STAMP="$DP_ROOT/.driftpane-root-2"
@@ -25,7 +25,9 @@ dp_wine_mode() {
     DP_MODE=native
     DP_MODE_WHY="this machine runs 32-bit programs"
     # Where the root can be made too, the same build runs under both Wines.
-    if [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; then DP_ALSO_WOW64=1; fi
+    if [ -n "${DP_BOTH_WINES:-}" ] && { [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; }; then
+      DP_ALSO_WOW64=1
+    fi
     return 0
   fi
   DP_KERNEL_ANSWER=${answer:-no answer}
