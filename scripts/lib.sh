@@ -4,7 +4,7 @@
 # How this machine executes the Windows programs, in DP_MODE with the reason in DP_MODE_WHY:
 #   native  the product's 32-bit build under Debian 12's Wine, where the kernel starts 32-bit programs;
 #   wow64   the same build under Debian 13's Wine 10 in its WoW64 mode, inside the root that
-#           scripts/setup makes (no 32-bit Linux code needed);
+#           scripts/setup makes (no 32-bit Linux programs needed, but 32-bit code must run);
 #   win64   the 64-bit build of the same sources under wine64, where neither can run.
 # With DP_BOTH_WINES=1, where the kernel starts 32-bit programs and root or sudo is at hand,
 # DP_ALSO_WOW64 is set: the win32 suite runs natively, then again under the root's Wine 10. DP_WINE_MODE=native|wow64|win64
@@ -31,13 +31,26 @@ dp_wine_mode() {
     return 0
   fi
   DP_KERNEL_ANSWER=${answer:-no answer}
-  if [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; then
+  if ! dp_runs_32bit_code; then
+    DP_MODE=win64
+    DP_MODE_WHY="this kernel runs no 32-bit code at all, so neither Wine can run the 32-bit build"
+  elif [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; then
     DP_MODE=wow64
     DP_MODE_WHY="this kernel cannot start 32-bit programs"
   else
     DP_MODE=win64
     DP_MODE_WHY="this kernel cannot start 32-bit programs (\"$DP_KERNEL_ANSWER\") and the Debian 13 root needs root or sudo"
   fi
+}
+
+# Whether a 64-bit process may run 32-bit code, which Wine's WoW64 mode needs even where the
+# kernel starts no 32-bit programs (scripts/ia32-probe.c says how it is asked).
+dp_runs_32bit_code() {
+  local probe="$root/build/ia32-probe"
+  if [ ! -x "$probe" ] || [ "$root/scripts/ia32-probe.c" -nt "$probe" ]; then
+    mkdir -p "$root/build" && ${CC:-cc} -O1 -no-pie -o "$probe" "$root/scripts/ia32-probe.c" 2>/dev/null || return 1
+  fi
+  "$probe"
 }
 
 # The sentence scripts/test starts with.
