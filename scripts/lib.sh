@@ -6,9 +6,9 @@
 #   wow64   the same build under Debian 13's Wine 10 in its WoW64 mode, inside the root that
 #           scripts/setup makes (no 32-bit Linux programs needed, but 32-bit code must run);
 #   win64   the 64-bit build of the same sources under wine64, where neither can run.
-# With DP_BOTH_WINES=1, where the kernel starts 32-bit programs and root or sudo is at hand,
-# DP_ALSO_WOW64 is set: the win32 suite runs natively, then again under the root's Wine 10. DP_WINE_MODE=native|wow64|win64
-# chooses one mode by hand.
+# Where the kernel starts 32-bit programs and root or sudo is at hand, DP_ALSO_WOW64 is set: the
+# win32 suite runs natively, then again under the root's Wine 10 (DP_ONE_WINE=1 leaves that out).
+# DP_WINE_MODE=native|wow64|win64 chooses one mode by hand.
 DP_ROOT=${DP_WOW64_ROOT:-/var/cache/driftpane/trixie-wine10}
 DP_ROOT_STAMP="$DP_ROOT/.driftpane-root-2"
 dp_wine_mode() {
@@ -25,7 +25,7 @@ dp_wine_mode() {
     DP_MODE=native
     DP_MODE_WHY="this machine runs 32-bit programs"
     # Where the root can be made too, the same build runs under both Wines.
-    if [ -n "${DP_BOTH_WINES:-}" ] && { [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; }; then
+    if [ -z "${DP_ONE_WINE:-}" ] && { [ "$(id -u)" = 0 ] || sudo -n true 2>/dev/null; }; then
       DP_ALSO_WOW64=1
     fi
     return 0

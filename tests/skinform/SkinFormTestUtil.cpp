@@ -28,13 +28,13 @@ void Pump() {
     }
 }
 
-bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD limitMs) {
+bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD limitMs, bool report) {
     const DWORD start = GetTickCount();
     for (;;) {
         Pump();
         if (pred()) return true;
         if (GetTickCount() - start > limitMs) {
-            ADD_FAILURE() << "waited " << limitMs << " ms for: " << what;
+            if (report) ADD_FAILURE() << "waited " << limitMs << " ms for: " << what;
             return false;
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
@@ -101,6 +101,18 @@ TTinselForm* WaitSkinned(HWND wnd) {
 }
 
 void MouseMove(int x, int y) { Send(0, x, y); }
+
+bool HoverUntil(int x, int y, const std::function<bool()>& pred, const std::string& what) {
+    const DWORD start = GetTickCount();
+    for (int nudge = 0;; nudge ^= 1) {
+        MouseMove(x + nudge, y);
+        if (PumpUntil(pred, what, 1000, false)) return true;
+        if (GetTickCount() - start > 20000) {
+            ADD_FAILURE() << "waited 20000 ms, the pointer resting at " << x << "," << y << ", for: " << what;
+            return false;
+        }
+    }
+}
 void MouseDown(int x, int y) { Send(MOUSEEVENTF_LEFTDOWN, x, y); }
 void MouseUp(int x, int y) { Send(MOUSEEVENTF_LEFTUP, x, y); }
 void MouseClick(int x, int y) {

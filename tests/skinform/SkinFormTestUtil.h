@@ -35,7 +35,7 @@ TSkinData* Skin();
 
 // Handles the thread's messages until pred holds; false (and a test failure naming what) when
 // it does not within limitMs.
-bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD limitMs = 20000);
+bool PumpUntil(const std::function<bool()>& pred, const std::string& what, DWORD limitMs = 20000, bool report = true);
 // Handles what is waiting now.
 void Pump();
 
@@ -53,6 +53,11 @@ bool PaintedNow(HWND wnd);
 
 // Real input through the system's queue, at screen points.
 void MouseMove(int x, int y);
+// Moves the pointer to (x, y) and waits until pred holds while it rests there. Wine 10 can
+// hand back the warp of the move before as a late move, after the target took the hover: the
+// pointer then rests on the target with no move left to announce it, which a one-pixel move
+// (what a resting hand makes) does again.
+bool HoverUntil(int x, int y, const std::function<bool()>& pred, const std::string& what);
 void MouseDown(int x, int y);
 void MouseUp(int x, int y);
 void MouseClick(int x, int y);

@@ -138,8 +138,9 @@ TEST(SkinMenuLife, ASkinReadAgainGivesTheCaptionButtonsItsNewRecords) {
         if (!b->Visible) continue;
         RECT w{};
         GetWindowRect(form->Handle(), &w);
-        MouseMove(w.left + (b->Rect.left + b->Rect.right) / 2, w.top + (b->Rect.top + b->Rect.bottom) / 2);
-        PumpUntil([&] { return skin->HotObject == b.get(); }, "the button hot under the mouse");
+        HoverUntil(
+            w.left + (b->Rect.left + b->Rect.right) / 2, w.top + (b->Rect.top + b->Rect.bottom) / 2,
+            [&] { return skin->HotObject == b.get(); }, "the button hot under the mouse");
     }
     MouseMove(600, 700);
     Pump();

@@ -172,8 +172,8 @@ TEST_F(SkinMenu, ItemsAreDrawnFromTheSkinOverTheMenuFace) {
 TEST_F(SkinMenu, RenamingAnItemReloadsTheBarAndForgetsTheHotItem) {
     TMenuBtn* help = skin_->MenuBar->Item(2);
     const TPoint p = ItemScreenPoint(2);
-    MouseMove(p.x, p.y);
-    ASSERT_TRUE(PumpUntil([&] { return skin_->HotObject == help; }, "the Help item hot under the mouse"));
+    ASSERT_TRUE(HoverUntil(
+        p.x, p.y, [&] { return skin_->HotObject == help; }, "the Help item hot under the mouse"));
     auto* menu = DynamicAs<TMainMenu>(form_->Menu());
     ASSERT_NE(menu, nullptr);
     menu->Items()->Items(2)->SetCaption("&Assistance");

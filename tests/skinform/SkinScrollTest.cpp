@@ -213,6 +213,55 @@ struct DroppedCombo {
     TComboxScrollBar* Bar = nullptr;
 };
 
+// Presses on the thumb at (x, y), moves the pointer to y + dy and holds the button down there,
+// moving by a pixel every half second as a hand on the mouse does: Wine 10 can report a move
+// made by SendInput at the point before it, and a drag loop that saw only that one never leaves
+// the press point. The drag loop dispatches the timer, so the hand moves while it runs. After
+// 20 s the button is let go: a drag that missed every move still ends, with a failure.
+class DragHand {
+public:
+    DragHand(int x, int y, int dy) : x_(x), y_(y + dy) {
+        current_ = this;
+        start_ = GetTickCount();
+        MouseMove(x, y);
+        MouseDown(x, y);
+        MouseMove(x_, y_);
+        timer_ = SetTimer(nullptr, 0, 500, &DragHand::Tick);
+    }
+    ~DragHand() {
+        Stop();
+        current_ = nullptr;
+    }
+    // The drag reached what the test waits for: the hand rests.
+    void Stop() {
+        if (timer_) KillTimer(nullptr, timer_);
+        timer_ = 0;
+    }
+    void Release() {
+        Stop();
+        if (!released_) MouseUp(x_, y_);
+        released_ = true;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        DragHand* h = current_;
+        if (!h || !h->timer_) return;
+        if (GetTickCount() - h->start_ > 20000) {
+            ADD_FAILURE() << "the drag saw no move in 20 s; the button is let go";
+            h->Release();
+            return;
+        }
+        h->nudge_ ^= 1;
+        MouseMove(h->x_, h->y_ + h->nudge_);
+    }
+    static inline DragHand* current_ = nullptr;
+    int x_, y_, nudge_ = 0;
+    DWORD start_ = 0;
+    UINT_PTR timer_ = 0;
+    bool released_ = false;
+};
+
 }  // namespace
 
 TEST(ComboListBar, DrawnOverTheDroppedListWithItsFrame) {
@@ -314,15 +363,17 @@ TEST(ComboListBar, DragEndsWhenTheCaptureIsStolenOrQuitComes) {
     const BarGeometry g = BarOf(c.List, OBJID_VSCROLL);
     const int x = (g.Screen.left + g.Screen.right) / 2;
     const int y = g.Screen.top + (g.ThumbTop + g.ThumbBottom) / 2;
-    MouseMove(x, y);
-    MouseDown(x, y);
-    MouseMove(x, y + 30);
-    // The button is still down: only the lost capture can have ended the loop. (The dropped
-    // list takes the capture back itself once the press it sent itself returns.)
-    EXPECT_TRUE(PumpUntil([&] { return thief.Stole && !c.Bar->Dragging(); }, "the drag ended by the stolen capture"));
-    EXPECT_TRUE(PumpUntil([&] { return log.Has(SB_ENDSCROLL); }, "SB_ENDSCROLL after the lost capture"));
-    MouseUp(x, y + 30);
-    Pump();
+    {
+        DragHand hand(x, y, 30);
+        // The button is still down: only the lost capture can have ended the loop. (The dropped
+        // list takes the capture back itself once the press it sent itself returns.)
+        EXPECT_TRUE(
+            PumpUntil([&] { return thief.Stole && !c.Bar->Dragging(); }, "the drag ended by the stolen capture"));
+        hand.Stop();
+        EXPECT_TRUE(PumpUntil([&] { return log.Has(SB_ENDSCROLL); }, "SB_ENDSCROLL after the lost capture"));
+        hand.Release();
+        Pump();
+    }
     ReleaseCapture();
     SendMessageA(c.Combo->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
     Pump();
@@ -333,9 +384,7 @@ TEST(ComboListBar, DragEndsWhenTheCaptureIsStolenOrQuitComes) {
     log.OnTrack = [&] { PostQuitMessage(7); };
     const BarGeometry q = BarOf(c.List, OBJID_VSCROLL);
     const int qy = q.Screen.top + (q.ThumbTop + q.ThumbBottom) / 2;
-    MouseMove(x, qy);
-    MouseDown(x, qy);
-    MouseMove(x, qy + 30);
+    DragHand hand(x, qy, 30);
     bool quit = false;
     WPARAM code = 0;
     const DWORD start = GetTickCount();
@@ -352,11 +401,12 @@ TEST(ComboListBar, DragEndsWhenTheCaptureIsStolenOrQuitComes) {
         }
         if (!quit) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
+    hand.Stop();
     EXPECT_TRUE(quit) << "WM_QUIT passed on by the drag loop";
     EXPECT_EQ(code, 7u);
     EXPECT_FALSE(c.Bar->Dragging());
     EXPECT_EQ(GetCapture(), c.List) << "the list keeps the capture";
-    MouseUp(x, qy + 30);
+    hand.Release();
     Pump();
     SendMessageA(c.Combo->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
     Pump();
@@ -388,14 +438,15 @@ TEST(ComboListBar, BareListGoneDuringTheDrag) {
     // A stolen capture ends the drag and stays with the thief.
     Thief thief;
     log.OnTrack = [&] { PostMessageA(thief.Wnd, WM_APP, 0, 0); };
-    MouseMove(x, y);
-    MouseDown(x, y);
-    MouseMove(x, y + 30);
-    EXPECT_TRUE(PumpUntil([&] { return thief.Stole && !bar->Dragging(); }, "the drag ended by the stolen capture"));
-    EXPECT_EQ(GetCapture(), thief.Wnd) << "the loop left the thief its capture";
-    EXPECT_TRUE(PumpUntil([&] { return log.Has(SB_ENDSCROLL); }, "SB_ENDSCROLL after the lost capture"));
-    MouseUp(x, y + 30);
-    Pump();
+    {
+        DragHand hand(x, y, 30);
+        EXPECT_TRUE(PumpUntil([&] { return thief.Stole && !bar->Dragging(); }, "the drag ended by the stolen capture"));
+        hand.Stop();
+        EXPECT_EQ(GetCapture(), thief.Wnd) << "the loop left the thief its capture";
+        EXPECT_TRUE(PumpUntil([&] { return log.Has(SB_ENDSCROLL); }, "SB_ENDSCROLL after the lost capture"));
+        hand.Release();
+        Pump();
+    }
     ReleaseCapture();
     SendMessageA(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
     Pump();
@@ -404,13 +455,15 @@ TEST(ComboListBar, BareListGoneDuringTheDrag) {
     log.Clear();
     Destroyer destroyer(list);
     log.OnTrack = [&] { PostMessageA(destroyer.Wnd, WM_APP, 0, 0); };
-    MouseMove(x, y);
-    MouseDown(x, y);
-    MouseMove(x, y + 30);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(list) && !bar->Dragging(); }, "the drag ended with the list gone"));
-    EXPECT_EQ(bar->State, scDestroyed);
-    MouseUp(x, y + 30);
-    Pump();
+    {
+        DragHand hand(x, y, 30);
+        EXPECT_TRUE(
+            PumpUntil([&] { return !IsWindow(list) && !bar->Dragging(); }, "the drag ended with the list gone"));
+        hand.Stop();
+        EXPECT_EQ(bar->State, scDestroyed);
+        hand.Release();
+        Pump();
+    }
     delete bar;
     DestroyWindow(owner);
     Pump();
