@@ -373,6 +373,12 @@ TEST(ComboSkin, RealMouseMakesTheButtonHotAndPressedAndAnOutsideClickClosesTheLi
         return PumpUntil([&] { return ScreenAtWindow(wnd, x, 1) == colour(frame); },
                          "button frame " + std::to_string(frame) + " on the screen");
     };
+    // The pointer brought to (px, py) and resting there until the button shows the frame.
+    auto hovers = [&](int px, int py, HWND wnd, int x, int frame, COLORREF (*colour)(int)) {
+        return HoverUntil(
+            px, py, [&] { return ScreenAtWindow(wnd, x, 1) == colour(frame); },
+            "button frame " + std::to_string(frame) + " on the screen");
+    };
     const int bx = w - B - 1;
     combo->Invalidate();
     EXPECT_TRUE(shows(combo->Handle(), bx, 1, ButtonColour));
@@ -381,10 +387,8 @@ TEST(ComboSkin, RealMouseMakesTheButtonHotAndPressedAndAnOutsideClickClosesTheLi
     Pump();
     EXPECT_TRUE(shows(combo->Handle(), bx, 1, ButtonColour));
     EXPECT_EQ(DynamicAs<TSkinComBox>(SkinOf(f->Skin, combo))->MouseState & msHot, 0);
-    MouseMove(r.right - B / 2 - 2, r.top + h / 2);
-    EXPECT_TRUE(shows(combo->Handle(), bx, 4, ButtonColour));
-    MouseMove(1000, 740);
-    EXPECT_TRUE(shows(combo->Handle(), bx, 1, ButtonColour)) << "leaving the window clears hot";
+    EXPECT_TRUE(hovers(r.right - B / 2 - 2, r.top + h / 2, combo->Handle(), bx, 4, ButtonColour));
+    EXPECT_TRUE(hovers(1000, 740, combo->Handle(), bx, 1, ButtonColour)) << "leaving the window clears hot";
 
     // Right to left: the left area is the hot one.
     const RECT lr = WindowRectOf(left->Handle());
@@ -393,10 +397,8 @@ TEST(ComboSkin, RealMouseMakesTheButtonHotAndPressedAndAnOutsideClickClosesTheLi
     MouseMove(lr.right - B / 2 - 2, lr.top + h / 2);
     Pump();
     EXPECT_TRUE(shows(left->Handle(), 1, 1, LeftButtonColour));
-    MouseMove(lr.left + B / 2 + 2, lr.top + h / 2);
-    EXPECT_TRUE(shows(left->Handle(), 1, 4, LeftButtonColour));
-    MouseMove(1000, 740);
-    EXPECT_TRUE(shows(left->Handle(), 1, 1, LeftButtonColour));
+    EXPECT_TRUE(hovers(lr.left + B / 2 + 2, lr.top + h / 2, left->Handle(), 1, 4, LeftButtonColour));
+    EXPECT_TRUE(hovers(1000, 740, left->Handle(), 1, 1, LeftButtonColour));
 
     // A press shows the pressed frame and drops the list; the release leaves it open.
     const int px = r.right - B / 2 - 2, py = r.top + h / 2;
