@@ -27,6 +27,7 @@
 #include "skin/TinselData.h"
 #include "skin/TinselFormSkin.h"
 #include "skin/WinSubClass.h"
+#include "tests/skinform/BuilderSkinFile.h"
 
 namespace {
 
@@ -376,14 +377,8 @@ TEST_F(Gallery, ZEveryPageInTheSkinBesideItsUnskinnedTwin) {
         }
     };
     eachPage("unskinned-");
-    TMemoryStream file;
-    file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
-    TMemoryStream s;
-    s.WriteI32(static_cast<int32_t>(file.Size()));
-    s.CopyFrom(file, 0);
-    s.SetPosition(0);
     skin = new TSkinData(nullptr);
-    skin->ReadStream(s);
+    skinform::ReadBuilderSkin(skin);
     ASSERT_FALSE(skin->SkinEmpty);
     // Known to the manager and switched on while the gallery is already shown, as a user
     // turns the skin on: the manager's skin-all action skins it.

@@ -139,6 +139,19 @@ protected:
         return path;
     }
 
+    // The Start-menu group's Uninstall item once the shell has made it (a failure when it does
+    // not come); the folder window the shell opens for the new group is closed.
+    std::string WaitUninstallItem() {
+        std::string lnk;
+        EXPECT_TRUE(dptest::WaitUntil(
+            [&] {
+                const std::string g = FindGroupFolder(name_);
+                return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
+            },
+            30000, "the group's Uninstall item"));
+        if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+        return lnk;
+    }
     HWND StartWizard(dptest::TestProcess& proc, const std::string& package) {
         return dptest::StartWizard(proc, package, name_);
     }
@@ -574,14 +587,7 @@ TEST_F(SetupE2E, InstallsThroughTheWizardAndUninstallRemovesEverything) {
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, entry, "UninstallString"), shortForm);
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kTestKey, "Path"), dir_ + "\\a;{InstallDir}\\b");
     // The Start-menu group with its item.
-    std::string lnk;
-    EXPECT_TRUE(dptest::WaitUntil(
-        [&] {
-            const std::string g = FindGroupFolder(name_);
-            return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
-        },
-        30000, "the group's Uninstall item"));
-    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    const std::string lnk = WaitUninstallItem();
     if (g_activeDesktop) {
         EXPECT_EQ(CurrentWallpaper(), dir_ + "\\" + name_ + ".html");
     }
@@ -645,14 +651,7 @@ TEST_F(SetupE2E, IntoProgramFilesX86TheUninstallItemIsMadeAndRemovesEverything) 
     ASSERT_NE(top, nullptr);
     ASSERT_TRUE(dptest::InstallThroughWizard(proc, top, dir));
 
-    std::string lnk;
-    EXPECT_TRUE(dptest::WaitUntil(
-        [&] {
-            const std::string g = FindGroupFolder(name_);
-            return !g.empty() && dptest::FileExists((lnk = g + "\\Uninstall.lnk"));
-        },
-        30000, "the group's Uninstall item"));
-    if (HWND w = FindWindowA(nullptr, name_.c_str())) PostMessageA(w, WM_CLOSE, 0, 0);
+    const std::string lnk = WaitUninstallItem();
     const std::string uninstaller = LinkTarget(lnk);
     EXPECT_TRUE(SameText(ExtractShortPathName(uninstaller), ExtractShortPathName(dir + "\\Uninstall.exe")))
         << uninstaller;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "BuilderSkinFile.h"
 #include "SkinFormTestUtil.h"
 #include "classlib/Classes.h"
 #include "skin/SkinManage.h"
@@ -16,17 +17,6 @@ namespace {
 TSkinData* g_skin = nullptr;
 
 }  // namespace
-
-void ReadBuilderSkin(TSkinData* data) {
-    // As a form file holds it: the package behind its length.
-    TMemoryStream file;
-    file.LoadFromFile(DP_BUILDER_SKIN_PACKAGE);
-    TMemoryStream s;
-    s.WriteI32(static_cast<int32_t>(file.Size()));
-    s.CopyFrom(file, 0);
-    s.SetPosition(0);
-    data->ReadStream(s);
-}
 
 namespace {
 

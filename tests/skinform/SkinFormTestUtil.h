@@ -27,9 +27,6 @@ struct FormDeleter {
 };
 using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
-// The builder's stored skin read (again) into that component.
-void ReadBuilderSkin(TSkinData* data);
-
 // The skin every test window gets (made by SkinFormEnv.cpp's environment).
 TSkinData* Skin();
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BuilderSkinFile.h"
 #include "SkinFormTestUtil.h"
 #include "SkinMenuTestUtil.h"
 #include "classlib/Classes.h"
