@@ -44,3 +44,16 @@ std::string FitName(HFONT font, UINT flags, int width, int height, const std::st
     }
     return text(lo);
 }
+
+std::string FitPath(HFONT font, int width, int height, const std::string& text) {
+    if (TextFits(font, 0, width, height, text)) return text;
+    // The last real backslash: in a double-byte code page a trail byte can have its value.
+    size_t slash = std::string::npos;
+    for (const char* p = text.c_str(); *p; p = CharNextA(p))
+        if (*p == '\\') slash = static_cast<size_t>(p - text.c_str());
+    if (slash != std::string::npos) {
+        std::string got = FitName(font, 0, width, height, "", text.substr(0, slash), text.substr(slash));
+        if (TextFits(font, 0, width, height, got)) return got;
+    }
+    return FitName(font, 0, width, height, "", text, "");
+}

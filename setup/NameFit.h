@@ -14,3 +14,7 @@ std::string FitName(HFONT font, UINT flags, int width, int height, const std::st
                     const std::string& after);
 // Whether the text fits that box, drawn so.
 bool TextFits(HFONT font, UINT flags, int width, int height, const std::string& text);
+// A one-line text that names a path, for a box of width x height: whole where it
+// fits, else the part before the last backslash cut short with "..." so that the
+// file name after it stays; a file name too long even so is cut at its end.
+std::string FitPath(HFONT font, int width, int height, const std::string& text);

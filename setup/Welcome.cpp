@@ -222,7 +222,9 @@ void TfrmWelcome::KeepInFront(TObject*) {
 }
 
 void TfrmWelcome::DoStep(TObject*, int Setupit, const std::string& Text) {
-    lblMsg42->SetCaption(Text);
+    // A step names a file or folder: its own name stays readable however deep the path.
+    lblMsg42->SetShowAccelChar(false);
+    lblMsg42->SetCaption(FitPath(lblMsg42->Font()->Handle(), lblMsg42->Width(), lblMsg42->Height(), Text));
     ProgressBar1->SetPosition(Setupit);
 }
 

@@ -62,4 +62,34 @@ TEST_F(NameFit, KeepsTheWholeNameWhereItFitsAndCutsOnlyTheName) {
     }
 }
 
+TEST_F(NameFit, APathKeepsItsFileNameAndLosesItsMiddle) {
+    const std::string deep = "Copy file C:\\Program Files\\" + std::string(110, 'D') + "\\Sunset (HD).swf";
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string start, end;  // what the shown text begins and ends with
+        bool whole;
+    } cases[] = {
+        {"fits", "Copy file C:\\Drift\\a.swf", "Copy file C:\\Drift\\a.swf", "", true},
+        {"a deep folder", deep, "Copy file C:\\Pro", "...\\Sunset (HD).swf", false},
+        {"a name with an ampersand", "Copy file C:\\" + std::string(100, 'x') + "\\Tom & Jerry.html", "Copy file C:\\",
+         "...\\Tom & Jerry.html", false},
+        {"no backslash", "Create group " + std::string(200, 'g'), "Create group ggg", "...", false},
+        {"a file name longer than the box", "delete file C:\\Drift\\" + std::string(200, 'f'),
+         "delete file C:\\Drift\\fff", "...", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string got = FitPath(font_, 300, 13, c.text);
+        EXPECT_TRUE(TextFits(font_, 0, 300, 13, got)) << got;
+        if (c.whole) {
+            EXPECT_EQ(got, c.text);
+            continue;
+        }
+        EXPECT_EQ(got.find(c.start), 0u) << got;
+        ASSERT_GE(got.size(), c.end.size()) << got;
+        EXPECT_EQ(got.substr(got.size() - c.end.size()), c.end) << got;
+    }
+}
+
 }  // namespace
